@@ -1,0 +1,50 @@
+#include <cstring>
+
+#include "game/game.h"
+#include "sprites/overlap.h"
+
+void Boss::Appear() {
+    if (active == 0 && defeated == 0) {
+        sprite.SetPos(420.0f, 110.0f);
+        hp = level.bossHp + difficulty + 8;
+        active = 1;
+    }
+}
+
+void Boss::Update(Game &game) {
+    for (int j = 0; j < kLaneASize; ++j) {
+        // Shots after the destroying one pass on.
+        if (shots.activeA[j] == 1 && active == 1 && defeated == 0 &&
+            Overlaps(shots.laneA[j], sprite)) {
+            hp -= 1;
+            if (hp < 1) {
+                active = 0;
+                defeated = 1;
+                ship.score += 1000;
+            } else {
+                ship.score += 1;
+            }
+            shots.activeA[j] = 0;
+        }
+    }
+    if (active == 1 && !ship.Protected() && Overlaps(ship.sprite, sprite)) {
+        ship.lives -= 1;
+        if (ship.lives < 0) {
+            game.gameOver = 1;
+        }
+        // Ramming wears the boss down but never destroys it.
+        hp -= 1;
+        ship.Hit(game.clock);
+    }
+}
+
+void Boss::EndOfLevel(Game &game) {
+    if (ship.distance >= level.distance && defeated == 0) {
+        Appear();
+    }
+    if (ship.distance >= level.distance && defeated == 1 && strcmp(level.nextLevel, "none") != 0) {
+        level.Load(level.nextLevel);
+        level.Setup();
+        game.showLevelImage = 1;
+    }
+}

@@ -1,0 +1,122 @@
+#include <cstdio>
+
+#include "sprites/image.h"
+#include "sprites/sprite.h"
+
+namespace {
+
+bool IsSkippedLine(const char *line) {
+    return line[0] == '\0' || line[0] == '#' || line[0] == '\r' || line[0] == '\n';
+}
+
+int BoundedFrameCount(int announced) {
+    if (announced < 0) {
+        return 0;
+    }
+    return announced > kMaxFrames ? kMaxFrames : announced;
+}
+
+void FreeFrames(SpriteFrame *frames, int count) {
+    if (frames == nullptr) {
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (frames[i].image != nullptr) {
+            SDL_FreeSurface(frames[i].image);
+        }
+    }
+    delete[] frames;
+}
+
+// Reads one frame bitmap, keys it and converts it. Null when it is missing or
+// no valid BMP.
+SDL_Surface *LoadFrame(const char *dir, const char *name, int red, int green, int blue) {
+    char path[kPathSize];
+    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
+    if (name[0] == '\0' || n < 0 || n >= (int)sizeof path) {
+        return nullptr;
+    }
+    SDL_Surface *bitmap = LoadBmp(path);
+    if (bitmap == nullptr) {
+        return nullptr;
+    }
+    if (red >= 0) {
+        // Each colour value counts modulo 256, as the byte it becomes.
+        Uint32 key = SDL_MapRGB(bitmap->format, (Uint8)red, (Uint8)green, (Uint8)blue);
+        SDL_SetColorKey(bitmap, SDL_SRCCOLORKEY, key);
+    }
+    SDL_Surface *converted = SDL_DisplayFormat(bitmap);
+    SDL_FreeSurface(bitmap);
+    return converted;
+}
+
+} // namespace
+
+SDL_Surface *SpriteSet::Image(int frame) const {
+    if (frames == nullptr || frame < 0 || frame >= frameCount) {
+        return nullptr;
+    }
+    return frames[frame].image;
+}
+
+int SpriteSet::Pause(int frame) const {
+    if (frames == nullptr || frame < 0 || frame >= frameCount) {
+        return 0;
+    }
+    return frames[frame].pause;
+}
+
+int SpriteSet::Load(const char *dir) {
+    char path[kPathSize];
+    int n = snprintf(path, sizeof path, "%s/info", dir);
+    FILE *file = (n >= 0 && n < (int)sizeof path) ? fopen(path, "r") : nullptr;
+    if (file == nullptr) {
+        // A path too long for the buffer fails like a missing file.
+        printf("ERROR opening file %s/info\n\n", dir);
+        fflush(stdout);
+        return -1;
+    }
+
+    SpriteFrame *oldFrames = frames;
+    int oldCount = frameCount;
+    char line[kLineSize];
+    int announced = 0;
+    if (fgets(line, sizeof line, file) != nullptr && sscanf(line, "FILES: %d", &announced) == 1) {
+        frameCount = BoundedFrameCount(announced);
+    }
+
+    // The old frames are replaced whole; nothing refers to them any more.
+    FreeFrames(oldFrames, oldCount);
+    frames = frameCount > 0 ? new SpriteFrame[frameCount] : nullptr;
+    built = 1;
+
+    // Values a frame line leaves out carry over from the line before.
+    char name[kLineSize] = "";
+    int pause = 0;
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    int i = 0;
+    while (i < frameCount && fgets(line, sizeof line, file) != nullptr) {
+        if (IsSkippedLine(line)) {
+            continue;
+        }
+        sscanf(line, "%254s %d %d %d %d", name, &pause, &red, &green, &blue);
+        SDL_Surface *image = LoadFrame(dir, name, red, green, blue);
+        if (image == nullptr) {
+            fclose(file);
+            return -1;
+        }
+        frames[i].image = image;
+        frames[i].pause = pause;
+        if (w == 0) {
+            w = image->w;
+        }
+        if (h == 0) {
+            h = image->h;
+        }
+        ++i;
+    }
+    fclose(file);
+    return 0;
+}

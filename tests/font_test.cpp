@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "game/game.h"
+#include "tests/support.h"
+
+namespace {
+
+
+class FontTest : public ::testing::Test {
+  protected:
+    void SetUp() override { OpenTestScreen(); }
+
+    // A 256-pixel sheet whose coverage is full only in cell-local columns 4,
+    // 5 and 13 (a glyph of width 7 is cut from columns 5..13), every width 7
+    // except code 200, which is 3.
+    std::string MakeFont(const std::string &ini = "256", bool withWidths = true) {
+        std::string dir = tmp / "font";
+        MakeDirs(dir);
+        WriteFile(dir + "/font.ini", ini);
+        std::string raw(256 * 256, '\0');
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x) {
+                int local = x % 16;
+                if (local == 5 || local == 13 || local == 4) {
+                    raw[y * 256 + x] = (char)255;
+                }
+            }
+        }
+        WriteFile(dir + "/font.raw", raw);
+        if (withWidths) {
+            std::string widths(256, 7);
+            widths[200] = 3;
+            WriteFile(dir + "/font.dat", widths);
+        }
+        return dir;
+    }
+    bool Lit(int x, int y) { return (PixelAt(screen, x, y) >> 16) > 200; }
+
+    TempDir tmp;
+};
+
+TEST_F(FontTest, GlyphWindowIsCentredOnItsCellAndThePenMovesByTheWidth) {
+    BitmapFont *f = LoadFont(MakeFont().c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->size, 256);
+    EXPECT_EQ(f->cell, 16);
+    SDL_FillRect(screen, nullptr, 0);
+    DrawText(screen, f, 100, 50, "A%c", 'A');
+    // Window of 'A' = cell columns 5..13, drawn at 100..108; column 4 is not
+    // part of it.
+    EXPECT_TRUE(Lit(100, 50));
+    EXPECT_TRUE(Lit(108, 65));
+    EXPECT_FALSE(Lit(99, 50));
+    EXPECT_FALSE(Lit(101, 50));
+    // The second glyph starts 7 pixels further on.
+    EXPECT_TRUE(Lit(107, 50));
+    EXPECT_TRUE(Lit(115, 50));
+    EXPECT_FALSE(Lit(116, 50));
+    EXPECT_FALSE(Lit(100, 66)); // one cell high
+    EXPECT_EQ(TextWidth(f, "A%s", "A"), 14);
+    FreeFont(f);
+}
+
+TEST_F(FontTest, HighCodesUseTheLowerHalfOfTheSheet) {
+    BitmapFont *f = LoadFont(MakeFont().c_str());
+    ASSERT_NE(f, nullptr);
+    SDL_FillRect(screen, nullptr, 0);
+    // Code 200 (column 8, row 12) of width 3: window from 8 - 1 = 7, 5 wide,
+    // so it holds none of the lit columns.
+    DrawText(screen, f, 10, 10, "\xc8");
+    for (int x = 8; x < 20; ++x) {
+        EXPECT_FALSE(Lit(x, 10)) << x;
+    }
+    EXPECT_EQ(TextWidth(f, "\xc8\xc8"), 6);
+    EXPECT_EQ(TextWidth(f, "%s", ""), 0);
+    FreeFont(f);
+}
+
+TEST_F(FontTest, SheetSideAndMissingFiles) {
+    BitmapFont *odd = LoadFont(MakeFont("250").c_str());
+    ASSERT_NE(odd, nullptr);
+    EXPECT_EQ(odd->cell, 15);
+    FreeFont(odd);
+
+    for (const char *bad : {"0", "-16", "15", "4097", "99999999999", "abc", ""}) {
+        EXPECT_EQ(LoadFont(MakeFont(bad).c_str()), nullptr) << bad;
+    }
+    EXPECT_EQ(LoadFont((tmp / "nowhere").c_str()), nullptr);
+    std::string dir = MakeFont();
+    remove((dir + "/font.raw").c_str());
+    EXPECT_EQ(LoadFont(dir.c_str()), nullptr);
+    // Font paths are kept below 100 characters.
+    EXPECT_EQ(LoadFont(std::string(120, 'f').c_str()), nullptr);
+}
+
+TEST_F(FontTest, ShortFilesCountAsFullAndMissingWidthsFillOneCell) {
+    std::string dir = MakeFont("256", false);
+    WriteFile(dir + "/font.raw", std::string(10, '\0'));
+    BitmapFont *f = LoadFont(dir.c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->pixels[3], 0);           // first pixel read from the file
+    EXPECT_EQ(f->pixels[10 * 4 + 3], 255); // past the end: full coverage
+    EXPECT_EQ(f->widths[65], 14);
+    FreeFont(f);
+
+    WriteFile(dir + "/font.dat", std::string(3, '\x05'));
+    f = LoadFont(dir.c_str());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->widths[2], 5);
+    EXPECT_EQ(f->widths[3], 255);
+    FreeFont(f);
+}
+
+TEST_F(FontTest, ColourFactorsAreTruncatedToWholeNumbers) {
+    std::string dir = MakeFont();
+    WriteFile(dir + "/font.raw", std::string(4, '\xc8'));
+    BitmapFont *f = LoadFont(dir.c_str(), 1.0f, 0.9f, 2.0f, 0.5f);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->pixels[0], 255);
+    EXPECT_EQ(f->pixels[1], 0);
+    EXPECT_EQ(f->pixels[2], (510 & 0xff));
+    EXPECT_EQ(f->pixels[3], 100);
+    FreeFont(f);
+}
+
+TEST_F(FontTest, NullFontAndOverlongTextAreSafe) {
+    DrawText(screen, nullptr, 0, 0, "Score: %d", 5);
+    EXPECT_EQ(TextWidth(nullptr, "abc"), 0);
+    FreeFont(nullptr);
+    BitmapFont *f = LoadFont(MakeFont().c_str());
+    ASSERT_NE(f, nullptr);
+    std::string longText(5000, 'A');
+    DrawText(screen, f, -20, 470, "%s", longText.c_str());
+    EXPECT_EQ(TextWidth(f, "%s", longText.c_str()), 1023 * 7);
+    FreeFont(f);
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "game/game.h"
+#include "tests/support.h"
+
+namespace {
+
+class LevelLoadTest : public ::testing::Test {
+  protected:
+    // Loads text as a level file into a fresh record (or the given one).
+    LevelInfo Load(const std::string &text, LevelInfo start = LevelInfo()) {
+        WriteLevel(tmp / "lvl", text);
+        start.Load((tmp / "lvl").c_str());
+        return start;
+    }
+    TempDir tmp;
+};
+
+struct ScanCase {
+    const char *name;
+    const char *text;
+    int distance;      // expected distance
+    const char *scene; // expected scene
+};
+
+// Each case's file starts with "LEVEL: 1"; the record starts with distance 0
+// and an empty scene.
+const ScanCase kScanCases[] = {
+    {"plain", "DISTANCE: 5\nSCENE: a.bmp\n", 5, "a.bmp"},
+    {"no blank after colon", "DISTANCE:5\nSCENE:a.bmp\n", 5, "a.bmp"},
+    {"many blanks and tabs", "DISTANCE: \t  5\nSCENE:   a.bmp\n", 5, "a.bmp"},
+    {"blank before the key", " DISTANCE: 5\n\tSCENE: a.bmp\n", 0, ""},
+    {"lower case key", "distance: 5\nScene: a.bmp\n", 0, ""},
+    {"blank before the colon", "DISTANCE : 5\nSCENE : a.bmp\n", 0, ""},
+    {"missing value", "DISTANCE: \nSCENE:\n", 0, ""},
+    {"malformed number", "DISTANCE: x5\n", 0, ""},
+    {"number followed by text", "DISTANCE: 12abc\n", 12, ""},
+    {"signed number", "DISTANCE: -3\n", -3, ""},
+    {"value cut at a blank", "SCENE: my scene.bmp\n", 0, "my"},
+    {"crlf line ends", "DISTANCE: 7\r\nSCENE: b.bmp\r\n\r\n", 7, "b.bmp"},
+    {"last repeated key wins", "DISTANCE: 1\nDISTANCE: 2\n", 2, ""},
+    {"comments and blanks skipped", "# DISTANCE: 9\n\n\r\nDISTANCE: 3\n", 3, ""},
+    {"level line after the first ignored", "LEVEL: 9\nDISTANCE: 4\n", 4, ""},
+};
+
+TEST_F(LevelLoadTest, KeyScanningFollowsFormattedInputRules) {
+    for (const ScanCase &c : kScanCases) {
+        LevelInfo info = Load(std::string("LEVEL: 1\n") + c.text);
+        EXPECT_EQ(info.distance, c.distance) << c.name;
+        EXPECT_STREQ(info.scene, c.scene) << c.name;
+        EXPECT_EQ(info.levelNumber, 1) << c.name;
+    }
+    // A NUL byte ends the text of its line for the scanners.
+    LevelInfo info = Load(std::string("LEVEL: 1\nDISTANCE: 6\nSCENE: x\0y.bmp\n", 36));
+    EXPECT_EQ(info.distance, 6);
+    EXPECT_STREQ(info.scene, "x");
+}
+
+TEST_F(LevelLoadTest, EveryKeyFillsItsField) {
+    LevelInfo info = Load("LEVEL: 4\nLEVEL IMAGE: img.bmp\nNEXTLEVEL: data/level_5\n"
+                          "DISTANCE: 8\nBOSS: data/boss\nBOSS_HP: 12\nSCENE: s.bmp\nSHIP: data/ship\n"
+                          "BULLET: data/bullet\nENEMY 1: 1 2 3\nENEMY 2: 4 5 6\nENEMY 3: 7 8 9\n");
+    EXPECT_EQ(info.levelNumber, 4);
+    EXPECT_STREQ(info.levelImage, "img.bmp");
+    EXPECT_STREQ(info.nextLevel, "data/level_5"); // the blank may be left out
+    EXPECT_EQ(info.distance, 8);
+    EXPECT_STREQ(info.boss, "data/boss");
+    EXPECT_EQ(info.bossHp, 12);
+    EXPECT_STREQ(info.scene, "s.bmp");
+    EXPECT_STREQ(info.ship, "data/ship");
+    EXPECT_STREQ(info.bullet, "data/bullet");
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(info.enemyParam[k], 1 + 3 * k);
+        EXPECT_EQ(info.enemyHp[k], 2 + 3 * k);
+        EXPECT_EQ(info.enemySpeed[k], 3 + 3 * k);
+    }
+}
+
+TEST_F(LevelLoadTest, FirstLineIsAlwaysTheLevelNumberLine) {
+    LevelInfo before;
+    before.levelNumber = 3;
+    LevelInfo info = Load("# comment\nDISTANCE: 2\n", before);
+    EXPECT_EQ(info.levelNumber, 3);
+    EXPECT_EQ(info.distance, 2);
+    info = Load("SCENE: first.bmp\nDISTANCE: 2\n");
+    EXPECT_STREQ(info.scene, "");
+    info = Load("");
+    EXPECT_EQ(info.levelNumber, 0);
+}
+
+TEST_F(LevelLoadTest, EnemyValuesStoreLeftToRightUntilOneIsMissing) {
+    LevelInfo before;
+    before.enemySpeed[1] = 77;
+    LevelInfo info = Load("LEVEL: 1\nENEMY 2: 4 5\nENEMY 1: 1 x 3\n", before);
+    EXPECT_EQ(info.enemyParam[1], 4);
+    EXPECT_EQ(info.enemyHp[1], 5);
+    EXPECT_EQ(info.enemySpeed[1], 77);
+    EXPECT_EQ(info.enemyParam[0], 1);
+    EXPECT_EQ(info.enemyHp[0], 0);
+    EXPECT_EQ(info.enemySpeed[0], 0);
+}
+
+TEST_F(LevelLoadTest, LongLinesAreReadInPiecesOf254) {
+    // The comment's first 254 characters are skipped; its last 46 form a key
+    // line of their own.
+    std::string tail = "DISTANCE: 42";
+    std::string comment = "#" + std::string(253, 'x') + tail + std::string(46 - tail.size(), ' ');
+    LevelInfo info = Load("LEVEL: 1\n" + comment + "\n");
+    EXPECT_EQ(info.distance, 42);
+    // A value can never overflow its field, whatever the line holds.
+    info = Load("LEVEL: 1\nSCENE: " + std::string(600, 'y') + "\n");
+    EXPECT_EQ(strlen(info.scene), 254u - strlen("SCENE: "));
+}
+
+TEST_F(LevelLoadTest, ChainKeepsWhatTheNextLevelLeavesOut) {
+    WriteLevel(tmp / "one", "LEVEL: 1\nBOSS_HP: 5\nNEXT LEVEL: " + (tmp / "two") + "\nSCENE: a\n");
+    WriteLevel(tmp / "two", "LEVEL: 2\nSCENE: b\n");
+    LevelInfo info;
+    info.Load((tmp / "one").c_str());
+    info.Load(info.nextLevel); // overwrites its own argument while reading
+    EXPECT_EQ(info.levelNumber, 2);
+    EXPECT_EQ(info.bossHp, 5);
+    EXPECT_STREQ(info.scene, "b");
+    EXPECT_EQ(std::string(info.nextLevel), tmp / "two");
+}
+
+TEST_F(LevelLoadTest, UnreadableFileLeavesTheRecordAndSaysSo) {
+    LevelInfo info;
+    info.distance = 9;
+    std::string dir = tmp / "missing";
+    testing::internal::CaptureStdout();
+    info.Load(dir.c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR opening file " + dir + "/leveldata\n\n");
+    EXPECT_EQ(info.distance, 9);
+
+    std::string longDir(300, 'L');
+    testing::internal::CaptureStdout();
+    info.Load(longDir.c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR opening file " + longDir + "/leveldata\n\n");
+    EXPECT_EQ(info.distance, 9);
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+#pragma once
+// Helpers shared by the tests: a dummy-video screen, temporary data trees
+// written by the test itself, pixel read-back, and a clean slate of globals.
+#include <SDL.h>
+
+#include <string>
+
+// Opens SDL with the dummy video driver and a 640x480x32 software screen, and
+// stores it in the global `screen`.
+void OpenTestScreen();
+
+// A fresh temporary folder, removed with everything in it when destroyed.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    const std::string &Path() const { return path; }
+    std::string operator/(const std::string &name) const { return path + "/" + name; }
+
+  private:
+    std::string path;
+};
+
+// Makes the folder and its parents.
+void MakeDirs(const std::string &path);
+void WriteFile(const std::string &path, const std::string &contents);
+
+// Writes a w x h 24-bit BMP filled with one colour.
+void WriteBmp(const std::string &path, int w, int h, Uint8 r, Uint8 g, Uint8 b);
+
+// Writes a 640x480 BMP whose every column has its own colour (ColumnColour).
+void WriteStripedBackground(const std::string &path);
+Uint32 ColumnColour(int column); // 0xRRGGBB
+
+// Writes a sprite set folder: an "info" file listing `frames` frames of w x h,
+// frame i filled with colour (40 + i, 80, 120), black keyed.
+void WriteSpriteSet(const std::string &dir, int frames, int w, int h, int pause = 100);
+
+// Reads a pixel of a surface as 0xRRGGBB.
+Uint32 PixelAt(SDL_Surface *surface, int x, int y);
+
+// Runs a shell command, returns its exit status and captures its output.
+int RunCommand(const std::string &command, std::string *output);
+
+// Writes a level file whose lines are given.
+void WriteLevel(const std::string &dir, const std::string &contents);
+
+// Resets every game global to its state before start-up, keeping `screen`.
+void ResetGlobals();
+
+// Changes the working directory for the lifetime of the object.
+class WorkingDir {
+  public:
+    explicit WorkingDir(const std::string &dir);
+    ~WorkingDir();
+
+  private:
+    std::string previous;
+};
+
+// Writes a small complete data tree under root/data: two levels (level_1 with
+// DISTANCE 1, BOSS_HP 2, next level_2; level_2 the last), ship 72x52 (2
+// frames), bullet 16x6 (2 frames), enemy 48x48 (2 frames), boss 200x200
+// (2 frames), cursor 32x32 (2 frames), a striped background per level, the
+// start-up pictures and a font.
+void WriteTestDataTree(const std::string &root);
+
+// Writes a font folder: sheet side 256, coverage full everywhere, widths 8.
+void WriteTestFont(const std::string &dir);

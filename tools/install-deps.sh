@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game needs to build and run ("run"), or to
+# build and run every test, benchmark, fuzzer and the asset generator ("test").
+# Only missing packages are installed; apt-get runs as root (or through sudo).
+set -euo pipefail
+
+run_packages=(g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev timgm6mb-soundfont)
+test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool
+  imagemagick x11-utils libx11-dev clang libclang-rt-14-dev libsdl-gfx1.2-dev libfreetype-dev
+  fonts-dejavu-core)
+
+case "${1:-run}" in
+  run) wanted=("${run_packages[@]}") ;;
+  test) wanted=("${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  as_root=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update
+"${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

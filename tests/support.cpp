@@ -223,3 +223,18 @@ void WriteTestDataTree(const std::string &root) {
                                   "NEXT LEVEL: none\nDISTANCE: 2\nBOSS_HP: 4\n"
                                   "SCENE: data/level_2/scene.bmp\nENEMY 1: 0 2 1\nENEMY 2: 0 2 1\n");
 }
+
+void PushKey(SDLKey key) {
+    SDL_Event event = {};
+    event.type = SDL_KEYDOWN;
+    event.key.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+}
+
+void PushQuit() {
+    SDL_Event event = {};
+    event.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+}

@@ -69,3 +69,7 @@ void WriteTestDataTree(const std::string &root);
 
 // Writes a font folder: sheet side 256, coverage full everywhere, widths 8.
 void WriteTestFont(const std::string &dir);
+
+// Queues a key press (SDL_KEYDOWN) or a window close (SDL_QUIT).
+void PushKey(SDLKey key);
+void PushQuit();

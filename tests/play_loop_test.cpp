@@ -1,0 +1,169 @@
+#include "tests/play_fixture.h"
+
+#include <cstring>
+
+namespace {
+
+using PlayLoopTest = PlayFixture;
+
+TEST_F(PlayLoopTest, TimeStepRunsWhilePausedButTheClockStandsStill) {
+    StepAt(1000);
+    EXPECT_FLOAT_EQ(game.dt, 100.0f); // the first step covers all time since start
+    EXPECT_FLOAT_EQ(game.clock, 1000.0f);
+    PushKey(SDLK_p);
+    StepAt(1100);
+    EXPECT_EQ(game.paused, 1);
+    EXPECT_FLOAT_EQ(game.clock, 1100.0f);
+    StepAt(2000);
+    EXPECT_FLOAT_EQ(game.dt, 90.0f);
+    EXPECT_FLOAT_EQ(game.clock, 1100.0f);
+    PushKey(SDLK_p);
+    StepAt(2100);
+    EXPECT_EQ(game.paused, 0);
+    EXPECT_FLOAT_EQ(game.clock, 1100.0f);
+    StepAt(2110);
+    EXPECT_FLOAT_EQ(game.dt, 1.0f); // no jump after the pause
+    EXPECT_FLOAT_EQ(game.clock, 1110.0f);
+}
+
+TEST_F(PlayLoopTest, FrameCounterFillsTheCaptionOncePerSecond) {
+    char *caption = nullptr;
+    StepAt(500);
+    SDL_WM_GetCaption(&caption, nullptr);
+    EXPECT_STREQ(caption, "Quarndel: 0");
+    // 50 frames 10 ms apart close the first window at 1010 ms.
+    Steps(51);
+    EXPECT_EQ(game.fps, 52.0f);
+    SDL_WM_GetCaption(&caption, nullptr);
+    EXPECT_STREQ(caption, "Quarndel: 52");
+    Steps(150);
+    EXPECT_GE(game.fps, 100.0f); // the next window closes just over a second later
+    EXPECT_LE(game.fps, 101.0f);
+}
+
+TEST_F(PlayLoopTest, RulesRunInTheirFixedOrder) {
+    // Steering comes before the drawing: the ship is drawn where it moved.
+    Hold(SDLK_RIGHT);
+    StepAt(10);
+    Hold(SDLK_RIGHT, false);
+    EXPECT_EQ(ship.sprite.GetX(), 82.0f);
+    EXPECT_EQ(PixelAt(screen, 82, 140), 0x285078u);
+
+    // The level-picture timer fires before the spawn timer in the same frame.
+    StepAt(6001);
+    EXPECT_EQ(game.showLevelImage, 0);
+    EXPECT_EQ(enemies.active[0], 1);
+    // Enemies move before the spawn: the new enemy has not moved yet.
+    EXPECT_EQ(enemies.sprites[0].GetX(), 640.0f);
+
+    // Shots move before the boss is tested: a shot moved into the boss hits.
+    boss.Appear();
+    PlaceShot(0, 400, 200); // moves 35 px into the boss's box at x 440
+    enemies.active[0] = 0;
+    int score = ship.score;
+    StepAt(6101);
+    EXPECT_EQ(shots.activeA[0], 0);
+    EXPECT_EQ(ship.score, score + 1);
+}
+
+TEST_F(PlayLoopTest, BossComesOnTheFrameAfterTheDistanceIsFlown) {
+    StepAt(10);
+    game.showLevelImage = 0;
+    game.lastSpawnTime = 1e9f; // no enemies in the way
+    Steps(638);
+    EXPECT_EQ(ship.distance, 0);
+    Steps(1);
+    EXPECT_EQ(ship.distance, 1); // the 640th drawn frame
+    EXPECT_EQ(boss.active, 0);
+    Steps(1);
+    EXPECT_EQ(boss.active, 1);
+    EXPECT_EQ(boss.hp, 2 + 0 + 8);
+}
+
+TEST_F(PlayLoopTest, LevelPictureTimerRunsFreelyAcrossLevelChanges) {
+    StepAt(100);
+    EXPECT_EQ(game.showLevelImage, 1);
+    StepAt(6101);
+    EXPECT_EQ(game.showLevelImage, 0);
+    EXPECT_FLOAT_EQ(game.levelImageTime, 6101.0f);
+    // A level change at 11000 shows the new picture only until about 12101.
+    game.showLevelImage = 1;
+    StepAt(11000);
+    EXPECT_EQ(game.showLevelImage, 1);
+    StepAt(12095);
+    EXPECT_EQ(game.showLevelImage, 1);
+    StepAt(12110);
+    EXPECT_EQ(game.showLevelImage, 0);
+}
+
+TEST_F(PlayLoopTest, SpaceFiresOnlyInARunningGame) {
+    StepAt(10);
+    PushKey(SDLK_SPACE);
+    StepAt(20);
+    EXPECT_EQ(shots.activeA[0], 1);
+    PushKey(SDLK_p);
+    PushKey(SDLK_SPACE);
+    StepAt(30);
+    EXPECT_EQ(shots.activeA[1], 0);
+    PushKey(SDLK_p);
+    StepAt(40);
+    game.gameOver = 1;
+    PushKey(SDLK_SPACE);
+    StepAt(50);
+    EXPECT_EQ(shots.activeA[1], 0);
+}
+
+TEST_F(PlayLoopTest, NewGameOnlyAfterGameOverAndKeepsPauseAndDifficulty) {
+    ship.score = 50;
+    PushKey(SDLK_n);
+    StepAt(10);
+    EXPECT_EQ(ship.score, 50); // N does nothing in a running game
+    EXPECT_EQ(ship.lives, 1);
+
+    difficulty = 2;
+    game.gameOver = 1;
+    game.paused = 1;
+    ship.distance = 4;
+    ship.sprite.SetSpeed(1.0f); // still protected from the last hit
+    PushKey(SDLK_n);
+    StepAt(5000);
+    EXPECT_EQ(game.gameOver, 0);
+    EXPECT_EQ(game.paused, 1);
+    EXPECT_EQ(difficulty, 2);
+    EXPECT_EQ(ship.score, 0);
+    EXPECT_EQ(ship.lives, 3);
+    EXPECT_EQ(ship.distance, 0);
+    EXPECT_EQ(game.showLevelImage, 1);
+    EXPECT_EQ(game.clock, 0.0f);
+    EXPECT_EQ(game.levelImageTime, 0.0f);
+    EXPECT_EQ(game.lastSpawnTime, 0.0f);
+    EXPECT_EQ(game.hitTime, 0.0f);
+    EXPECT_EQ(ship.sprite.GetSpeed(), 1.0f);
+    EXPECT_EQ(ship.sprite.animating, 0);
+}
+
+TEST_F(PlayLoopTest, EscapeDrawsALastFrameWithTheGameOverPicture) {
+    StepAt(10);
+    PushKey(SDLK_ESCAPE);
+    EXPECT_TRUE(StepAt(20));
+    EXPECT_EQ(game.quit, 1);
+    EXPECT_EQ(PixelAt(screen, 12, 40), 0x780078u);
+    game.RunPlay(); // the loop is over
+}
+
+TEST_F(PlayLoopTest, PausingDrawsOneStillFrameWithThePausedPicture) {
+    StepAt(10);
+    StepAt(20);
+    float offset = game.scrollOffset;
+    PushKey(SDLK_p);
+    EXPECT_TRUE(StepAt(30));
+    EXPECT_EQ(PixelAt(screen, 250, 120), 0x5a5a00u);
+    EXPECT_EQ(game.scrollOffset, offset);
+    EXPECT_EQ(PixelAt(screen, 300, 300), ColumnColour(301)); // the scene as last drawn
+    EXPECT_FALSE(StepAt(40));                                // then nothing is drawn
+    game.gameOver = 1;
+    game.paused = 0;
+    EXPECT_FALSE(StepAt(50));
+}
+
+} // namespace

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "game/game.h"
+#include "tests/support.h"
+
+namespace {
+
+TEST(StartupFailure, NoVideoDevicePrintsTheMessageAndExitsWithOne) {
+    std::string out;
+    int status = RunCommand("SDL_VIDEODRIVER=no_such_driver " QUARNDEL_EXE, &out);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(out.rfind("Unable to init SDL: ", 0), 0u) << out;
+    EXPECT_NE(out.find('\n'), std::string::npos);
+    EXPECT_GT(out.size(), strlen("Unable to init SDL: \n")); // SDL's reason follows
+}
+
+TEST(StartupFailure, NoDataStillReachesTheTitleWithoutCrashing) {
+    // The title loop ends on the window close SDL sends on SIGTERM; the
+    // missing pictures are reported and the program ends normally.
+    TempDir empty;
+    std::string out;
+    int status = RunCommand("cd " + empty.Path() + " && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "
+                            "timeout --preserve-status -s TERM 1 " QUARNDEL_EXE,
+                            &out);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("ERROR opening file data/titlescreen.bmp\n\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("ERROR opening file data/font\n\n"), std::string::npos);
+    EXPECT_NE(out.find("ERROR opening file data/cursor/info\n\n"), std::string::npos);
+    EXPECT_NE(out.find("ERROR opening file data/level_1/leveldata\n\n"), std::string::npos);
+}
+
+class StartupTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        WriteTestDataTree(tmp.Path());
+    }
+    TempDir tmp;
+    WorkingDir cwd{tmp.Path()};
+};
+
+TEST_F(StartupTest, InitOpensTheWindowAndLoadsTheStartupAssets) {
+    game.Init();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->w, 640);
+    EXPECT_EQ(screen->h, 480);
+    EXPECT_EQ(screen->format->BitsPerPixel, 32);
+    char *title = nullptr;
+    char *icon = nullptr;
+    SDL_WM_GetCaption(&title, &icon);
+    EXPECT_STREQ(title, "Quarndel");
+    EXPECT_STREQ(icon, "icon.ico");
+    EXPECT_EQ(game.quit, 1);
+    EXPECT_EQ(game.paused, 0);
+    EXPECT_EQ(game.gameOver, 1);
+    EXPECT_EQ(game.titleRunning, 1);
+    EXPECT_EQ(ship.lives, 1);
+    EXPECT_EQ(difficulty, 0);
+    ASSERT_NE(gameOverImage, nullptr);
+    EXPECT_TRUE(gameOverImage->flags & SDL_SRCCOLORKEY);
+    ASSERT_NE(pausedImage, nullptr);
+    EXPECT_TRUE(pausedImage->flags & SDL_SRCCOLORKEY);
+    ASSERT_NE(game.titleImage, nullptr);
+    EXPECT_FALSE(game.titleImage->flags & SDL_SRCCOLORKEY);
+    for (SDL_Surface *d : game.difficultyImage) {
+        EXPECT_NE(d, nullptr);
+    }
+    EXPECT_NE(font, nullptr);
+    EXPECT_NE(game.keys, nullptr);
+    EXPECT_EQ(game.cursorSet.frameCount, 2);
+    EXPECT_EQ(game.cursor.GetX(), 70.0f);
+    EXPECT_EQ(game.cursor.GetY(), 318.0f);
+    EXPECT_EQ(game.cursor.animating, 1);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    FreeFont(font);
+    font = nullptr;
+}
+
+TEST_F(StartupTest, EscapeOnTheTitleEndsWithoutAPlayFrame) {
+    game.Init();
+    PushKey(SDLK_ESCAPE);
+    game.RunTitle();
+    EXPECT_EQ(game.titleRunning, 0);
+    EXPECT_EQ(game.quit, 1);
+    game.EnterPlay();
+    EXPECT_EQ(level.levelNumber, 1); // the first level is still loaded
+    EXPECT_EQ(game.showLevelImage, 1);
+    game.RunPlay(); // returns at once
+    EXPECT_EQ(game.fps, 0.0f);
+    EXPECT_EQ(ship.distance, 0);
+    EXPECT_EQ(game.scrollOffset, 0.0f);
+}
+
+} // namespace

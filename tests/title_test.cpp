@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "game/game.h"
+#include "tests/support.h"
+
+namespace {
+
+class TitleTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        WriteTestDataTree(tmp.Path());
+        game.Init();
+    }
+    void TearDown() override {
+        FreeFont(font);
+        font = nullptr;
+    }
+    // Presses keys and runs one title iteration.
+    void Press(std::initializer_list<SDLKey> keys) {
+        for (SDLKey k : keys) {
+            PushKey(k);
+        }
+        game.TitleStep();
+    }
+    float CursorY() { return game.cursor.GetY(); }
+    TempDir tmp;
+    WorkingDir cwd{tmp.Path()};
+};
+
+TEST_F(TitleTest, ArrowsMoveTheCursorWithWrapAround) {
+    Press({SDLK_UP});
+    EXPECT_EQ(CursorY(), 390.0f);
+    Press({SDLK_UP});
+    EXPECT_EQ(CursorY(), 356.0f);
+    Press({SDLK_UP});
+    EXPECT_EQ(CursorY(), 318.0f);
+    Press({SDLK_DOWN, SDLK_DOWN});
+    EXPECT_EQ(CursorY(), 390.0f);
+    Press({SDLK_DOWN});
+    EXPECT_EQ(CursorY(), 318.0f);
+    EXPECT_EQ(game.cursor.GetX(), 70.0f);
+    EXPECT_EQ(game.titleRunning, 1);
+}
+
+TEST_F(TitleTest, EnterOnDifficultyCyclesAndThePictureFollows) {
+    const Uint32 colours[3] = {0xc80000u, 0x00c800u, 0x0000c8u};
+    Press({SDLK_DOWN});
+    EXPECT_EQ(PixelAt(screen, 350, 370), colours[0]);
+    for (int i = 1; i <= 3; ++i) {
+        Press({SDLK_RETURN});
+        EXPECT_EQ(difficulty, i % 3);
+        EXPECT_EQ(PixelAt(screen, 350, 370), colours[i % 3]);
+    }
+    EXPECT_EQ(game.titleRunning, 1);
+}
+
+TEST_F(TitleTest, TitleFrameShowsPictureDifficultyAndCursor) {
+    game.TitleStep();
+    EXPECT_EQ(PixelAt(screen, 5, 5), 0x0a141eu);                    // title picture
+    EXPECT_EQ(PixelAt(screen, 300, 362), 0xc80000u);                // difficulty 0
+    EXPECT_EQ(PixelAt(screen, 299, 362), 0x0a141eu);
+    Uint32 cursor = PixelAt(screen, 70, 318);
+    EXPECT_TRUE(cursor == 0x285078u || cursor == 0x295078u); // one of its frames
+    EXPECT_EQ(PixelAt(screen, 69, 318), 0x0a141eu);
+}
+
+TEST_F(TitleTest, StartLetsThePlayPhaseRun) {
+    Press({SDLK_RETURN});
+    EXPECT_EQ(game.titleRunning, 0);
+    EXPECT_EQ(game.quit, 0);
+    EXPECT_EQ(game.gameOver, 0);
+}
+
+TEST_F(TitleTest, QuitEscapeAndCloseLeaveWithoutPlaying) {
+    Press({SDLK_UP, SDLK_RETURN});
+    EXPECT_EQ(game.titleRunning, 0);
+    EXPECT_EQ(game.quit, 1);
+    EXPECT_EQ(game.gameOver, 1);
+
+    game.titleRunning = 1;
+    Press({SDLK_ESCAPE});
+    EXPECT_EQ(game.titleRunning, 0);
+    EXPECT_EQ(game.quit, 1);
+
+    game.titleRunning = 1;
+    PushQuit();
+    game.TitleStep();
+    EXPECT_EQ(game.titleRunning, 0);
+    EXPECT_EQ(game.quit, 1);
+}
+
+} // namespace

@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# The title screen as the player meets it: the window, the title picture with
+# the menu cursor and the difficulty picture, moving the cursor, choosing a
+# difficulty, and the three ways out that never start a game.
+#
+# Usage: test_title.sh GAME_EXE CLOSE_TOOL DATA_PARENT_DIR
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_setup "$@"
+
+TITLE=$E2E_DATA/titlescreen.bmp
+CURSOR_X=70
+MENU_YS=(318 356 390) # Start, Difficulty, Quit
+DIFFICULTY_X=300
+DIFFICULTY_Y=362
+
+# The cursor's frames and their transparent colours; the box that holds the
+# largest of them.
+mapfile -t CURSOR_FRAMES < <(e2e_frames "$E2E_DATA/cursor")
+CURSOR_W=0
+CURSOR_H=0
+for entry in "${CURSOR_FRAMES[@]}"; do
+    read -r w h <<<"$(e2e_size "$E2E_DATA/cursor/${entry%% *}")"
+    [ "${w:-0}" -gt $CURSOR_W ] && CURSOR_W=$w
+    [ "${h:-0}" -gt $CURSOR_H ] && CURSOR_H=$h
+done
+read -r DIFFICULTY_W DIFFICULTY_H <<<"$(e2e_size "$E2E_DATA/difficulty/0.bmp")"
+
+# cursor_drawn_at SHOT Y — one of the cursor's frames is on screen at (70, Y).
+cursor_drawn_at() {
+    local entry
+    for entry in "${CURSOR_FRAMES[@]}"; do
+        e2e_shows "$1" $CURSOR_X "$2" "$E2E_DATA/cursor/${entry%% *}" "${entry#* }" && return 0
+    done
+    return 1
+}
+
+# title_shown_except SHOT CURSOR_Y — the title picture fills the window
+# except for the cursor's box at CURSOR_Y and the difficulty picture's box.
+title_shown_except() {
+    local n
+    n=$(convert \( "$1" -alpha off \) \( "$TITLE" -alpha off \) \
+        -compose difference -composite -separate -evaluate-sequence max -threshold 0 \
+        \( "$TITLE" -alpha off -fill white -colorize 100 -fill black \
+        -draw "rectangle $CURSOR_X,$2 $((CURSOR_X + CURSOR_W - 1)),$(($2 + CURSOR_H - 1))" \
+        -draw "rectangle $DIFFICULTY_X,$DIFFICULTY_Y $((DIFFICULTY_X + DIFFICULTY_W - 1)),$((DIFFICULTY_Y + DIFFICULTY_H - 1))" \) \
+        -compose multiply -composite -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
+    [ "$n" = 0 ]
+}
+
+# menu_shows CURSOR_Y DIFFICULTY — one screenshot shows the title picture,
+# the cursor at CURSOR_Y and nowhere else, and difficulty picture DIFFICULTY.
+menu_shows() {
+    local shot
+    e2e_shot menu || return 1
+    shot=$E2E_SHOT
+    cursor_drawn_at "$shot" "$1" || return 1
+    title_shown_except "$shot" "$1" || return 1
+    e2e_shows "$shot" $DIFFICULTY_X $DIFFICULTY_Y "$E2E_DATA/difficulty/$2.bmp"
+}
+
+# expect_menu CURSOR_Y DIFFICULTY WHAT — waits for the menu to show that,
+# else fails saying where the cursor and which difficulty picture were seen.
+expect_menu() {
+    e2e_wait_until 2000 menu_shows "$1" "$2" && return 0
+    local shot y seen_cursor="nowhere" seen_difficulty="none" d
+    shot=$E2E_LAST_SHOT
+    for y in "${MENU_YS[@]}"; do
+        cursor_drawn_at "$shot" "$y" && seen_cursor="y $y"
+    done
+    for d in 0 1 2; do
+        e2e_shows "$shot" $DIFFICULTY_X $DIFFICULTY_Y "$E2E_DATA/difficulty/$d.bmp" && seen_difficulty=$d
+    done
+    title_shown_except "$shot" "$1" || seen_cursor="$seen_cursor, title picture not intact"
+    e2e_fail "$3: expected cursor at y $1 and difficulty picture $2; saw cursor $seen_cursor, difficulty picture $seen_difficulty"
+}
+
+check_window() {
+    e2e_start_game || return 1
+    local geometry caption
+    geometry=$(e2e_geometry)
+    [ "$geometry" = "640 480 0 0" ] || { e2e_fail "window is 'W H X Y' = '$geometry', expected '640 480 0 0'"; return 1; }
+    caption=$(e2e_caption)
+    [ "$caption" = Quarndel ] || { e2e_fail "caption is '$caption', expected 'Quarndel'"; return 1; }
+}
+
+check_title_screen() {
+    e2e_start_game || return 1
+    expect_menu 318 0 "at start-up" || return 1
+    e2e_keep "$E2E_LAST_SHOT" title
+}
+
+check_cursor_moves_and_wraps() {
+    e2e_start_game || return 1
+    expect_menu 318 0 "at start-up" || return 1
+    e2e_key Down && expect_menu 356 0 "Down from Start" || return 1
+    e2e_key Down && expect_menu 390 0 "Down from Difficulty" || return 1
+    e2e_key Down && expect_menu 318 0 "Down from Quit" || return 1
+    e2e_key Up && expect_menu 390 0 "Up from Start" || return 1
+    e2e_key Up && expect_menu 356 0 "Up from Quit" || return 1
+    e2e_key Up && expect_menu 318 0 "Up from Difficulty" || return 1
+}
+
+check_difficulty_cycles() {
+    e2e_start_game || return 1
+    e2e_key Down && expect_menu 356 0 "on Difficulty" || return 1
+    e2e_key Return && expect_menu 356 1 "first Enter on Difficulty" || return 1
+    e2e_keep "$E2E_LAST_SHOT" title-difficulty-1
+    e2e_key Return && expect_menu 356 2 "second Enter on Difficulty" || return 1
+    e2e_key Return && expect_menu 356 0 "third Enter on Difficulty" || return 1
+}
+
+# ends_without_play HOW — after HOW the game shuts down with status 0 while
+# its window still shows the title screen under the title caption: not one
+# frame of play was drawn.
+ends_without_play() {
+    local how=$1 cursor_y=$2
+    e2e_wait_quitting 5000 || return 1
+    local caption
+    caption=$(e2e_caption)
+    [ "$caption" = Quarndel ] || { e2e_fail "after $how the caption became '$caption': a play frame ran"; return 1; }
+    menu_shows "$cursor_y" 0 || { e2e_fail "after $how the last frame is not the title screen"; return 1; }
+    e2e_wait_exit 5000 || return 1
+    [ "$E2E_STATUS" = 0 ] || { e2e_fail "after $how the exit status is $E2E_STATUS, expected 0"; return 1; }
+}
+
+check_quit_item_ends() {
+    e2e_start_game || return 1
+    e2e_key Down Down && expect_menu 390 0 "on Quit" || return 1
+    e2e_key Return
+    ends_without_play "Enter on Quit" 390
+}
+
+check_escape_ends() {
+    e2e_start_game || return 1
+    expect_menu 318 0 "at start-up" || return 1
+    e2e_key Escape
+    ends_without_play "Escape" 318
+}
+
+check_close_button_ends() {
+    e2e_start_game || return 1
+    expect_menu 318 0 "at start-up" || return 1
+    e2e_close_window || { e2e_fail "the close request could not be sent"; return 1; }
+    ends_without_play "the close request" 318
+}
+
+# Everything the shipped tree names loads: start-up and the first level's
+# set-up report nothing (the game reports a picture or folder it cannot read).
+check_nothing_missing() {
+    e2e_start_game || return 1
+    e2e_key Escape
+    e2e_wait_exit 5000 || return 1
+    local said
+    said=$(e2e_game_stdout)
+    [ -z "$said" ] || { e2e_fail "the game reported: $(echo "$said" | head -n3 | tr '\n' ' ')"; return 1; }
+}
+
+e2e_check window_is_640x480_and_captioned_quarndel check_window
+e2e_check title_picture_cursor_on_start_and_difficulty_0 check_title_screen
+e2e_check cursor_moves_up_and_down_with_wraparound check_cursor_moves_and_wraps
+e2e_check enter_on_difficulty_cycles_its_picture_0_1_2_0 check_difficulty_cycles
+e2e_check enter_on_quit_ends_with_status_0_without_play check_quit_item_ends
+e2e_check escape_ends_with_status_0_without_play check_escape_ends
+e2e_check closing_the_window_ends_with_status_0_without_play check_close_button_ends
+e2e_check start_up_reports_nothing_missing check_nothing_missing
+e2e_finish

@@ -57,6 +57,7 @@ class Game {
     bool PlayStep();     // one iteration; true when it presented a frame
     void HandlePlayEvent();
     void RunningFrame(); // the rules of a running frame, then its drawing
+    void RunRules();     // the rules of a running frame in their fixed order
     void UpdateFps();
     void NewGame();
 

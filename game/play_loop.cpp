@@ -82,6 +82,11 @@ void Game::HandlePlayEvent() {
 }
 
 void Game::RunningFrame() {
+    RunRules();
+    DrawPlay();
+}
+
+void Game::RunRules() {
     UpdateFps();
     char caption[32];
     snprintf(caption, sizeof caption, "Quarndel: %d", (int)fps);
@@ -98,7 +103,6 @@ void Game::RunningFrame() {
     ship.EndProtection(clock, hitTime);
     enemies.SpawnTimer(*this);
     boss.EndOfLevel(*this);
-    DrawPlay();
 }
 
 void Game::UpdateFps() {

@@ -32,6 +32,9 @@ E2E_REASON=""
 E2E_LAST_SHOT=""
 E2E_PASSED=0
 E2E_FAILED=0
+# Check names are printed as SUITE/name, SUITE from the script's name.
+E2E_SUITE=$(basename "$0" .sh)
+E2E_SUITE=${E2E_SUITE#test_}
 
 E2E_W=640
 E2E_H=480
@@ -72,15 +75,15 @@ e2e_setup() {
         command -v "$tool" >/dev/null || missing="$missing $tool"
     done
     if [ -n "$missing" ]; then
-        echo "FAIL $(basename "$0" .sh): missing:$missing"
+        echo "FAIL $E2E_SUITE: missing:$missing"
         exit 1
     fi
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quarndel-e2e.XXXXXX")
     trap e2e_cleanup EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
-    e2e_find_hold_lib || { echo "FAIL $(basename "$0" .sh): no e2e_hold_quit library"; exit 1; }
-    e2e_start_x || { echo "FAIL $(basename "$0" .sh): Xvfb did not start: $(head -c 300 "$E2E_TMP/xvfb.log")"; exit 1; }
+    e2e_find_hold_lib || { echo "FAIL $E2E_SUITE: no e2e_hold_quit library"; exit 1; }
+    e2e_start_x || { echo "FAIL $E2E_SUITE: Xvfb did not start: $(head -c 300 "$E2E_TMP/xvfb.log")"; exit 1; }
 }
 
 # The library that keeps the game's last frame on screen (hold_quit.c).
@@ -366,31 +369,37 @@ e2e_shows() {
 
 # e2e_find SHOT IMAGE KEY POSITIONS... — prints the first position "x,y" of
 # POSITIONS at which SHOT shows IMAGE exactly; fails when none does. All
-# positions are tried in one ImageMagick run.
+# positions are tried in one ImageMagick run, on the band of rows they span.
 e2e_find() {
     local shot=$1 image=$2 key=$3
     shift 3
     local w h
     read -r w h <<<"$(e2e_size "$image")"
     [ -n "$h" ] || return 1
-    local args=(\( "$shot" -alpha off -write mpr:shot +delete \)
+    local kept=() pos x y top=$E2E_H bottom=0
+    for pos in "$@"; do
+        x=${pos%,*}
+        y=${pos#*,}
+        [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le $E2E_W ] && [ $((y + h)) -le $E2E_H ] || continue
+        kept+=("$pos")
+        [ "$y" -lt "$top" ] && top=$y
+        [ "$y" -gt "$bottom" ] && bottom=$y
+    done
+    [ ${#kept[@]} -gt 0 ] || return 1
+    local args=(\( "$shot" -alpha off -crop "${E2E_W}x$((bottom - top + h))+0+$top" +repage -write mpr:band +delete \)
         \( "$image" -alpha off -write mpr:image +delete \))
     if [ "$key" = none ]; then
         args+=(\( mpr:image -fill white -colorize 100 -write mpr:mask +delete \))
     else
         args+=(\( mpr:image -transparent "rgb($key)" -alpha extract -write mpr:mask +delete \))
     fi
-    local kept=() pos x y
-    for pos in "$@"; do
+    for pos in "${kept[@]}"; do
         x=${pos%,*}
         y=${pos#*,}
-        [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le $E2E_W ] && [ $((y + h)) -le $E2E_H ] || continue
-        kept+=("$pos")
-        args+=(\( mpr:shot -crop "${w}x${h}+$x+$y" +repage mpr:image
-            -compose difference -composite -separate -evaluate-sequence max -threshold 0
-            mpr:mask -compose multiply -composite \))
+        # The masked difference is black exactly where the picture is shown.
+        args+=(\( mpr:band -crop "${w}x${h}+$x+$((y - top))" +repage mpr:image
+            -compose difference -composite mpr:mask -compose multiply -composite \))
     done
-    [ ${#kept[@]} -gt 0 ] || return 1
     local i=0 n
     while read -r n; do
         if [ "$n" = 0 ]; then
@@ -398,7 +407,7 @@ e2e_find() {
             return 0
         fi
         i=$((i + 1))
-    done < <(convert "${args[@]}" -format '%[fx:round(mean*w*h)]\n' info: 2>/dev/null)
+    done < <(convert "${args[@]}" -format '%[max]\n' info: 2>/dev/null)
     return 1
 }
 
@@ -420,12 +429,12 @@ e2e_check() {
     E2E_REASON=""
     E2E_LAST_SHOT=""
     if "$@"; then
-        echo "PASS $name"
+        echo "PASS $E2E_SUITE/$name"
         E2E_PASSED=$((E2E_PASSED + 1))
     else
-        echo "FAIL $name: ${E2E_REASON:-failed}"
+        echo "FAIL $E2E_SUITE/$name: ${E2E_REASON:-failed}"
         E2E_FAILED=$((E2E_FAILED + 1))
-        [ -n "$E2E_LAST_SHOT" ] && [ -f "$E2E_LAST_SHOT" ] && e2e_keep "$E2E_LAST_SHOT" "FAIL-$name"
+        [ -n "$E2E_LAST_SHOT" ] && [ -f "$E2E_LAST_SHOT" ] && e2e_keep "$E2E_LAST_SHOT" "FAIL-$E2E_SUITE-$name"
     fi
     e2e_stop_game
 }

@@ -174,14 +174,17 @@ check_ship_steers() {
 check_space_fires() {
     start_play || return 1
     local shot_y=$((SHIP_Y + 23)) first second
+    # Both screenshots first: a shot crosses the screen in about two seconds.
     e2e_key space
     e2e_shot shots-1
+    sleep 0.1
+    e2e_shot shots-2
+    E2E_SHOT=$E2E_TMP/shots-1.png
     first=$(find_shot_on_row $shot_y) || { e2e_fail "no shot on row $shot_y after Space"; return 1; }
     first=${first%,*}
     [ "$first" -ge $((SHIP_X + 70)) ] || { e2e_fail "the shot is at x $first, behind the ship's nose"; return 1; }
     e2e_keep "$E2E_SHOT" shot-fired
-    sleep 0.15
-    e2e_shot shots-2
+    E2E_SHOT=$E2E_TMP/shots-2.png
     second=$(find_shot_on_row $shot_y) || { e2e_fail "the shot left row $shot_y"; return 1; }
     second=${second%,*}
     [ "$second" -gt "$first" ] || { e2e_fail "the shot went from x $first to $second, not right"; return 1; }

@@ -1,0 +1,40 @@
+#!/bin/sh
+# Checks that the asset generator reproduces the committed data tree:
+# two runs into fresh folders must give the same bytes as each other (no
+# clock, no unseeded randomness, no uninitialised memory) and as data/
+# (nobody edited a generated file by hand or forgot to regenerate).
+#
+# usage: check_assets.sh ASSETGEN DATA_DIR
+set -u
+
+if [ $# -ne 2 ]; then
+  echo "usage: $0 ASSETGEN DATA_DIR" >&2
+  exit 2
+fi
+assetgen=$1
+data=$2
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/check_assets.XXXXXX") || exit 2
+trap 'rm -rf "$work"' EXIT INT TERM
+
+status=0
+for run in first second; do
+  if ! "$assetgen" "$work/$run"; then
+    echo "FAIL: the $run run of $assetgen failed"
+    exit 1
+  fi
+done
+
+if ! diff -r "$work/first" "$work/second"; then
+  echo "FAIL: two runs of the generator wrote different files"
+  status=1
+fi
+if ! diff -r "$data" "$work/first"; then
+  echo "FAIL: the generator does not reproduce $data; run: $assetgen $data"
+  status=1
+fi
+
+if [ $status -eq 0 ]; then
+  echo "OK: $(find "$work/first" -type f | wc -l) generated files match $data"
+fi
+exit $status

@@ -76,7 +76,6 @@ TEST_F(ShippedDataTest, EveryLevelOfTheChainLoadsWhole) {
     LevelInfo info;
     while (dir != "none") {
         ASSERT_TRUE(seen.insert(dir).second) << "the level chain loops at " << dir;
-        LevelInfo before = info;
         testing::internal::CaptureStdout();
         info.Load(dir.c_str());
         ASSERT_EQ(testing::internal::GetCapturedStdout(), "") << dir;

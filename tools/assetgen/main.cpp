@@ -1,0 +1,31 @@
+// assetgen OUTDIR: draws the game's whole data tree into OUTDIR.
+//
+// The game reads its data from "data" below its working directory, so the
+// shipped tree is made with `assetgen data` from the repository root. The
+// output depends only on this program and the system's DejaVu fonts: two
+// runs give the same bytes.
+#include "assets.h"
+#include "draw.h"
+#include "output.h"
+
+#include <cstdio>
+
+int main(int argc, char **argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+        return 2;
+    }
+    std::string out = argv[1];
+    MakeDirs(out);
+    WriteBackgrounds(out);
+    WriteTitle(out);
+    WriteOverlays(out);
+    WriteShip(out);
+    WriteEnemies(out);
+    WriteBosses(out);
+    WriteFont(out);
+    WriteMusic(out);
+    WriteLevels(out);
+    WriteLicense(out);
+    return 0;
+}

@@ -31,6 +31,9 @@ class LevelInfo {
     void Setup();
 };
 
+// The level-number line, always line 1 of the file.
+constexpr const char *kLevelNumberFormat = "LEVEL: %d";
+
 // One key of the level file, in the order lines are tried against them.
 struct LevelKey {
     const char *format; // the scan format: key text, then %s or %d values

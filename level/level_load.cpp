@@ -68,7 +68,7 @@ void LevelInfo::Load(const char *dir) {
     char line[kLineSize];
     // Line 1 is always the level-number line, whatever it holds.
     if (fgets(line, sizeof line, file) != nullptr) {
-        sscanf(line, "LEVEL: %d", &levelNumber);
+        sscanf(line, kLevelNumberFormat, &levelNumber);
         while (fgets(line, sizeof line, file) != nullptr) {
             if (IsLevelCommentOrBlank(line)) {
                 continue;

@@ -17,6 +17,15 @@ constexpr int kPathSize = 256;
 // a longer line is read as several lines.
 constexpr int kLineSize = 255;
 
+// The frame-list file "info": its header line and the form of a frame line
+// (file name, pause in ms, red, green and blue of the colour key).
+constexpr const char *kFrameListHeader = "FILES: %d";
+constexpr const char *kFrameLineFormat = "%254s %d %d %d %d";
+
+// True for a frame-list line that is passed over and counts as no frame:
+// empty, or starting with '#', a carriage return or a line feed.
+bool IsFrameListSkippedLine(const char *line);
+
 struct SpriteFrame {
     SDL_Surface *image = nullptr; // display format, with the frame's colour key
     int pause = 0;                // ms the frame stays up at speed 1.0

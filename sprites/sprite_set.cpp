@@ -5,10 +5,6 @@
 
 namespace {
 
-bool IsSkippedLine(const char *line) {
-    return line[0] == '\0' || line[0] == '#' || line[0] == '\r' || line[0] == '\n';
-}
-
 int BoundedFrameCount(int announced) {
     if (announced < 0) {
         return 0;
@@ -52,6 +48,10 @@ SDL_Surface *LoadFrame(const char *dir, const char *name, int red, int green, in
 
 } // namespace
 
+bool IsFrameListSkippedLine(const char *line) {
+    return line[0] == '\0' || line[0] == '#' || line[0] == '\r' || line[0] == '\n';
+}
+
 SDL_Surface *SpriteSet::Image(int frame) const {
     if (frames == nullptr || frame < 0 || frame >= frameCount) {
         return nullptr;
@@ -81,7 +81,7 @@ int SpriteSet::Load(const char *dir) {
     int oldCount = frameCount;
     char line[kLineSize];
     int announced = 0;
-    if (fgets(line, sizeof line, file) != nullptr && sscanf(line, "FILES: %d", &announced) == 1) {
+    if (fgets(line, sizeof line, file) != nullptr && sscanf(line, kFrameListHeader, &announced) == 1) {
         frameCount = BoundedFrameCount(announced);
     }
 
@@ -98,10 +98,10 @@ int SpriteSet::Load(const char *dir) {
     int blue = 0;
     int i = 0;
     while (i < frameCount && fgets(line, sizeof line, file) != nullptr) {
-        if (IsSkippedLine(line)) {
+        if (IsFrameListSkippedLine(line)) {
             continue;
         }
-        sscanf(line, "%254s %d %d %d %d", name, &pause, &red, &green, &blue);
+        sscanf(line, kFrameLineFormat, name, &pause, &red, &green, &blue);
         SDL_Surface *image = LoadFrame(dir, name, red, green, blue);
         if (image == nullptr) {
             fclose(file);

@@ -1,4 +1,5 @@
 # shellcheck shell=bash
+# shellcheck disable=SC2034 # variables here are read by the test scripts
 # Helpers for the real-window tests, sourced by every tests/e2e/test_*.sh.
 #
 # A test script calls e2e_setup GAME_EXE CLOSE_TOOL DATA_PARENT_DIR once; that
@@ -27,7 +28,7 @@ E2E_WATCH_PID=""
 E2E_WIN=""
 E2E_RUN_DIR=""
 E2E_RUNS=0
-E2E_STATUS=""
+E2E_STATUS="" # exit status of the last game that ended (e2e_wait_exit)
 E2E_REASON=""
 E2E_LAST_SHOT=""
 E2E_PASSED=0
@@ -82,6 +83,7 @@ e2e_setup() {
     trap e2e_cleanup EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
+    trap 'exit 141' PIPE
     e2e_find_hold_lib || { echo "FAIL $E2E_SUITE: no e2e_hold_quit library"; exit 1; }
     e2e_start_x || { echo "FAIL $E2E_SUITE: Xvfb did not start: $(head -c 300 "$E2E_TMP/xvfb.log")"; exit 1; }
 }
@@ -106,7 +108,8 @@ e2e_start_x() {
         9>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     e2e_wait_until 10000 grep -q '^[0-9][0-9]*$' "$numfile" || return 1
-    export DISPLAY=":$(head -n1 "$numfile")"
+    DISPLAY=":$(head -n1 "$numfile")"
+    export DISPLAY
     e2e_wait_until 5000 xdotool getdisplaygeometry >/dev/null 2>&1
 }
 
@@ -150,31 +153,30 @@ e2e_start_game() {
         echo $! >"$run/pid"
         wait $!
         echo $? >"$run/rc"
-    ) &
+    ) 2>"$run/watch.log" &
     E2E_WATCH_PID=$!
     e2e_wait_until 5000 test -s "$run/pid" || { e2e_fail "game did not start"; return 1; }
     E2E_GAME_PID=$(cat "$run/pid")
-    local deadline=$(($(e2e_now_ms) + 10000))
+    # Generous: on a busy machine start-up can take seconds.
+    local deadline=$(($(e2e_now_ms) + 15000))
     while [ -z "$E2E_WIN" ]; do
         if [ -f "$run/rc" ]; then
             e2e_fail "game ended (status $(cat "$run/rc")) before its window appeared: $(head -c 300 "$run/stdout")"
             return 1
         fi
         if [ "$(e2e_now_ms)" -ge "$deadline" ]; then
-            e2e_fail "no window named Quarndel within 10 s"
+            e2e_fail "no window named Quarndel within 15 s"
             return 1
         fi
         E2E_WIN=$(xdotool search --name '^Quarndel' 2>/dev/null | head -n1)
         [ -n "$E2E_WIN" ] || sleep 0.05
     done
     # The window exists before the first frame is drawn into it.
-    e2e_wait_until 5000 e2e_screen_drawn || { e2e_fail "window stayed black"; return 1; }
+    e2e_wait_until 10000 e2e_screen_drawn || { e2e_fail "window stayed black for 10 s"; return 1; }
 }
 
-e2e_game_running() { [ -n "$E2E_RUN_DIR" ] && [ ! -f "$E2E_RUN_DIR/rc" ]; }
-
 e2e_screen_drawn() {
-    local shot=$E2E_TMP/drawn.png
+    local shot=$E2E_TMP/drawn.miff
     e2e_shot_to "$shot" || return 1
     [ "$(convert "$shot" -format '%[max]' info:)" != 0 ]
 }
@@ -270,8 +272,8 @@ e2e_caption() { xdotool getwindowname "$E2E_WIN" 2>/dev/null; }
 
 # Prints "WIDTH HEIGHT X Y" of the game's window.
 e2e_geometry() {
-    local WINDOW X Y WIDTH HEIGHT SCREEN
-    eval "$(xdotool getwindowgeometry --shell "$E2E_WIN" 2>/dev/null)"
+    local X Y WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$E2E_WIN" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9]+$')"
     echo "${WIDTH:-?} ${HEIGHT:-?} ${X:-?} ${Y:-?}"
 }
 
@@ -282,17 +284,18 @@ e2e_shot_to() {
 }
 
 # e2e_shot NAME — screenshot of the window's area into E2E_SHOT (a file in
-# the scratch folder named after NAME).
+# the scratch folder named after NAME). Kept as MIFF, ImageMagick's own
+# format: writing a PNG of a starfield costs half a second.
 e2e_shot() {
-    E2E_SHOT=$E2E_TMP/$1.png
+    E2E_SHOT=$E2E_TMP/$1.miff
     E2E_LAST_SHOT=$E2E_SHOT
     e2e_shot_to "$E2E_SHOT"
 }
 
-# e2e_keep SHOT NAME — keeps a screenshot in E2E_SHOT_DIR, if set.
+# e2e_keep SHOT NAME — keeps a screenshot in E2E_SHOT_DIR as NAME.png, if set.
 e2e_keep() {
     [ -n "${E2E_SHOT_DIR:-}" ] || return 0
-    mkdir -p "$E2E_SHOT_DIR" && cp "$1" "$E2E_SHOT_DIR/$2.png"
+    mkdir -p "$E2E_SHOT_DIR" && convert "$1" "$E2E_SHOT_DIR/$2.png"
 }
 
 # e2e_pixel FILE X Y — prints "R G B", 0..255.
@@ -301,8 +304,22 @@ e2e_pixel() {
         sed -n 's/^0,0: *(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
 }
 
+# e2e_measure IMAGE — sets E2E_IMAGE_W and E2E_IMAGE_H (empty when IMAGE
+# cannot be read). Pictures in data/ do not change during a run, so each is
+# measured once.
+declare -A E2E_SIZES
+e2e_measure() {
+    if [ -z "${E2E_SIZES[$1]:-}" ]; then
+        E2E_SIZES[$1]="$(identify -format '%w %h' "$1" 2>/dev/null) "
+    fi
+    read -r E2E_IMAGE_W E2E_IMAGE_H <<<"${E2E_SIZES[$1]}"
+}
+
 # e2e_size IMAGE — prints "WIDTH HEIGHT".
-e2e_size() { identify -format '%w %h' "$1" 2>/dev/null; }
+e2e_size() {
+    e2e_measure "$1"
+    echo "$E2E_IMAGE_W $E2E_IMAGE_H"
+}
 
 # e2e_frames SET_DIR — prints "FILE KEY" for each frame of a sprite set, KEY
 # being the transparent colour as "r,g,b" or "none". Follows the info file's
@@ -337,7 +354,7 @@ e2e_mismatch() {
     [ -n "$h" ] || { echo 999999; return 1; }
     [ $((x + w)) -gt $E2E_W ] && w=$((E2E_W - x))
     [ $((y + h)) -gt $E2E_H ] && h=$((E2E_H - y))
-    local mask
+    local mask=()
     if [ "$key" = none ]; then
         mask=(\( "$image" -alpha off -crop "${w}x${h}+0+0" +repage -fill white -colorize 100 \))
     else
@@ -359,56 +376,88 @@ e2e_drawn_count() {
     fi
 }
 
-# e2e_shows SHOT X Y IMAGE [KEY] — the window shows IMAGE at (X,Y), exactly,
-# in every pixel it draws.
-e2e_shows() {
-    local n
-    n=$(e2e_mismatch "$@")
-    [ "$n" = 0 ]
-}
-
-# e2e_find SHOT IMAGE KEY POSITIONS... — prints the first position "x,y" of
-# POSITIONS at which SHOT shows IMAGE exactly; fails when none does. All
-# positions are tried in one ImageMagick run, on the band of rows they span.
-e2e_find() {
-    local shot=$1 image=$2 key=$3
-    shift 3
-    local w h
-    read -r w h <<<"$(e2e_size "$image")"
-    [ -n "$h" ] || return 1
-    local kept=() pos x y top=$E2E_H bottom=0
-    for pos in "$@"; do
-        x=${pos%,*}
-        y=${pos#*,}
-        [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le $E2E_W ] && [ $((y + h)) -le $E2E_H ] || continue
-        kept+=("$pos")
-        [ "$y" -lt "$top" ] && top=$y
-        [ "$y" -gt "$bottom" ] && bottom=$y
+# e2e_first_match SHOT CANDIDATE... — each CANDIDATE is "X Y IMAGE KEY": the
+# picture IMAGE with transparent colour KEY ("r,g,b" or "none") at (X,Y).
+# Sets E2E_MATCH to the index (from 0) of the first candidate that SHOT
+# shows exactly, in every pixel the picture draws; fails when none does. A
+# candidate that reaches beyond the window never matches. All candidates are
+# tried in one ImageMagick run.
+e2e_first_match() {
+    local shot=$1
+    shift
+    local -A slot=()
+    local args=(\( "$shot" -alpha off -write mpr:shot +delete \))
+    local index=() candidate x y image key w h i=0 n
+    E2E_MATCH=""
+    for candidate in "$@"; do
+        read -r x y image key <<<"$candidate"
+        e2e_measure "$image"
+        w=$E2E_IMAGE_W
+        h=$E2E_IMAGE_H
+        if [ -n "$h" ] && [ "$x" -ge 0 ] && [ "$y" -ge 0 ] &&
+            [ $((x + w)) -le $E2E_W ] && [ $((y + h)) -le $E2E_H ]; then
+            if [ -z "${slot[$image|$key]:-}" ]; then
+                n=${#slot[@]}
+                slot[$image|$key]=$n
+                args+=(\( "$image" -alpha off -write "mpr:image$n" +delete \))
+                if [ "$key" = none ]; then
+                    args+=(\( "mpr:image$n" -fill white -colorize 100 -write "mpr:mask$n" +delete \))
+                else
+                    args+=(\( "mpr:image$n" -transparent "rgb($key)" -alpha extract -write "mpr:mask$n" +delete \))
+                fi
+            fi
+            n=${slot[$image|$key]}
+            # The masked difference is black exactly where the picture is shown.
+            args+=(\( mpr:shot -crop "${w}x${h}+$x+$y" +repage "mpr:image$n"
+                -compose difference -composite "mpr:mask$n" -compose multiply -composite \))
+            index+=("$i")
+        fi
+        i=$((i + 1))
     done
-    [ ${#kept[@]} -gt 0 ] || return 1
-    local args=(\( "$shot" -alpha off -crop "${E2E_W}x$((bottom - top + h))+0+$top" +repage -write mpr:band +delete \)
-        \( "$image" -alpha off -write mpr:image +delete \))
-    if [ "$key" = none ]; then
-        args+=(\( mpr:image -fill white -colorize 100 -write mpr:mask +delete \))
-    else
-        args+=(\( mpr:image -transparent "rgb($key)" -alpha extract -write mpr:mask +delete \))
-    fi
-    for pos in "${kept[@]}"; do
-        x=${pos%,*}
-        y=${pos#*,}
-        # The masked difference is black exactly where the picture is shown.
-        args+=(\( mpr:band -crop "${w}x${h}+$x+$((y - top))" +repage mpr:image
-            -compose difference -composite mpr:mask -compose multiply -composite \))
-    done
-    local i=0 n
+    [ ${#index[@]} -gt 0 ] || return 1
+    i=0
     while read -r n; do
         if [ "$n" = 0 ]; then
-            echo "${kept[$i]}"
+            E2E_MATCH=${index[$i]}
             return 0
         fi
         i=$((i + 1))
     done < <(convert "${args[@]}" -format '%[max]\n' info: 2>/dev/null)
     return 1
+}
+
+# e2e_shows SHOT X Y IMAGE [KEY] — the window shows IMAGE at (X,Y), exactly,
+# in every pixel it draws. A picture that draws nothing at all (every pixel
+# of the transparent colour) is never shown.
+declare -A E2E_DRAWN_COUNTS
+e2e_shows() {
+    local shot=$1 x=$2 y=$3 image=$4 key=${5:-none}
+    local id="$image|$key"
+    if [ -z "${E2E_DRAWN_COUNTS[$id]:-}" ]; then
+        E2E_DRAWN_COUNTS[$id]=$(e2e_drawn_count "$image" "$key")
+    fi
+    [ "${E2E_DRAWN_COUNTS[$id]}" -gt 0 ] 2>/dev/null || return 1
+    e2e_measure "$image"
+    [ -n "$E2E_IMAGE_H" ] || return 1
+    if [ $((x + E2E_IMAGE_W)) -le $E2E_W ] && [ $((y + E2E_IMAGE_H)) -le $E2E_H ]; then
+        e2e_first_match "$shot" "$x $y $image $key"
+    else
+        # Partly beyond the window's edge: compare the visible part.
+        [ "$(e2e_mismatch "$shot" "$x" "$y" "$image" "$key")" = 0 ]
+    fi
+}
+
+# e2e_find SHOT IMAGE KEY POSITIONS... — prints the first position "x,y" of
+# POSITIONS at which SHOT shows IMAGE exactly; fails when none does.
+e2e_find() {
+    local shot=$1 image=$2 key=$3
+    shift 3
+    local positions=("$@") candidates=() pos
+    for pos in "${positions[@]}"; do
+        candidates+=("${pos%,*} ${pos#*,} $image $key")
+    done
+    e2e_first_match "$shot" "${candidates[@]}" || return 1
+    echo "${positions[$E2E_MATCH]}"
 }
 
 # e2e_region_diff A B X Y W H — prints how many pixels of the region differ

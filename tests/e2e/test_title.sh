@@ -13,25 +13,28 @@ MENU_YS=(318 356 390) # Start, Difficulty, Quit
 DIFFICULTY_X=300
 DIFFICULTY_Y=362
 
-# The cursor's frames and their transparent colours; the box that holds the
-# largest of them.
-mapfile -t CURSOR_FRAMES < <(e2e_frames "$E2E_DATA/cursor")
+# The cursor's frames with their transparent colours, as "IMAGE KEY" (a
+# frame that draws nothing is left out: it would be "seen" anywhere), and the
+# box that holds the largest of them.
+CURSOR_FRAMES=()
 CURSOR_W=0
 CURSOR_H=0
-for entry in "${CURSOR_FRAMES[@]}"; do
-    read -r w h <<<"$(e2e_size "$E2E_DATA/cursor/${entry%% *}")"
-    [ "${w:-0}" -gt $CURSOR_W ] && CURSOR_W=$w
-    [ "${h:-0}" -gt $CURSOR_H ] && CURSOR_H=$h
-done
+while read -r file key; do
+    [ "$(e2e_drawn_count "$E2E_DATA/cursor/$file" "$key")" -gt 0 ] 2>/dev/null || continue
+    CURSOR_FRAMES+=("$E2E_DATA/cursor/$file $key")
+    read -r w h <<<"$(e2e_size "$E2E_DATA/cursor/$file")"
+    [ "${w:-0}" -gt "$CURSOR_W" ] && CURSOR_W=$w
+    [ "${h:-0}" -gt "$CURSOR_H" ] && CURSOR_H=$h
+done < <(e2e_frames "$E2E_DATA/cursor" | sort -u)
 read -r DIFFICULTY_W DIFFICULTY_H <<<"$(e2e_size "$E2E_DATA/difficulty/0.bmp")"
 
 # cursor_drawn_at SHOT Y — one of the cursor's frames is on screen at (70, Y).
 cursor_drawn_at() {
-    local entry
-    for entry in "${CURSOR_FRAMES[@]}"; do
-        e2e_shows "$1" $CURSOR_X "$2" "$E2E_DATA/cursor/${entry%% *}" "${entry#* }" && return 0
+    local frame candidates=()
+    for frame in "${CURSOR_FRAMES[@]}"; do
+        candidates+=("$CURSOR_X $2 $frame")
     done
-    return 1
+    e2e_first_match "$1" "${candidates[@]}"
 }
 
 # title_shown_except SHOT CURSOR_Y — the title picture fills the window
@@ -61,7 +64,7 @@ menu_shows() {
 # expect_menu CURSOR_Y DIFFICULTY WHAT — waits for the menu to show that,
 # else fails saying where the cursor and which difficulty picture were seen.
 expect_menu() {
-    e2e_wait_until 2000 menu_shows "$1" "$2" && return 0
+    e2e_wait_until 3000 menu_shows "$1" "$2" && return 0
     local shot y seen_cursor="nowhere" seen_difficulty="none" d
     shot=$E2E_LAST_SHOT
     for y in "${MENU_YS[@]}"; do

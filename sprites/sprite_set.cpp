@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "sprites/image.h"
 #include "sprites/sprite.h"
@@ -44,6 +46,19 @@ SDL_Surface *LoadFrame(const char *dir, const char *name, int red, int green, in
     SDL_Surface *converted = SDL_DisplayFormat(bitmap);
     SDL_FreeSurface(bitmap);
     return converted;
+}
+
+// A picture already decoded in this load, with the colour key it was given.
+// Frame lists often name one picture many times (a slow animation repeats
+// its frames); those frames share one surface instead of decoding it again.
+struct DecodedFrame {
+    std::string name;
+    int key; // -1 for no colour key, else the key's red, green and blue bytes
+    SDL_Surface *image;
+};
+
+int KeyOf(int red, int green, int blue) {
+    return red < 0 ? -1 : ((red & 0xff) << 16) | ((green & 0xff) << 8) | (blue & 0xff);
 }
 
 } // namespace
@@ -96,16 +111,29 @@ int SpriteSet::Load(const char *dir) {
     int red = 0;
     int green = 0;
     int blue = 0;
+    std::vector<DecodedFrame> decoded;
     int i = 0;
     while (i < frameCount && fgets(line, sizeof line, file) != nullptr) {
         if (IsFrameListSkippedLine(line)) {
             continue;
         }
         sscanf(line, kFrameLineFormat, name, &pause, &red, &green, &blue);
-        SDL_Surface *image = LoadFrame(dir, name, red, green, blue);
+        SDL_Surface *image = nullptr;
+        int key = KeyOf(red, green, blue);
+        for (const DecodedFrame &d : decoded) {
+            if (d.key == key && d.name == name) {
+                image = d.image;
+                image->refcount += 1; // freed once per frame that holds it
+                break;
+            }
+        }
         if (image == nullptr) {
-            fclose(file);
-            return -1;
+            image = LoadFrame(dir, name, red, green, blue);
+            if (image == nullptr) {
+                fclose(file);
+                return -1;
+            }
+            decoded.push_back({name, key, image});
         }
         frames[i].image = image;
         frames[i].pause = pause;

@@ -112,6 +112,18 @@ TEST_F(SpriteSetTest, FailingFrameStopsTheLoadWithTheEarlierFramesKept) {
     EXPECT_EQ(set.w, 32);
 }
 
+TEST_F(SpriteSetTest, PictureNamedAgainWithTheSameKeySharesOneSurface) {
+    SpriteSet set;
+    std::string dir = MakeSet("FILES: 4\nb.bmp 10\nb.bmp 20\nb.bmp 30 -1 0 0\nc.bmp 40\n");
+    ASSERT_EQ(set.Load(dir.c_str()), 0);
+    EXPECT_EQ(set.frames[0].image, set.frames[1].image);
+    EXPECT_NE(set.frames[1].image, set.frames[2].image); // another colour key
+    EXPECT_EQ(set.frames[1].pause, 20);
+    // Loading again releases every frame once (the sanitizer build checks).
+    ASSERT_EQ(set.Load(dir.c_str()), 0);
+    EXPECT_EQ(set.frames[0].image->refcount, 2);
+}
+
 TEST_F(SpriteSetTest, HostileCountsAndLinesAreBounded) {
     SpriteSet set;
     std::string dir = MakeSet("FILES: 2000000000\na.bmp 10\n");

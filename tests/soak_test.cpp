@@ -15,7 +15,8 @@
 #include "tests/support.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's count of heap bytes in use, exported by its runtime.
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #define QUARNDEL_HEAP_STATS 1
 #endif
 

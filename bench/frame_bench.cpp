@@ -67,10 +67,13 @@ void BM_DirectSdlFrame(benchmark::State &state) {
         int pen = 0;
         for (const unsigned char *c = (const unsigned char *)t.text; *c; ++c) {
             int w = font->widths[*c];
-            blits.push_back({font->image,
-                             {(Sint16)((*c % 16) * font->cell + font->cell / 2 - w / 2),
-                              (Sint16)((*c / 16) * font->cell), (Uint16)(w + 2), (Uint16)font->cell},
-                             false, (Sint16)(t.x + pen), (Sint16)t.y});
+            blits.push_back(
+                {font->image,
+                 {(Sint16)((*c % 16) * font->cell + font->cell / 2 - w / 2),
+                  (Sint16)((*c / 16) * font->cell), (Uint16)(w + 2), (Uint16)font->cell},
+                 false,
+                 (Sint16)(t.x + pen),
+                 (Sint16)t.y});
             pen += w;
         }
     }

@@ -35,7 +35,8 @@ std::vector<std::string> SetFrames(const std::string &dir, bool distinct) {
     char name[256];
     while (fgets(line, sizeof line, info) != nullptr) {
         if (line[0] != '#' && line[0] != '\n' && line[0] != '\r' &&
-            sscanf(line, "%255s", name) == 1 && std::string(name).find(".bmp") != std::string::npos) {
+            sscanf(line, "%255s", name) == 1 &&
+            std::string(name).find(".bmp") != std::string::npos) {
             std::string file = dir + "/" + name;
             bool seen = false;
             for (const std::string &f : files) {
@@ -59,9 +60,9 @@ void BM_RawLevelLoads(benchmark::State &state) {
     }
     level.Load("data/level_1");
     std::vector<std::string> files = {level.scene, level.levelImage};
-    for (const std::string &dir : {std::string(level.ship), std::string(level.bullet),
-                                   std::string(level.bullet), std::string(level.bullet),
-                                   std::string(level.boss), std::string("data/enemy")}) {
+    for (const std::string &dir :
+         {std::string(level.ship), std::string(level.bullet), std::string(level.bullet),
+          std::string(level.bullet), std::string(level.boss), std::string("data/enemy")}) {
         for (const std::string &f : SetFrames(dir, state.range(0) == 1)) {
             files.push_back(f);
         }

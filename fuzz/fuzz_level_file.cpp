@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     LevelInfo info;
     info.Load(dir.c_str());
     // Every string field must still end inside its buffer.
-    for (const char *field : {info.scene, info.nextLevel, info.levelImage, info.boss, info.ship,
-                              info.bullet}) {
+    for (const char *field :
+         {info.scene, info.nextLevel, info.levelImage, info.boss, info.ship, info.bullet}) {
         if (memchr(field, '\0', kLevelFieldSize) == nullptr) {
             __builtin_trap();
         }

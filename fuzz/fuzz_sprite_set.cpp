@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string &dir = FuzzScratchDir();
     static bool framesWritten = false;
     if (!framesWritten) {
-        SDL_Surface *frame = SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 3, 24, 0xff, 0xff00, 0xff0000, 0);
+        SDL_Surface *frame =
+            SDL_CreateRGBSurface(SDL_SWSURFACE, 4, 3, 24, 0xff, 0xff00, 0xff0000, 0);
         SDL_SaveBMP(frame, (dir + "/a.bmp").c_str());
         SDL_SaveBMP(frame, (dir + "/b.bmp").c_str());
         SDL_FreeSurface(frame);

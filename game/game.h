@@ -46,15 +46,15 @@ class Game {
     void BlitPart(SDL_Surface *surface, int x, int y, int w, int h, int srcX, int srcY);
 
     // Title screen.
-    void RunTitle();     // the whole title loop, tune included, paced
-    void TitleStep();    // one iteration: all pending events, then one frame
+    void RunTitle();  // the whole title loop, tune included, paced
+    void TitleStep(); // one iteration: all pending events, then one frame
     void HandleTitleEvent();
     void DrawTitle();
 
     // Play phase.
-    void EnterPlay();    // loads and sets up the first level
-    void RunPlay();      // the whole play loop, paced
-    bool PlayStep();     // one iteration; true when it presented a frame
+    void EnterPlay(); // loads and sets up the first level
+    void RunPlay();   // the whole play loop, paced
+    bool PlayStep();  // one iteration; true when it presented a frame
     void HandlePlayEvent();
     void RunningFrame(); // the rules of a running frame, then its drawing
     void RunRules();     // the rules of a running frame in their fixed order

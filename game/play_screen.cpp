@@ -24,9 +24,13 @@ template <int N> void DrawLane(Sprite (&lane)[N], const int (&active)[N], bool l
 
 } // namespace
 
-void Game::DrawPlay() { DrawScene(true); }
+void Game::DrawPlay() {
+    DrawScene(true);
+}
 
-void Game::DrawPausedFrame() { DrawScene(false); }
+void Game::DrawPausedFrame() {
+    DrawScene(false);
+}
 
 void Game::DrawScene(bool live) {
     SDL_FillRect(screen, nullptr, 0);

@@ -17,8 +17,7 @@ template <int N> int FreeSlot(const int (&active)[N]) {
     return -1;
 }
 
-template <int N>
-void Fire(Sprite (&lane)[N], int (&active)[N], const Sprite &from, int frame) {
+template <int N> void Fire(Sprite (&lane)[N], int (&active)[N], const Sprite &from, int frame) {
     int i = FreeSlot(active);
     if (i < 0) {
         return;
@@ -32,7 +31,9 @@ void Fire(Sprite (&lane)[N], int (&active)[N], const Sprite &from, int frame) {
 
 } // namespace
 
-void ProjectilePool::FirePlayerShot() { Fire(laneA, activeA, ship.sprite, 0); }
+void ProjectilePool::FirePlayerShot() {
+    Fire(laneA, activeA, ship.sprite, 0);
+}
 
 void ProjectilePool::FireHostileShot(int lane, const Sprite &from) {
     if (lane == 1) {

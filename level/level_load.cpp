@@ -7,10 +7,10 @@
 // String values are read with a width of 254 so that no value, whatever the
 // line holds, can run past its 255-byte field.
 const LevelKey kLevelKeys[kLevelKeyCount] = {
-    {"LEVEL IMAGE: %254s", 1},    {"NEXT LEVEL: %254s", 1},       {"DISTANCE: %d", 1},
-    {"BOSS: %254s", 1},           {"BOSS_HP: %d", 1},             {"SCENE: %254s", 1},
-    {"SHIP: %254s", 1},           {"BULLET: %254s", 1},           {"ENEMY 1: %d %d %d", 3},
-    {"ENEMY 2: %d %d %d", 3},     {"ENEMY 3: %d %d %d", 3},
+    {"LEVEL IMAGE: %254s", 1}, {"NEXT LEVEL: %254s", 1}, {"DISTANCE: %d", 1},
+    {"BOSS: %254s", 1},        {"BOSS_HP: %d", 1},       {"SCENE: %254s", 1},
+    {"SHIP: %254s", 1},        {"BULLET: %254s", 1},     {"ENEMY 1: %d %d %d", 3},
+    {"ENEMY 2: %d %d %d", 3},  {"ENEMY 3: %d %d %d", 3},
 };
 
 bool IsLevelCommentOrBlank(const char *line) {

@@ -14,7 +14,8 @@ void ReplaceLevelPicture(SDL_Surface **slot, const char *path) {
     ReplaceSurface(slot, image);
 }
 
-template <int N> void BindLane(SpriteSet &set, Sprite (&lane)[N], int (&active)[N], const char *dir) {
+template <int N>
+void BindLane(SpriteSet &set, Sprite (&lane)[N], int (&active)[N], const char *dir) {
     set.Load(dir);
     for (int i = 0; i < N; ++i) {
         lane[i].Init(&set, screen);

@@ -5,8 +5,12 @@
 
 namespace {
 
-Uint32 ReadLe32(const Uint8 *p) { return p[0] | (p[1] << 8) | (p[2] << 16) | ((Uint32)p[3] << 24); }
-Uint16 ReadLe16(const Uint8 *p) { return (Uint16)(p[0] | (p[1] << 8)); }
+Uint32 ReadLe32(const Uint8 *p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | ((Uint32)p[3] << 24);
+}
+Uint16 ReadLe16(const Uint8 *p) {
+    return (Uint16)(p[0] | (p[1] << 8));
+}
 
 // Checks the parts of a BMP header that decide how much SDL allocates and how
 // many palette entries it writes, before SDL reads the file. The stream is

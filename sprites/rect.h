@@ -15,4 +15,6 @@ inline int TruncToInt(double v) {
 
 // A float position becomes an SDL rectangle coordinate by truncation toward
 // zero to a 16-bit signed value.
-inline Sint16 ToRectCoord(double v) { return (Sint16)TruncToInt(v); }
+inline Sint16 ToRectCoord(double v) {
+    return (Sint16)TruncToInt(v);
+}

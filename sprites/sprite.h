@@ -56,7 +56,7 @@ class Sprite {
     int lastFrameTick = 0;
     Vector2 pos;
     Vector2 oldPos;
-    SpriteSet *set = nullptr;    // shared, not owned
+    SpriteSet *set = nullptr; // shared, not owned
     SDL_Surface *backSave = nullptr;
     SDL_Surface *target = nullptr; // not owned
 

@@ -96,7 +96,8 @@ int SpriteSet::Load(const char *dir) {
     int oldCount = frameCount;
     char line[kLineSize];
     int announced = 0;
-    if (fgets(line, sizeof line, file) != nullptr && sscanf(line, kFrameListHeader, &announced) == 1) {
+    if (fgets(line, sizeof line, file) != nullptr &&
+        sscanf(line, kFrameListHeader, &announced) == 1) {
         frameCount = BoundedFrameCount(announced);
     }
 

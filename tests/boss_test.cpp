@@ -107,7 +107,8 @@ TEST_F(BossTest, MissingNextLevelStartsTheLevelOverWithItsBossWaiting) {
     ShootOnce();
     testing::internal::CaptureStdout();
     boss.EndOfLevel(game);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR opening file data/level_9/leveldata\n\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ERROR opening file data/level_9/leveldata\n\n");
     EXPECT_EQ(level.levelNumber, 1);
     EXPECT_EQ(boss.defeated, 0);
     EXPECT_EQ(boss.active, 0);

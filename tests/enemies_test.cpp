@@ -89,7 +89,8 @@ TEST_F(EnemiesTest, EnemiesFlyLeftStraightOrInAWaveAndLeavePastMinusFifty) {
     EXPECT_EQ(enemies.sprites[0].GetX(), 298.0f); // (1 + 1) x 2 x 0.5
     EXPECT_EQ(enemies.sprites[0].GetY(), 400.0f);
     EXPECT_EQ(enemies.sprites[1].GetX(), 299.0f);
-    EXPECT_EQ(enemies.sprites[1].GetY(), (float)(cos((299.0f + 90) * 0.0174532925) * 100.0 + 230.0));
+    EXPECT_EQ(enemies.sprites[1].GetY(),
+              (float)(cos((299.0f + 90) * 0.0174532925) * 100.0 + 230.0));
     EXPECT_NEAR(enemies.sprites[1].GetY(), 230.0 + 100 * cos(389 * M_PI / 180), 1e-3);
     EXPECT_EQ(enemies.active[2], 1); // -49.5 is not past -50 yet
     enemies.Update(game);

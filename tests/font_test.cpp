@@ -5,7 +5,6 @@
 
 namespace {
 
-
 class FontTest : public ::testing::Test {
   protected:
     void SetUp() override { OpenTestScreen(); }
@@ -98,7 +97,7 @@ TEST_F(FontTest, ShortFilesCountAsFullAndMissingWidthsFillOneCell) {
     WriteFile(dir + "/font.raw", std::string(10, '\0'));
     BitmapFont *f = LoadFont(dir.c_str());
     ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->pixels[3], 0);           // first pixel read from the file
+    EXPECT_EQ(f->pixels[3], 0);            // first pixel read from the file
     EXPECT_EQ(f->pixels[10 * 4 + 3], 255); // past the end: full coverage
     EXPECT_EQ(f->widths[65], 14);
     FreeFont(f);

@@ -59,9 +59,10 @@ TEST_F(LevelLoadTest, KeyScanningFollowsFormattedInputRules) {
 }
 
 TEST_F(LevelLoadTest, EveryKeyFillsItsField) {
-    LevelInfo info = Load("LEVEL: 4\nLEVEL IMAGE: img.bmp\nNEXTLEVEL: data/level_5\n"
-                          "DISTANCE: 8\nBOSS: data/boss\nBOSS_HP: 12\nSCENE: s.bmp\nSHIP: data/ship\n"
-                          "BULLET: data/bullet\nENEMY 1: 1 2 3\nENEMY 2: 4 5 6\nENEMY 3: 7 8 9\n");
+    LevelInfo info =
+        Load("LEVEL: 4\nLEVEL IMAGE: img.bmp\nNEXTLEVEL: data/level_5\n"
+             "DISTANCE: 8\nBOSS: data/boss\nBOSS_HP: 12\nSCENE: s.bmp\nSHIP: data/ship\n"
+             "BULLET: data/bullet\nENEMY 1: 1 2 3\nENEMY 2: 4 5 6\nENEMY 3: 7 8 9\n");
     EXPECT_EQ(info.levelNumber, 4);
     EXPECT_STREQ(info.levelImage, "img.bmp");
     EXPECT_STREQ(info.nextLevel, "data/level_5"); // the blank may be left out
@@ -132,13 +133,15 @@ TEST_F(LevelLoadTest, UnreadableFileLeavesTheRecordAndSaysSo) {
     std::string dir = tmp / "missing";
     testing::internal::CaptureStdout();
     info.Load(dir.c_str());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR opening file " + dir + "/leveldata\n\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ERROR opening file " + dir + "/leveldata\n\n");
     EXPECT_EQ(info.distance, 9);
 
     std::string longDir(300, 'L');
     testing::internal::CaptureStdout();
     info.Load(longDir.c_str());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR opening file " + longDir + "/leveldata\n\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ERROR opening file " + longDir + "/leveldata\n\n");
     EXPECT_EQ(info.distance, 9);
 }
 

@@ -11,7 +11,7 @@ TEST(FramePacer, DeadlinesMakeSixtyFramesASecondWithoutDrift) {
     for (int frame = 0; frame < 60; ++frame) {
         Uint32 wait = pacer.NextWait(now);
         EXPECT_LE(wait, 16u) << frame;
-        now += wait + 2;                                  // 2 ms of work per frame
+        now += wait + 2; // 2 ms of work per frame
     }
     EXPECT_EQ(now - 2, start + 1000); // 60 frames: exactly one second
 }

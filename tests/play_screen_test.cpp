@@ -55,7 +55,8 @@ TEST_F(PlayScreenTest, EveryWrapOfTheBackgroundIsOneScreenOfDistance) {
 TEST_F(PlayScreenTest, TextsStandAtTheirPlaces) {
     // The test font is a solid white block 8 px per character, 16 px high.
     DrawAtOffset(0);
-    for (auto [x, y] : {std::pair{5, 10}, {40, 460}, {100, 10}, {580, 10}, {220, 460}, {400, 460}}) {
+    for (auto [x, y] :
+         {std::pair{5, 10}, {40, 460}, {100, 10}, {580, 10}, {220, 460}, {400, 460}}) {
         EXPECT_TRUE(White(PixelAt(screen, x + 1, y + 1))) << x << "," << y;
         EXPECT_FALSE(White(PixelAt(screen, x - 1, y + 1))) << x << "," << y;
     }

@@ -53,8 +53,9 @@ class ShippedDataTest : public ::testing::Test {
 };
 
 TEST_F(ShippedDataTest, StartupPicturesSetsFontAndTuneAreReadable) {
-    for (const char *path : {"data/titlescreen.bmp", "data/difficulty/0.bmp", "data/difficulty/1.bmp",
-                             "data/difficulty/2.bmp", "data/paused.bmp", "data/gameover.bmp"}) {
+    for (const char *path :
+         {"data/titlescreen.bmp", "data/difficulty/0.bmp", "data/difficulty/1.bmp",
+          "data/difficulty/2.bmp", "data/paused.bmp", "data/gameover.bmp"}) {
         ExpectPicture(path);
     }
     ExpectSetLoads("data/cursor");

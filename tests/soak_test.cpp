@@ -36,7 +36,8 @@ void CopyShortenedData(const std::string &to) {
         std::stringstream text;
         text << in.rdbuf();
         in.close();
-        WriteFile(path, std::regex_replace(text.str(), std::regex("DISTANCE: [0-9]+"), "DISTANCE: 1"));
+        WriteFile(path,
+                  std::regex_replace(text.str(), std::regex("DISTANCE: [0-9]+"), "DISTANCE: 1"));
     }
 }
 

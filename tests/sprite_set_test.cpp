@@ -27,7 +27,8 @@ class SpriteSetTest : public ::testing::Test {
     }
 
     static bool KeyedOn(SDL_Surface *s, Uint8 r, Uint8 g, Uint8 b) {
-        return (s->flags & SDL_SRCCOLORKEY) && s->format->colorkey == SDL_MapRGB(s->format, r, g, b);
+        return (s->flags & SDL_SRCCOLORKEY) &&
+               s->format->colorkey == SDL_MapRGB(s->format, r, g, b);
     }
 };
 
@@ -152,7 +153,8 @@ TEST_F(SpriteSetTest, HostileCountsAndLinesAreBounded) {
     std::string longDir(400, 'd');
     testing::internal::CaptureStdout();
     EXPECT_EQ(tooLong.Load(longDir.c_str()), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR opening file " + longDir + "/info\n\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ERROR opening file " + longDir + "/info\n\n");
 }
 
 TEST_F(SpriteSetTest, LoadImageRefusesBrokenPictures) {
@@ -163,8 +165,8 @@ TEST_F(SpriteSetTest, LoadImageRefusesBrokenPictures) {
     // A header announcing a 100000 x 100000 picture is refused before SDL
     // allocates anything.
     std::string huge = "BM" + std::string(12, '\0') + std::string("\x28\0\0\0", 4) +
-                       std::string("\xa0\x86\x01\0\xa0\x86\x01\0", 8) + std::string("\1\0\x18\0", 4) +
-                       std::string(24, '\0');
+                       std::string("\xa0\x86\x01\0\xa0\x86\x01\0", 8) +
+                       std::string("\1\0\x18\0", 4) + std::string(24, '\0');
     WriteFile(dir + "/huge.bmp", huge);
     EXPECT_EQ(LoadImage((dir + "/huge.bmp").c_str()), nullptr);
     WriteBmp(dir + "/ok.bmp", 3, 2, 1, 2, 3);

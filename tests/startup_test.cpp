@@ -19,8 +19,9 @@ TEST(StartupFailure, NoDataStillReachesTheTitleWithoutCrashing) {
     // missing pictures are reported and the program ends normally.
     TempDir empty;
     std::string out;
-    int status = RunCommand("cd " + empty.Path() + " && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "
-                            "timeout --preserve-status -s TERM 1 " QUARNDEL_EXE,
+    int status = RunCommand("cd " + empty.Path() +
+                                " && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "
+                                "timeout --preserve-status -s TERM 1 " QUARNDEL_EXE,
                             &out);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("ERROR opening file data/titlescreen.bmp\n\n"), std::string::npos) << out;

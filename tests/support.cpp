@@ -83,7 +83,9 @@ void WriteBmp(const std::string &path, int w, int h, Uint8 r, Uint8 g, Uint8 b) 
     SDL_FreeSurface(s);
 }
 
-Uint32 ColumnColour(int column) { return 0x010000u * (column % 256) + 0x000100u * (column / 256 + 1) + 0x40; }
+Uint32 ColumnColour(int column) {
+    return 0x010000u * (column % 256) + 0x000100u * (column / 256 + 1) + 0x40;
+}
 
 void WriteStripedBackground(const std::string &path) {
     SDL_Surface *s = MakeRgbSurface(640, 480);
@@ -219,9 +221,10 @@ void WriteTestDataTree(const std::string &root) {
                                   "BOSS_HP: 2\nSCENE: data/level_1/scene.bmp\nSHIP: data/ship\n"
                                   "BULLET: data/bullet\nENEMY 1: 0 1 0\nENEMY 2: 0 1 0\n"
                                   "ENEMY 3: 0 1 0\n");
-    WriteLevel(data + "/level_2", "LEVEL: 2\nLEVEL IMAGE: data/level_2/title.bmp\n"
-                                  "NEXT LEVEL: none\nDISTANCE: 2\nBOSS_HP: 4\n"
-                                  "SCENE: data/level_2/scene.bmp\nENEMY 1: 0 2 1\nENEMY 2: 0 2 1\n");
+    WriteLevel(data + "/level_2",
+               "LEVEL: 2\nLEVEL IMAGE: data/level_2/title.bmp\n"
+               "NEXT LEVEL: none\nDISTANCE: 2\nBOSS_HP: 4\n"
+               "SCENE: data/level_2/scene.bmp\nENEMY 1: 0 2 1\nENEMY 2: 0 2 1\n");
 }
 
 void PushKey(SDLKey key) {

@@ -58,8 +58,8 @@ TEST_F(TitleTest, EnterOnDifficultyCyclesAndThePictureFollows) {
 
 TEST_F(TitleTest, TitleFrameShowsPictureDifficultyAndCursor) {
     game.TitleStep();
-    EXPECT_EQ(PixelAt(screen, 5, 5), 0x0a141eu);                    // title picture
-    EXPECT_EQ(PixelAt(screen, 300, 362), 0xc80000u);                // difficulty 0
+    EXPECT_EQ(PixelAt(screen, 5, 5), 0x0a141eu);     // title picture
+    EXPECT_EQ(PixelAt(screen, 300, 362), 0xc80000u); // difficulty 0
     EXPECT_EQ(PixelAt(screen, 299, 362), 0x0a141eu);
     Uint32 cursor = PixelAt(screen, 70, 318);
     EXPECT_TRUE(cursor == 0x285078u || cursor == 0x295078u); // one of its frames

@@ -25,11 +25,15 @@ unsigned char NextByte(FILE *file) {
 }
 
 // A float factor truncated to a whole number, as the low 8 bits of an int.
-unsigned char LowByte(double v) { return (unsigned char)(TruncToInt(v) & 0xff); }
+unsigned char LowByte(double v) {
+    return (unsigned char)(TruncToInt(v) & 0xff);
+}
 
 } // namespace
 
-BitmapFont *LoadFont(const char *dir) { return LoadFont(dir, 1.0f, 1.0f, 1.0f, 1.0f); }
+BitmapFont *LoadFont(const char *dir) {
+    return LoadFont(dir, 1.0f, 1.0f, 1.0f, 1.0f);
+}
 
 BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a) {
     FILE *ini = OpenFontFile(dir, "font.ini");

@@ -16,10 +16,10 @@ constexpr int kFontPathSize = 100;
 constexpr int kTextSize = 1024;
 
 struct BitmapFont {
-    SDL_Surface *image = nullptr; // the sheet, display format with alpha
-    int size = 0;                 // side of the sheet in pixels
-    int cell = 0;                 // side of one glyph cell: size / 16
-    int *widths = nullptr;        // 256 advance widths
+    SDL_Surface *image = nullptr;    // the sheet, display format with alpha
+    int size = 0;                    // side of the sheet in pixels
+    int cell = 0;                    // side of one glyph cell: size / 16
+    int *widths = nullptr;           // 256 advance widths
     unsigned char *pixels = nullptr; // size * size * 4 bytes, red first
 };
 

@@ -239,6 +239,18 @@ Picture CrystalEye(float pulse) {
     return pic;
 }
 
+// Every boss frame has this size. The game keeps the size of the first boss
+// set it loads for the hit box of every later boss, so bosses of different
+// sizes would be hit where they are not drawn; each boss is centred in it.
+constexpr int kBossFrameW = 210;
+constexpr int kBossFrameH = 300;
+
+Picture Centred(const Picture &boss) {
+    Picture frame(kBossFrameW, kBossFrameH);
+    frame.Draw(boss, (kBossFrameW - boss.w) / 2, (kBossFrameH - boss.h) / 2);
+    return frame;
+}
+
 } // namespace
 
 void WriteBosses(const std::string &out) {
@@ -246,7 +258,7 @@ void WriteBosses(const std::string &out) {
     for (int level = 0; level < kLevelCount; level++) {
         std::vector<Picture> frames;
         for (float pulse : kPulse) {
-            frames.push_back(draw[level](pulse));
+            frames.push_back(Centred(draw[level](pulse)));
         }
         WriteSpriteSet(out + "/level_" + std::to_string(level + 1) + "/boss", "boss", frames,
                        Breath(), 40, "The boss of this level; its lights breathe in and out.");

@@ -1,0 +1,109 @@
+// Lines of a level file that the game ignores or reads otherwise than they
+// look, and lines that look odd but read as meant.
+#include "tests/levelcheck/test_tree.h"
+
+namespace {
+
+const char *const kLevel1 = "data/level_1/leveldata";
+
+struct LineCase {
+    const char *name;
+    const char *replaces; // the complete level's line the case takes the place of
+    std::string line;
+    const char *message; // empty: the line reads as meant, nothing is reported
+};
+
+// Failure messages name the case rather than dump its bytes.
+void PrintTo(const LineCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+const LineCase kLineCases[] = {
+    {"LowerCaseKey", "", "scene: data/level_1/scene.bmp", "its key is not in capitals"},
+    {"BlankBeforeKey", "", " DISTANCE: 2",
+     "it starts with a blank or tab, so it does not set DISTANCE"},
+    {"TabBeforeKey", "", "\tBOSS_HP: 3", "it starts with a blank or tab"},
+    {"BlankBeforeColon", "", "DISTANCE : 2", "a blank stands before the colon"},
+    {"NumberMissing", "", "DISTANCE: x", "DISTANCE has no number the game can read"},
+    {"EnemyWithTwoNumbers", "ENEMY 2:", "ENEMY 2: 0 4",
+     "ENEMY 2 gives 2 of its 3 numbers: the speed class keeps 0 (the game's starting value)"},
+    {"ValueCutAtBlank", "BULLET:", "BULLET: data/bullet and more",
+     "the value stops at the first blank: the game reads BULLET as \"data/bullet\" and ignores "
+     "\"and more\""},
+    {"TextAfterNumber", "BOSS_HP:", "BOSS_HP: 3 hits", "reads BOSS_HP as 3 and ignores \"hits\""},
+    {"LevelAfterFirstLine", "", "LEVEL: 7", "ignores LEVEL lines after it"},
+    {"UnknownKey", "", "SPEED: 4", "the game knows no key \"SPEED:\""},
+    {"KeyRepeated", "", "DISTANCE: 5", "DISTANCE is set again: the value from line 4 is replaced"},
+    {"LongLineTailSetsKey", "", "#" + std::string(253, 'x') + "SCENE: data/level_1/scene.bmp",
+     "longer than 254 characters: the game cuts it and reads the text from column 255 on as a "
+     "line of its own, which sets SCENE"},
+    {"LongLineTailIgnored", "", "#" + std::string(300, 'x'),
+     "from column 255 on as a line of its own, which it ignores"},
+    {"KeyWithoutBlanks", "LEVEL IMAGE:", "LEVELIMAGE:data/level_1/title.bmp", ""},
+    {"CarriageReturnLineEnd", "DISTANCE:", "DISTANCE:    2\r", ""},
+    {"CommentedKey", "", "# SCENE: data/elsewhere.bmp", ""},
+    {"BlanksOnly", "", "   ", ""},
+    {"LineOfExactly254", "", "#" + std::string(253, 'x'), ""},
+};
+
+class LevelLineTest : public CheckedTree, public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(LevelLineTest, ReportsWhatTheGameMakesOfTheLine) {
+    const LineCase &c = GetParam();
+    int line = EditLevel(1, c.replaces, c.line);
+    Report report = Check();
+    EXPECT_EQ(report.Count(Severity::Error), 0) << Describe(report);
+    if (c.message[0] == '\0') {
+        EXPECT_EQ(report.Count(Severity::Warning), 0) << Describe(report);
+    } else {
+        EXPECT_EQ(report.Count(Severity::Warning), 1) << Describe(report);
+        EXPECT_TRUE(HasFinding(report, kLevel1, line, Severity::Warning, c.message));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, LevelLineTest, ::testing::ValuesIn(kLineCases),
+                         [](const ::testing::TestParamInfo<LineCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
+struct FirstLineCase {
+    const char *name;
+    const char *line;
+    const char *message;
+};
+
+// Failure messages name the case rather than dump its bytes.
+void PrintTo(const FirstLineCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+const FirstLineCase kFirstLineCases[] = {
+    {"Comment", "# Level one",
+     "the first line must be \"LEVEL: n\": the game reads the level "
+     "number from line 1 only, so it stays 0"},
+    {"KeyLine", "SCENE: data/level_1/scene.bmp", "it never reads this SCENE line"},
+    {"TextAfterNumber", "LEVEL: 1 of 2", "reads the level number as 1 and ignores \"of 2\""},
+};
+
+class FirstLineTest : public CheckedTree, public ::testing::WithParamInterface<FirstLineCase> {};
+
+TEST_P(FirstLineTest, OnlyLevelNumberIsReadOnLineOne) {
+    SetFirstLine(GetParam().line);
+    Report report = Check();
+    EXPECT_EQ(report.findings.size(), 1u) << Describe(report);
+    EXPECT_TRUE(HasFinding(report, kLevel1, 1, Severity::Warning, GetParam().message));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, FirstLineTest, ::testing::ValuesIn(kFirstLineCases),
+                         [](const ::testing::TestParamInfo<FirstLineCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_F(CheckedTree, CompleteTreeHasNoFindings) {
+    Report report = Check();
+    EXPECT_TRUE(report.findings.empty()) << Describe(report);
+    EXPECT_EQ(report.levels, 2);
+    EXPECT_EQ(FormatSummary(report), "quarndel-check: 2 levels, 0 errors, 0 warnings");
+}
+
+} // namespace

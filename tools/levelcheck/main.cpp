@@ -1,0 +1,94 @@
+// quarndel-check: reads the game's data tree the way the game does and tells
+// a level author what the game will make of it.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "tools/levelcheck/check.h"
+#include "tools/levelcheck/pictures.h"
+
+namespace {
+
+const char *const kHelp =
+    "usage: quarndel-check [LEVEL_DIR]\n"
+    "\n"
+    "Reads the game's data tree the way the game does, starting the level chain at\n"
+    "LEVEL_DIR (default data/level_1), and reports every problem it finds. Run it\n"
+    "from the folder that holds data/, like the game itself.\n"
+    "\n"
+    "It checks the start-up pictures, the cursor and enemy sprite sets, the title\n"
+    "tune and the font, then every level file along the NEXT LEVEL chain, line by\n"
+    "line, with the pictures and sprite sets each level names.\n"
+    "\n"
+    "Each problem is one line:\n"
+    "  PATH:LINE: error: MESSAGE      a line of a file\n"
+    "  PATH: error: MESSAGE           a whole file\n"
+    "followed by a summary: \"quarndel-check: N levels, E errors, W warnings\".\n"
+    "\n"
+    "An error means the game will visibly misbehave: a picture, sprite set or level\n"
+    "that is missing or cannot be read, a frame count that does not match the\n"
+    "frame lines, sprite frames of different sizes, a picture that runs off the\n"
+    "screen where the game draws it, a background that is not 640x480 or shows a\n"
+    "seam where it wraps, a font file of the wrong size, a level chain that loops\n"
+    "or leads to a missing level.\n"
+    "\n"
+    "A warning means the game silently does something other than what the file\n"
+    "seems to say: a line it ignores (unknown or lower-case key, a blank before\n"
+    "the key or the colon, a missing number, a LEVEL line after line 1), a value\n"
+    "cut at a blank, a line longer than 254 characters that it reads as two, a\n"
+    "key a level leaves out and so keeps from the level before (the first level\n"
+    "starts from 0 and empty values).\n"
+    "\n"
+    "A background wraps without a seam when the mean colour difference between\n"
+    "its column 639 and column 0 (0 to 255 per channel, over all rows) is at most\n"
+    "12, or at most three times the mean difference between neighbouring columns.\n"
+    "\n"
+    "Exit status: 0 when there is no error, 1 when there is, 2 for bad usage or\n"
+    "when the checker cannot start SDL video.\n";
+
+int Usage() {
+    fputs("usage: quarndel-check [LEVEL_DIR]   (quarndel-check --help for more)\n", stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const char *firstLevel = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
+            fputs(kHelp, stdout);
+            return 0;
+        }
+        if (argv[i][0] == '-' || argv[i][0] == '\0' || firstLevel != nullptr) {
+            return Usage();
+        }
+        firstLevel = argv[i];
+    }
+
+    // The game's loaders convert pictures to the display format, so a video
+    // mode is needed; no window is wanted.
+    if (getenv("SDL_VIDEODRIVER") == nullptr) {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fprintf(stderr, "quarndel-check: cannot start SDL video: %s\n", SDL_GetError());
+        return 2;
+    }
+    if (SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE) == nullptr) {
+        fprintf(stderr, "quarndel-check: cannot set the 640x480 video mode: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 2;
+    }
+
+    Report report;
+    CheckGameData(firstLevel != nullptr ? firstLevel : "data/level_1", report);
+    for (const Finding &finding : report.findings) {
+        puts(FormatFinding(finding).c_str());
+    }
+    puts(FormatSummary(report).c_str());
+    SDL_Quit();
+    return report.Count(Severity::Error) > 0 ? 1 : 0;
+}

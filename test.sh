@@ -58,7 +58,16 @@ note "Unit tests under AddressSanitizer and UBSan"
 if build sanitize build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARNDEL_WERROR=ON \
   -DQUARNDEL_SANITIZE=ON -DQUARNDEL_ASSETGEN=OFF; then
   ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-    run_ctest sanitize build-asan -LE slow
+    run_ctest sanitize build-asan -E '^Soak\.'
+
+  note "Soak: 200000 frames of scripted play under AddressSanitizer and LeakSanitizer"
+  if (cd build-asan && QUARNDEL_SOAK_ITERATIONS=200000 ASAN_OPTIONS=detect_leaks=1 \
+    LSAN_OPTIONS="suppressions=$root/tests/lsan.supp" SDL_VIDEODRIVER=dummy \
+    SDL_AUDIODRIVER=dummy tests/soak_test); then
+    count soak 1 0
+  else
+    count soak 0 1
+  fi
 fi
 
 note "Fuzzing every data-file reader briefly"

@@ -101,6 +101,13 @@ if [ -x build-test/quarndel ] && [ -x tests/e2e/run_all.sh ]; then
   rm -f "$log"
 fi
 
+note "Level checker on the shipped tree"
+if build-test/tools/levelcheck/quarndel-check data/level_1; then
+  count levelcheck 1 0
+else
+  count levelcheck 0 1
+fi
+
 echo
 for f in "${failures[@]}"; do echo "failed: $f"; done
 echo "$passed passed, $failed failed"

@@ -56,13 +56,9 @@ int ScanLevelKey(LevelInfo &info, int k, const char *line) {
 }
 
 void LevelInfo::Load(const char *dir) {
-    // The path is built before any field is written, so dir may be nextLevel.
-    char path[kPathSize];
-    int n = snprintf(path, sizeof path, "%s/leveldata", dir);
-    FILE *file = (n >= 0 && n < (int)sizeof path) ? fopen(path, "rb") : nullptr;
+    // The file is opened before any field is written, so dir may be nextLevel.
+    FILE *file = OpenDataFile(dir, "leveldata", "rb");
     if (file == nullptr) {
-        printf("ERROR opening file %s/leveldata\n\n", dir);
-        fflush(stdout);
         return;
     }
     char line[kLineSize];

@@ -1,5 +1,7 @@
 #include "sprites/image.h"
 
+#include "sprites/sprite.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -98,4 +100,15 @@ void ReplaceSurface(SDL_Surface **slot, SDL_Surface *replacement) {
 void ReportUnreadable(const char *path) {
     printf("ERROR opening file %s\n\n", path);
     fflush(stdout);
+}
+
+FILE *OpenDataFile(const char *dir, const char *name, const char *mode) {
+    char path[kPathSize];
+    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
+    FILE *file = (n >= 0 && n < (int)sizeof path) ? fopen(path, mode) : nullptr;
+    if (file == nullptr) {
+        printf("ERROR opening file %s/%s\n\n", dir, name);
+        fflush(stdout);
+    }
+    return file;
 }

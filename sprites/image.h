@@ -1,6 +1,8 @@
 #pragma once
 #include <SDL.h>
 
+#include <cstdio>
+
 // Largest picture side the game accepts from a BMP header. Anything larger is
 // a broken or hostile file; refusing it keeps a bad header from making SDL
 // allocate gigabytes.
@@ -25,3 +27,9 @@ void ReplaceSurface(SDL_Surface **slot, SDL_Surface *replacement);
 
 // Prints the game's one load-failure message for path.
 void ReportUnreadable(const char *path);
+
+// Opens the text file dir/name (the path built in a buffer of kPathSize) in
+// the given mode. When it cannot be opened, or the path does not fit the
+// buffer, prints the load-failure message with the whole path and returns
+// null.
+FILE *OpenDataFile(const char *dir, const char *name, const char *mode);

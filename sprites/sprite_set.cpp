@@ -82,13 +82,8 @@ int SpriteSet::Pause(int frame) const {
 }
 
 int SpriteSet::Load(const char *dir) {
-    char path[kPathSize];
-    int n = snprintf(path, sizeof path, "%s/info", dir);
-    FILE *file = (n >= 0 && n < (int)sizeof path) ? fopen(path, "r") : nullptr;
+    FILE *file = OpenDataFile(dir, "info", "r");
     if (file == nullptr) {
-        // A path too long for the buffer fails like a missing file.
-        printf("ERROR opening file %s/info\n\n", dir);
-        fflush(stdout);
         return -1;
     }
 

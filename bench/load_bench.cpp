@@ -80,3 +80,30 @@ void BM_RawLevelLoads(benchmark::State &state) {
 BENCHMARK(BM_RawLevelLoads)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+namespace {
+
+// Start-up to the first title frame: the window, the start-up pictures, the
+// font and the cursor, then one title frame. Without sound, so each round
+// costs the same.
+void BM_StartupToFirstTitleFrame(benchmark::State &state) {
+    if (!OpenBenchScreen()) {
+        state.SkipWithError("no shipped data tree");
+        return;
+    }
+    setenv("SDL_AUDIODRIVER", "none", 1);
+    for (auto _ : state) {
+        SDL_Quit();
+        game.Init();
+        game.DrawTitle();
+        state.PauseTiming();
+        FreeFont(font);
+        font = nullptr;
+        state.ResumeTiming();
+    }
+    // Leave the screen and font as the other benchmarks expect them.
+    font = LoadFont("data/font");
+}
+BENCHMARK(BM_StartupToFirstTitleFrame)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace

@@ -376,19 +376,19 @@ e2e_drawn_count() {
     fi
 }
 
-# e2e_first_match SHOT CANDIDATE... — each CANDIDATE is "X Y IMAGE KEY": the
+# e2e_match_all SHOT CANDIDATE... — each CANDIDATE is "X Y IMAGE KEY": the
 # picture IMAGE with transparent colour KEY ("r,g,b" or "none") at (X,Y).
-# Sets E2E_MATCH to the index (from 0) of the first candidate that SHOT
-# shows exactly, in every pixel the picture draws; fails when none does. A
+# Sets E2E_MATCHES to the indexes (from 0) of the candidates that SHOT shows
+# exactly, in every pixel the picture draws; fails when none does. A
 # candidate that reaches beyond the window never matches. All candidates are
 # tried in one ImageMagick run.
-e2e_first_match() {
+e2e_match_all() {
     local shot=$1
     shift
     local -A slot=()
     local args=(\( "$shot" -alpha off -write mpr:shot +delete \))
     local index=() candidate x y image key w h i=0 n
-    E2E_MATCH=""
+    E2E_MATCHES=()
     for candidate in "$@"; do
         read -r x y image key <<<"$candidate"
         e2e_measure "$image"
@@ -417,13 +417,18 @@ e2e_first_match() {
     [ ${#index[@]} -gt 0 ] || return 1
     i=0
     while read -r n; do
-        if [ "$n" = 0 ]; then
-            E2E_MATCH=${index[$i]}
-            return 0
-        fi
+        [ "$n" = 0 ] && E2E_MATCHES+=("${index[$i]}")
         i=$((i + 1))
     done < <(convert "${args[@]}" -format '%[max]\n' info: 2>/dev/null)
-    return 1
+    [ ${#E2E_MATCHES[@]} -gt 0 ]
+}
+
+# e2e_first_match SHOT CANDIDATE... — as e2e_match_all, but sets E2E_MATCH
+# to the index of the first candidate shown.
+e2e_first_match() {
+    E2E_MATCH=""
+    e2e_match_all "$@" || return 1
+    E2E_MATCH=${E2E_MATCHES[0]}
 }
 
 # e2e_shows SHOT X Y IMAGE [KEY] — the window shows IMAGE at (X,Y), exactly,
@@ -465,6 +470,113 @@ e2e_find() {
 e2e_region_diff() {
     compare -metric AE \( "$1" -crop "$5x$6+$3+$4" +repage \) \( "$2" -crop "$5x$6+$3+$4" +repage \) null: 2>&1 |
         sed 's/ .*//'
+}
+
+# e2e_scene_offset SHOT SCENE Y H — sets E2E_OFFSET to the scroll position o
+# (0..638) at which rows Y..Y+H-1 of SHOT show the scrolling background SCENE
+# exactly; fails when they show no part of it. The screen shows background columns
+# o..638 and then 0..o-1 (column 639 lies under column 0 and the screen's own
+# column 639 stays black), so its columns 0..638 are the 639 columns of the
+# band doubled that start at column o.
+declare -A E2E_SCENE_STRIPS
+e2e_scene_offset() {
+    local shot=$1 scene=$2 y=$3 h=$4 strip found
+    E2E_OFFSET=""
+    strip=${E2E_SCENE_STRIPS[$scene|$y|$h]:-}
+    if [ -z "$strip" ]; then
+        strip=$E2E_TMP/scene-strip-${#E2E_SCENE_STRIPS[@]}.miff
+        convert \( "$scene" -alpha off -crop "639x$h+0+$y" +repage \) \
+            \( "$scene" -alpha off -crop "639x$h+0+$y" +repage \) +append "$strip" 2>/dev/null || return 1
+        E2E_SCENE_STRIPS[$scene|$y|$h]=$strip
+    fi
+    found=$(compare -metric AE -subimage-search "$strip" \
+        \( "$shot" -alpha off -crop "639x$h+0+$y" +repage \) null: 2>&1)
+    case $found in
+        "0 @ "*) found=${found#0 @ } && E2E_OFFSET=${found%,*} ;;
+        *) return 1 ;;
+    esac
+}
+
+# ---------------------------------------------------------------- text
+
+# The game writes its texts in white with the font of data/font: each glyph
+# pixel's coverage (font.raw) is its opacity over what lies below. So wherever
+# a text is drawn, a pixel of coverage v is at least about v bright in every
+# colour channel, whatever the background; where the text is not drawn, the
+# dark background shows through.
+
+declare -A E2E_TEXT_MASKS
+E2E_FONT_WIDTHS=()
+E2E_FONT_CELL=""
+
+e2e_load_font() {
+    [ -n "$E2E_FONT_CELL" ] && return 0
+    local dir=$E2E_DATA/font n
+    n=$(tr -dc '0-9' <"$dir/font.ini" 2>/dev/null)
+    [ -n "$n" ] && [ "$n" -ge 16 ] || return 1
+    convert -size "${n}x$n" -depth 8 "gray:$dir/font.raw" "$E2E_TMP/font-sheet.miff" 2>/dev/null || return 1
+    read -r -a E2E_FONT_WIDTHS <<<"$(od -An -v -tu1 -N256 "$dir/font.dat" | tr -s ' \n' ' ')"
+    [ ${#E2E_FONT_WIDTHS[@]} = 256 ] || return 1
+    E2E_FONT_CELL=$((n / 16))
+}
+
+# e2e_text_mask TEXT — sets E2E_TEXT_MASK to the file of a grey picture of
+# TEXT as the game draws it from its top-left corner: each pixel's value the highest glyph
+# coverage there. Every glyph is cut from its cell as a window 2 pixels wider
+# than its advance width, centred, and the pen moves on by the advance width.
+e2e_text_mask() {
+    local text=$1
+    E2E_TEXT_MASK=${E2E_TEXT_MASKS[$text]:-}
+    [ -n "$E2E_TEXT_MASK" ] && return 0
+    e2e_load_font || return 1
+    local cell=$E2E_FONT_CELL pen=0 i c w sx sy dx cw
+    local args=()
+    for ((i = 0; i < ${#text}; i++)); do
+        printf -v c '%d' "'${text:i:1}"
+        w=${E2E_FONT_WIDTHS[c]}
+        sx=$(((c % 16) * cell + cell / 2 - w / 2))
+        sy=$(((c / 16) * cell))
+        dx=$pen
+        cw=$((w + 2))
+        if [ $sx -lt 0 ]; then
+            dx=$((dx - sx))
+            cw=$((cw + sx))
+            sx=0
+        fi
+        args+=(\( mpr:sheet -crop "${cw}x$cell+$sx+$sy" +repage \) -geometry "+$dx+0" -compose lighten -composite)
+        pen=$((pen + w))
+    done
+    local file=$E2E_TMP/text-${#E2E_TEXT_MASKS[@]}.miff
+    convert \( "$E2E_TMP/font-sheet.miff" -write mpr:sheet +delete \) \
+        -size "$((pen + 2))x$cell" xc:black "${args[@]}" -colorspace gray "$file" 2>/dev/null || return 1
+    E2E_TEXT_MASKS[$text]=$file
+    E2E_TEXT_MASK=$file
+}
+
+# e2e_text_shortfall SHOT X Y TEXT — sets E2E_SHORTFALL to the most (0..255)
+# by which a pixel of SHOT is darker than TEXT written at (X,Y) would make it:
+# a few at most where that text is drawn, some hundreds where another one is.
+e2e_text_shortfall() {
+    local mask w h n
+    E2E_SHORTFALL=255
+    e2e_text_mask "$4" || return 1
+    mask=$E2E_TEXT_MASK
+    e2e_measure "$mask"
+    w=$E2E_IMAGE_W
+    h=$E2E_IMAGE_H
+    [ $(($2 + w)) -gt $E2E_W ] && w=$((E2E_W - $2))
+    [ $(($3 + h)) -gt $E2E_H ] && h=$((E2E_H - $3))
+    n=$(convert \( "$1" -alpha off -crop "${w}x$h+$2+$3" +repage -separate -evaluate-sequence min \) \
+        \( "$mask" -crop "${w}x$h+0+0" +repage \) -compose minus_dst -composite \
+        -format '%[fx:round(maxima*255)]' info: 2>/dev/null)
+    [[ "$n" =~ ^[0-9]+$ ]] || return 1
+    E2E_SHORTFALL=$n
+}
+
+# e2e_text_shown SHOT X Y TEXT — SHOT shows TEXT written at (X,Y).
+E2E_TEXT_TOLERANCE=24
+e2e_text_shown() {
+    e2e_text_shortfall "$@" && [ "$E2E_SHORTFALL" -le $E2E_TEXT_TOLERANCE ]
 }
 
 # ---------------------------------------------------------------- checks

@@ -1,4 +1,4 @@
-#include "tests/play_fixture.h"
+#include "tests/game_fixtures.h"
 
 namespace {
 

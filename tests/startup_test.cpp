@@ -1,7 +1,4 @@
-#include <gtest/gtest.h>
-
-#include "game/game.h"
-#include "tests/support.h"
+#include "tests/game_fixtures.h"
 
 namespace {
 
@@ -30,16 +27,7 @@ TEST(StartupFailure, NoDataStillReachesTheTitleWithoutCrashing) {
     EXPECT_NE(out.find("ERROR opening file data/level_1/leveldata\n\n"), std::string::npos);
 }
 
-class StartupTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        WriteTestDataTree(tmp.Path());
-    }
-    TempDir tmp;
-    WorkingDir cwd{tmp.Path()};
-};
+using StartupTest = DataTreeFixture;
 
 TEST_F(StartupTest, InitOpensTheWindowAndLoadsTheStartupAssets) {
     game.Init();
@@ -74,8 +62,6 @@ TEST_F(StartupTest, InitOpensTheWindowAndLoadsTheStartupAssets) {
     EXPECT_EQ(game.cursor.GetY(), 318.0f);
     EXPECT_EQ(game.cursor.animating, 1);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-    FreeFont(font);
-    font = nullptr;
 }
 
 TEST_F(StartupTest, EscapeOnTheTitleEndsWithoutAPlayFrame) {

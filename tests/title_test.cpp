@@ -1,21 +1,12 @@
-#include <gtest/gtest.h>
-
-#include "game/game.h"
-#include "tests/support.h"
+#include "tests/game_fixtures.h"
 
 namespace {
 
-class TitleTest : public ::testing::Test {
+class TitleTest : public DataTreeFixture {
   protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        WriteTestDataTree(tmp.Path());
+        DataTreeFixture::SetUp();
         game.Init();
-    }
-    void TearDown() override {
-        FreeFont(font);
-        font = nullptr;
     }
     // Presses keys and runs one title iteration.
     void Press(std::initializer_list<SDLKey> keys) {
@@ -25,8 +16,6 @@ class TitleTest : public ::testing::Test {
         game.TitleStep();
     }
     float CursorY() { return game.cursor.GetY(); }
-    TempDir tmp;
-    WorkingDir cwd{tmp.Path()};
 };
 
 TEST_F(TitleTest, ArrowsMoveTheCursorWithWrapAround) {

@@ -1,18 +1,35 @@
 #pragma once
-// A game started on the small test data tree and put into play on level 1,
-// stepped iteration by iteration on a fake clock.
+// Fixtures that run the game in a small test data tree of their own.
 #include <gtest/gtest.h>
 
 #include "game/game.h"
 #include "sprites/ticks.h"
 #include "tests/support.h"
 
-class PlayFixture : public ::testing::Test {
+// The working directory is a fresh folder holding the test data tree, with
+// dummy video and sound; start-up itself is left to the test.
+class DataTreeFixture : public ::testing::Test {
   protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         WriteTestDataTree(tmp.Path());
+    }
+    void TearDown() override {
+        FreeFont(font);
+        font = nullptr;
+    }
+
+    TempDir tmp;
+    WorkingDir cwd{tmp.Path()};
+};
+
+// A game started on the test tree and put into play on level 1, stepped
+// iteration by iteration on a fake clock.
+class PlayFixture : public DataTreeFixture {
+  protected:
+    void SetUp() override {
+        DataTreeFixture::SetUp();
         game.Init();
         // As if Start was chosen on the title screen.
         game.titleRunning = 0;
@@ -23,8 +40,7 @@ class PlayFixture : public ::testing::Test {
     }
     void TearDown() override {
         ClearFakeTicks();
-        FreeFont(font);
-        font = nullptr;
+        DataTreeFixture::TearDown();
     }
 
     // One play-loop iteration at time t (ms); returns whether it drew.
@@ -56,7 +72,5 @@ class PlayFixture : public ::testing::Test {
         enemies.sprites[i].SetPos(x, y);
     }
 
-    TempDir tmp;
-    WorkingDir cwd{tmp.Path()};
     Uint32 now = 0;
 };

@@ -1,7 +1,7 @@
 #pragma once
-// The records of the ship, the shots, the enemies and the boss. The rules
-// that act on them live in ship.cpp, shots (ship.cpp), enemies.cpp and
-// boss.cpp; level set-up fills them at every level.
+// The records of the ship, the shots, the enemies and the boss. Their rules
+// live in ship.cpp (the ship and its shots), enemies.cpp and boss.cpp; level
+// set-up fills them at every level.
 #include <SDL.h>
 
 #include "sprites/sprite.h"

@@ -1,10 +1,12 @@
 #pragma once
 // Puts the benchmarks into the shipped data tree with a dummy-video screen.
 #include <SDL.h>
+#include <benchmark/benchmark.h>
 
 // Opens the screen the way the game does and changes into the repository
-// root, where data/ lies. Returns false when the shipped tree is missing.
-bool OpenBenchScreen();
+// root, where data/ lies. When that fails or the shipped tree is missing,
+// marks the benchmark skipped and returns false.
+bool OpenBenchScreen(benchmark::State &state);
 
 // Loads and sets up a shipped level and fills the play screen: level picture,
 // boss, ten shots and ten enemies in play, none touching another.

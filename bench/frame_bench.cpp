@@ -25,8 +25,7 @@ void BM_FloorMemsetMemcpy(benchmark::State &state) {
 BENCHMARK(BM_FloorMemsetMemcpy);
 
 void BM_DrawPlayFrame(benchmark::State &state) {
-    if (!OpenBenchScreen()) {
-        state.SkipWithError("no shipped data tree");
+    if (!OpenBenchScreen(state)) {
         return;
     }
     FillPlayScene("data/level_1");
@@ -38,8 +37,7 @@ BENCHMARK(BM_DrawPlayFrame);
 
 // The blits DrawPlay makes, prepared once and made straight to SDL.
 void BM_DirectSdlFrame(benchmark::State &state) {
-    if (!OpenBenchScreen()) {
-        state.SkipWithError("no shipped data tree");
+    if (!OpenBenchScreen(state)) {
         return;
     }
     FillPlayScene("data/level_1");
@@ -111,8 +109,7 @@ BENCHMARK(BM_DirectSdlFrame);
 // Steps 1-10 of a running frame: full group, ten shots and the boss, with a
 // time step of zero so the scene stays as it is.
 void BM_RulesFrame(benchmark::State &state) {
-    if (!OpenBenchScreen()) {
-        state.SkipWithError("no shipped data tree");
+    if (!OpenBenchScreen(state)) {
         return;
     }
     FillPlayScene("data/level_1");
@@ -129,8 +126,7 @@ BENCHMARK(BM_RulesFrame);
 
 // The enemy update alone: ten enemies against ten shots.
 void BM_EnemyUpdate(benchmark::State &state) {
-    if (!OpenBenchScreen()) {
-        state.SkipWithError("no shipped data tree");
+    if (!OpenBenchScreen(state)) {
         return;
     }
     FillPlayScene("data/level_1");

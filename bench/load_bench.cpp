@@ -12,8 +12,7 @@
 namespace {
 
 void BM_LevelSetup(benchmark::State &state) {
-    if (!OpenBenchScreen()) {
-        state.SkipWithError("no shipped data tree");
+    if (!OpenBenchScreen(state)) {
         return;
     }
     level.Load("data/level_1");
@@ -54,8 +53,7 @@ std::vector<std::string> SetFrames(const std::string &dir, bool distinct) {
 // The same files loaded straight with SDL_LoadBMP and SDL_DisplayFormat:
 // each frame line's file (range 0), or each distinct file of a set (1).
 void BM_RawLevelLoads(benchmark::State &state) {
-    if (!OpenBenchScreen()) {
-        state.SkipWithError("no shipped data tree");
+    if (!OpenBenchScreen(state)) {
         return;
     }
     level.Load("data/level_1");
@@ -87,8 +85,7 @@ namespace {
 // font and the cursor, then one title frame. Without sound, so each round
 // costs the same.
 void BM_StartupToFirstTitleFrame(benchmark::State &state) {
-    if (!OpenBenchScreen()) {
-        state.SkipWithError("no shipped data tree");
+    if (!OpenBenchScreen(state)) {
         return;
     }
     setenv("SDL_AUDIODRIVER", "none", 1);

@@ -1,6 +1,11 @@
 #include "game/game.h"
+#include "game/options.h"
 
-int main(int, char **) {
+int main(int argc, char **argv) {
+    int status = ParseOptions(argc, argv, options, stdout, stderr);
+    if (status >= 0) {
+        return status;
+    }
     game.Init();
     game.RunTitle();
     // The first level is loaded even when the title screen was left without

@@ -1,0 +1,127 @@
+#include "game/options.h"
+
+#include <getopt.h>
+
+#ifndef QUARNDEL_VERSION
+#define QUARNDEL_VERSION "0"
+#endif
+
+Options options;
+
+namespace {
+
+enum OptionId {
+    kHelp = 'h',
+    kVersion = 256, // long-only options take ids beyond every character
+    kDataDir,
+    kLevel,
+    kFullscreen,
+    kMute,
+    kRecord,
+    kReplay,
+    kHeadless,
+    kVerify,
+};
+
+const struct option kLongOptions[] = {
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {"data-dir", required_argument, nullptr, kDataDir},
+    {"level", required_argument, nullptr, kLevel},
+    {"fullscreen", no_argument, nullptr, kFullscreen},
+    {"mute", no_argument, nullptr, kMute},
+    {"record", required_argument, nullptr, kRecord},
+    {"replay", required_argument, nullptr, kReplay},
+    {"headless", no_argument, nullptr, kHeadless},
+    {"verify", no_argument, nullptr, kVerify},
+    {nullptr, 0, nullptr, 0},
+};
+
+const char kHelpText[] =
+    "Usage: quarndel [OPTION]...\n"
+    "A side-scrolling space shooter. Without options it reads data/ from the current\n"
+    "folder, or from the installed data folder when the current one has no levels.\n"
+    "\n"
+    "  --data-dir DIR   read data/ from the folder DIR\n"
+    "  --level DIR      start play, and every new game, at the level folder DIR\n"
+    "  --fullscreen     start in fullscreen (F11 or Alt+Enter toggles it)\n"
+    "  --mute           start with the music and effects muted (M toggles it)\n"
+    "  --record FILE    record the game into FILE\n"
+    "  --replay FILE    play back the game recorded in FILE\n"
+    "  --headless       with --replay: no window and no waiting; print the final state\n"
+    "  --verify         with --replay --headless: exit 1 unless the game ends as recorded\n"
+    "  -h, --help       show this help and exit\n"
+    "      --version    show the version and exit\n";
+
+int Usage(FILE *err, const char *program, const char *problem, const char *what) {
+    fprintf(err, "%s: %s%s\n", program, problem, what);
+    fprintf(err, "Try '%s --help' for more information.\n", program);
+    return kExitUsage;
+}
+
+} // namespace
+
+const char *GameVersion() {
+    return QUARNDEL_VERSION;
+}
+
+int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
+    const char *program = "quarndel";
+    result = Options();
+    // getopt_long keeps its place in globals: start it afresh, quietly (the
+    // messages below are the game's own).
+    optind = 0;
+    opterr = 0;
+    int id;
+    while ((id = getopt_long(argc, argv, ":h", kLongOptions, nullptr)) != -1) {
+        switch (id) {
+        case kHelp:
+            fputs(kHelpText, out);
+            return kExitHelp;
+        case kVersion:
+            fprintf(out, "quarndel %s\n", GameVersion());
+            return kExitHelp;
+        case kDataDir:
+            result.dataDir = optarg;
+            break;
+        case kLevel:
+            result.level = optarg;
+            break;
+        case kFullscreen:
+            result.fullscreen = true;
+            break;
+        case kMute:
+            result.mute = true;
+            break;
+        case kRecord:
+            result.record = optarg;
+            break;
+        case kReplay:
+            result.replay = optarg;
+            break;
+        case kHeadless:
+            result.headless = true;
+            break;
+        case kVerify:
+            result.verify = true;
+            break;
+        case ':':
+            return Usage(err, program, "option needs a value: ", argv[optind - 1]);
+        default:
+            return Usage(err, program, "unknown option: ", argv[optind - 1]);
+        }
+    }
+    if (optind < argc) {
+        return Usage(err, program, "unexpected argument: ", argv[optind]);
+    }
+    if ((result.headless || result.verify) && result.replay == nullptr) {
+        return Usage(err, program, "--headless and --verify need --replay", "");
+    }
+    if (result.verify && !result.headless) {
+        return Usage(err, program, "--verify needs --headless", "");
+    }
+    if (result.record != nullptr && result.replay != nullptr) {
+        return Usage(err, program, "--record and --replay cannot be combined", "");
+    }
+    return -1;
+}

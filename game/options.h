@@ -1,0 +1,31 @@
+#pragma once
+// The command line. Every option is an addition for players, level authors
+// and testers: started without options the game plays exactly as it always
+// has.
+#include <cstdio>
+
+struct Options {
+    const char *dataDir = nullptr; // --data-dir: folder holding data/
+    const char *level = nullptr;   // --level: level folder play starts with
+    bool fullscreen = false;       // --fullscreen
+    bool mute = false;             // --mute: tune and effects start muted
+    const char *record = nullptr;  // --record: file the game is recorded into
+    const char *replay = nullptr;  // --replay: recording played back
+    bool headless = false;         // --headless: replay without window or pacing
+    bool verify = false;           // --verify: replay must end as recorded
+};
+
+// The options the game was started with; all off until ParseOptions runs.
+extern Options options;
+
+// Exit statuses of a command line that does not start the game.
+constexpr int kExitHelp = 0;  // --help or --version printed
+constexpr int kExitUsage = 2; // a bad command line: usage went to err
+
+// Reads argv into result. Returns -1 when the game should start; otherwise
+// the status to exit with, after printing help or the version to out, or the
+// problem and a usage hint to err. The strings stored point into argv.
+int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err);
+
+// The game's version, from the build.
+const char *GameVersion();

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "game/events.h"
 #include "game/game.h"
 #include "game/pacer.h"
 #include "sprites/ticks.h"
@@ -42,7 +43,7 @@ bool Game::PlayStep() {
     if (paused == 0) {
         clock += dt * 10;
     }
-    while (SDL_PollEvent(&event)) {
+    while (PollEvent(&event)) {
         HandlePlayEvent();
     }
     if (paused == 0 && gameOver == 0) {

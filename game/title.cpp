@@ -1,3 +1,4 @@
+#include "game/events.h"
 #include "game/game.h"
 #include "game/pacer.h"
 
@@ -12,7 +13,7 @@ void Game::RunTitle() {
 }
 
 void Game::TitleStep() {
-    while (SDL_PollEvent(&event)) {
+    while (PollEvent(&event)) {
         HandleTitleEvent();
     }
     DrawTitle();

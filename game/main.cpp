@@ -1,8 +1,13 @@
+#include "game/data_folder.h"
 #include "game/game.h"
 #include "game/options.h"
 
 int main(int argc, char **argv) {
     int status = ParseOptions(argc, argv, options, stdout, stderr);
+    if (status >= 0) {
+        return status;
+    }
+    status = EnterDataFolder(options, stderr);
     if (status >= 0) {
         return status;
     }

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "game/data_folder.h"
 #include "game/events.h"
 #include "game/game.h"
 #include "game/pacer.h"
@@ -19,7 +20,7 @@ constexpr float kLevelImageShowMs = 6000.0f;
 } // namespace
 
 void Game::EnterPlay() {
-    level.Load("data/level_1");
+    level.Load(FirstLevelFolder());
     level.Setup();
     showLevelImage = 1;
 }
@@ -117,7 +118,7 @@ void Game::UpdateFps() {
 }
 
 void Game::NewGame() {
-    level.Load("data/level_1");
+    level.Load(FirstLevelFolder());
     level.Setup();
     ship.score = 0;
     ship.lives = 3;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "game/data_folder.h"
 #include "game/options.h"
 #include "tests/support.h"
 
@@ -151,6 +152,107 @@ TEST(Options, TheGameExitsOnHelpAndOnABadCommandLineBeforeAnyWindow) {
     EXPECT_EQ(out, std::string("quarndel ") + GameVersion() + "\n");
     EXPECT_EQ(RunCommand("SDL_VIDEODRIVER=no_such_driver " QUARNDEL_EXE " --bogus", &out), 2);
     EXPECT_EQ(out.rfind("quarndel: unknown option: --bogus\n", 0), 0u) << out;
+}
+
+} // namespace
+
+namespace {
+
+// A folder to start in, an installed data folder and a named one, each
+// holding as much of a data tree as a case asks for.
+TEST(DataFolder, CurrentFolderWinsThenTheInstalledOneThenTheCurrentAgain) {
+    enum Tree { kNone, kDataOnly, kFirstLevel };
+    struct Case {
+        Tree here, installed;
+        const char *want; // "here" (stay), "installed"
+    };
+    const Case cases[] = {
+        {kFirstLevel, kFirstLevel, "here"},
+        {kFirstLevel, kNone, "here"},
+        {kNone, kFirstLevel, "installed"},
+        {kDataOnly, kFirstLevel, "installed"}, // data/ without levels is not a data folder
+        {kNone, kDataOnly, "here"},
+        {kNone, kNone, "here"}, // nothing anywhere: the game runs as documented
+    };
+    for (const Case &c : cases) {
+        TempDir tmp;
+        for (auto [name, tree] : {std::pair{"here", c.here}, {"installed", c.installed}}) {
+            MakeDirs(tmp / name);
+            if (tree != kNone) {
+                MakeDirs(tmp / name + (tree == kFirstLevel ? "/data/level_1" : "/data"));
+            }
+        }
+        WorkingDir cwd(tmp / "here");
+        std::string installed = tmp / "installed";
+        DataFolderChoice choice = ChooseDataFolder(nullptr, installed.c_str());
+        std::string row = std::to_string(c.here) + std::to_string(c.installed);
+        EXPECT_EQ(choice.folder, std::string(c.want) == "here" ? "" : installed) << row;
+        EXPECT_EQ(choice.error, "") << row;
+    }
+    // No installed folder compiled in: stay.
+    EXPECT_EQ(ChooseDataFolder(nullptr, "").folder, "");
+    EXPECT_EQ(ChooseDataFolder(nullptr, nullptr).folder, "");
+}
+
+TEST(DataFolder, ANamedFolderIsUsedWhenItHoldsDataAndIsAnErrorOtherwise) {
+    TempDir tmp;
+    MakeDirs(tmp / "here/data/level_1");
+    MakeDirs(tmp / "pack/data");
+    MakeDirs(tmp / "empty");
+    WriteFile(tmp / "file", "");
+    WorkingDir cwd(tmp / "here");
+    std::string installed = tmp / "here";
+
+    // Named wins over the current folder, and needs no data/level_1.
+    DataFolderChoice pack = ChooseDataFolder((tmp / "pack").c_str(), installed.c_str());
+    EXPECT_EQ(pack.folder, tmp / "pack");
+    EXPECT_EQ(pack.error, "");
+    struct Case {
+        std::string named, error;
+    };
+    const Case cases[] = {
+        {tmp / "missing", "quarndel: --data-dir " + (tmp / "missing") + ": no such folder"},
+        {tmp / "file", "quarndel: --data-dir " + (tmp / "file") + ": no such folder"},
+        {tmp / "empty", "quarndel: --data-dir " + (tmp / "empty") + ": no data/ folder in it"},
+    };
+    for (const Case &c : cases) {
+        DataFolderChoice choice = ChooseDataFolder(c.named.c_str(), installed.c_str());
+        EXPECT_EQ(choice.error, c.error);
+        EXPECT_EQ(choice.folder, "");
+    }
+}
+
+TEST(DataFolder, TheGameChangesIntoTheNamedFolderAndStillFindsARelativeLevel) {
+    TempDir tree;
+    WriteTestDataTree(tree.Path());
+    TempDir start;
+    // The author's level, given relative to the folder the game starts in;
+    // its own paths are relative to the data folder.
+    WriteLevel(start / "work/level_9",
+               "LEVEL: 9\nLEVEL IMAGE: data/level_1/title.bmp\nNEXT LEVEL: none\n"
+               "SCENE: data/level_2/scene.bmp\nBOSS: data/boss\nSHIP: data/ship\n"
+               "BULLET: data/bullet\n");
+    std::string out;
+    std::string run = "cd " + start.Path() +
+                      " && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "
+                      "timeout --preserve-status -s TERM 1 " QUARNDEL_EXE " --data-dir " +
+                      tree.Path();
+    // Every start-up file and the level were found: nothing is reported.
+    EXPECT_EQ(RunCommand(run + " --level work/level_9", &out), 0) << out;
+    EXPECT_EQ(out, "");
+    // A level that cannot be read gives its usual message, with the folder
+    // the game looked in.
+    EXPECT_EQ(RunCommand(run + " --level work/level_8", &out), 0) << out;
+    EXPECT_EQ(out.rfind("ERROR opening file " + start.Path() + "/work/level_8/leveldata\n\n", 0),
+              0u)
+        << out;
+
+    // A named folder that cannot be used ends the game before any window.
+    EXPECT_EQ(RunCommand("SDL_VIDEODRIVER=no_such_driver " QUARNDEL_EXE " --data-dir " +
+                             (start / "nowhere"),
+                         &out),
+              1);
+    EXPECT_EQ(out, "quarndel: --data-dir " + (start / "nowhere") + ": no such folder\n");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tests/game_fixtures.h"
 
+#include "game/options.h"
+
 #include <cstring>
 
 namespace {
@@ -140,6 +142,19 @@ TEST_F(PlayLoopTest, NewGameOnlyAfterGameOverAndKeepsPauseAndDifficulty) {
     EXPECT_EQ(game.hitTime, 0.0f);
     EXPECT_EQ(ship.sprite.GetSpeed(), 1.0f);
     EXPECT_EQ(ship.sprite.animating, 0);
+}
+
+TEST_F(PlayLoopTest, LevelOptionStartsPlayAndEveryNewGameAtThatLevel) {
+    EXPECT_EQ(level.levelNumber, 1); // without --level play starts at data/level_1
+    options.level = "data/level_2";
+    game.EnterPlay();
+    EXPECT_EQ(level.levelNumber, 2);
+    level.Load("data/level_1");
+    game.gameOver = 1;
+    PushKey(SDLK_n);
+    StepAt(10);
+    EXPECT_EQ(level.levelNumber, 2);
+    options = Options();
 }
 
 TEST_F(PlayLoopTest, EscapeDrawsALastFrameWithTheGameOverPicture) {

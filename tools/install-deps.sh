@@ -7,7 +7,7 @@ set -euo pipefail
 run_packages=(g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev timgm6mb-soundfont)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool
   imagemagick x11-utils libx11-dev clang libclang-rt-14-dev libsdl-gfx1.2-dev libfreetype-dev
-  fonts-dejavu-core)
+  fonts-dejavu-core libpng-dev)
 
 case "${1:-run}" in
   run) wanted=("${run_packages[@]}") ;;

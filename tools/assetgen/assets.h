@@ -24,3 +24,6 @@ void WriteFont(const std::string &out);        // font/
 void WriteMusic(const std::string &out);       // music/title_screen.mid
 void WriteLevels(const std::string &out);      // level_n/leveldata
 void WriteLicense(const std::string &out);     // LICENSE
+// The application icon, outside the data tree: out/NxN/quarndel.png for the
+// icon theme's sizes.
+void WriteIcons(const std::string &out);

@@ -1,4 +1,5 @@
-// assetgen OUTDIR: draws the game's whole data tree into OUTDIR.
+// assetgen OUTDIR [ICONDIR]: draws the game's whole data tree into OUTDIR,
+// and the application icons into ICONDIR when it is given.
 //
 // The game reads its data from "data" below its working directory, so the
 // shipped tree is made with `assetgen data` from the repository root. The
@@ -11,8 +12,8 @@
 #include <cstdio>
 
 int main(int argc, char **argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s OUTDIR [ICONDIR]\n", argv[0]);
         return 2;
     }
     std::string out = argv[1];
@@ -27,5 +28,8 @@ int main(int argc, char **argv) {
     WriteMusic(out);
     WriteLevels(out);
     WriteLicense(out);
+    if (argc == 3) {
+        WriteIcons(argv[2]);
+    }
     return 0;
 }

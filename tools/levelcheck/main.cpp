@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "game/data_folder.h"
 #include "tools/levelcheck/check.h"
 #include "tools/levelcheck/pictures.h"
 
@@ -16,7 +17,8 @@ const char *const kHelp =
     "\n"
     "Reads the game's data tree the way the game does, starting the level chain at\n"
     "LEVEL_DIR (default data/level_1), and reports every problem it finds. Run it\n"
-    "from the folder that holds data/, like the game itself.\n"
+    "from the folder that holds data/, like the game itself; from a folder without\n"
+    "data/level_1 it checks the installed data tree, as the game would play it.\n"
     "\n"
     "It checks the start-up pictures, the cursor and enemy sprite sets, the title\n"
     "tune and the font, then every level file along the NEXT LEVEL chain, line by\n"
@@ -67,6 +69,15 @@ int main(int argc, char **argv) {
         }
         firstLevel = argv[i];
     }
+
+    // The tree the game would read: like the game, the checker changes into
+    // the installed data folder when the current one holds no data/level_1.
+    Options where;
+    where.level = firstLevel;
+    if (EnterDataFolder(where, stderr) >= 0) {
+        return 2;
+    }
+    firstLevel = where.level;
 
     // The game's loaders convert pictures to the display format, so a video
     // mode is needed; no window is wanted.

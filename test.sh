@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds, and runs every test: the unit and
 # scenario tests, the same under AddressSanitizer and UBSan, short fuzzing runs
-# of every data-file reader, the real-window tests under Xvfb and the level
-# checker on the shipped tree. Ends with one line "N passed, M failed".
+# of every data-file reader, the real-window tests under Xvfb, the level
+# checker on the shipped tree and, as root, the Debian package built,
+# installed, played from /tmp and purged. Ends with one line "N passed, M failed".
 set -uo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -107,6 +108,27 @@ if [ -x build-test/tools/levelcheck/quarndel-check ] &&
   count levelcheck 1 0
 else
   count levelcheck 0 1
+fi
+
+note "Debian package: build, lintian, install, the installed game from /tmp, purge"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "skipped: the packaging phase installs and purges a package, which needs root"
+elif [ ! -x build-test/tests/e2e/e2e_close_window ]; then
+  echo "package: build-test/tests/e2e/e2e_close_window is missing"
+  count package 0 1
+else
+  log=$(mktemp)
+  started=$(date +%s)
+  timeout -k 10 300 tests/package/check_package.sh "$root/build-test/tests/e2e/e2e_close_window" \
+    2>&1 | tee "$log"
+  echo "packaging phase: $(($(date +%s) - started)) s"
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+  if [ -n "$line" ]; then
+    count package "$(echo "$line" | cut -d' ' -f1)" "$(echo "$line" | cut -d' ' -f3)"
+  else
+    count package 0 1
+  fi
+  rm -f "$log"
 fi
 
 echo

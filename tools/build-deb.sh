@@ -21,7 +21,8 @@ if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   (cd "$root" && git ls-files -z --cached --others --exclude-standard |
     xargs -0 -r ls -d 2>/dev/null | tar -cf - -T -) | tar -C "$work/quarndel" -xf -
 else
-  tar -C "$root" --exclude='./build*' --exclude='./obj-*' -cf - . | tar -C "$work/quarndel" -xf -
+  tar -C "$root" --exclude=./.git --exclude='./build*' --exclude='./obj-*' -cf - . |
+    tar -C "$work/quarndel" -xf -
 fi
 (cd "$work/quarndel" &&
   DEB_BUILD_OPTIONS="parallel=$(nproc) noddebs ${DEB_BUILD_OPTIONS:-}" dpkg-buildpackage -us -uc -b)

@@ -97,11 +97,19 @@ else
     fail desktop_entry_metadata_and_icons_are_valid "$(tr '\n' ' ' <"$out/validate.log" | head -c 300)"
 fi
 
+# One version everywhere: the game, the package, the metadata's latest
+# release and the manual pages' headers.
 said=$(cd /tmp && "$game" --version 2>&1)
-if [ "$said" = "quarndel $version" ] && [ "$(dpkg-query -W -f='${Version}' quarndel)" = "$version" ]; then
-    pass version_is_the_project_version
-else
+if [ "$said" != "quarndel $version" ]; then
     fail version_is_the_project_version "quarndel --version said '$said', expected 'quarndel $version'"
+elif [ "$(dpkg-query -W -f='${Version}' quarndel)" != "$version" ]; then
+    fail version_is_the_project_version "the package's version is $(dpkg-query -W -f='${Version}' quarndel)"
+elif ! grep -q "<release version=\"$version\"" /usr/share/metainfo/io.github.quarndel.metainfo.xml; then
+    fail version_is_the_project_version "the metainfo's releases do not list $version"
+elif [ "$(zgrep -l "^\.TH .*\"Quarndel $version\"" /usr/share/man/man6/quarndel*.6.gz | wc -l)" != 2 ]; then
+    fail version_is_the_project_version "a manual page's header does not name Quarndel $version"
+else
+    pass version_is_the_project_version
 fi
 
 page=$(man -w quarndel 2>&1)

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "game/replay_file.h"
+#include "tests/support.h"
+
+namespace {
+
+const std::string kHead = "quarndel-replay 1\nseed 7\n";
+
+Recording Parse(const std::string &text, std::string *error = nullptr) {
+    Recording r;
+    std::string message;
+    bool ok = ParseRecording(text.data(), text.size(), r, message);
+    if (error != nullptr) {
+        *error = ok ? "" : message;
+    } else {
+        EXPECT_TRUE(ok) << message;
+    }
+    return r;
+}
+
+std::string Written(void (*write)(ReplayWriter &)) {
+    ReplayWriter writer;
+    writer.file = tmpfile();
+    write(writer);
+    std::string text;
+    rewind(writer.file);
+    int c;
+    while ((c = fgetc(writer.file)) != EOF) {
+        text += (char)c;
+    }
+    fclose(writer.file);
+    return text;
+}
+
+TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
+    std::string text = Written([](ReplayWriter &w) {
+        w.Header();
+        w.Seed(4294967295u);
+        w.DataFile("data/cursor/info", 0x9c1e02a7);
+        ReplayEvent keys[3];
+        keys[0].kind = kReplayKeyDown;
+        keys[0].sym = SDLK_RETURN;
+        keys[1].kind = kReplayKeyUp;
+        keys[1].sym = SDLK_RETURN;
+        keys[1].mod = KMOD_LSHIFT;
+        keys[2].kind = kReplayHeldDown;
+        keys[2].sym = SDLK_UP;
+        w.Iteration(4294967290u, keys, 3, 0xbeef); // the clock wraps like SDL's
+        w.Play(2, "data/level 1");
+        w.Iteration(17, nullptr, 0, 0x0001);
+        w.Iteration(17, nullptr, 0, 0x0001);
+        w.Iteration(17, nullptr, 0, 0x0001);
+        ReplayEvent quit;
+        w.Iteration(16, &quit, 1, 0x0002);
+        ReplayEnd end;
+        end.score = 1240;
+        end.lives = -1;
+        end.level = 2;
+        end.frame = 0x8a7b6c5d;
+        end.iterations = 5;
+        w.End(end);
+    });
+    EXPECT_EQ(text, "quarndel-replay 1\nseed 4294967295\nf 9c1e02a7 data/cursor/info\n"
+                    "4294967290 +13 -13:1 h+273 =beef\nplay 2 data/level 1\n17 =0001\n*2\n"
+                    "16 q =0002\nend 1240 -1 2 8a7b6c5d 5\n");
+
+    Recording r = Parse(text);
+    EXPECT_EQ(r.seed, 4294967295u);
+    ASSERT_EQ(r.files.size(), 1u);
+    EXPECT_EQ(r.files[0].path, "data/cursor/info");
+    EXPECT_EQ(r.files[0].hash, 0x9c1e02a7u);
+    EXPECT_TRUE(r.hasPlay);
+    EXPECT_EQ(r.playIteration, 1u);
+    EXPECT_EQ(r.difficulty, 2);
+    EXPECT_EQ(r.startLevel, "data/level 1");
+    ASSERT_EQ(r.iterations.size(), 5u);
+    const Uint32 clocks[5] = {4294967290u, 11, 28, 45, 61};
+    const Uint32 eventCounts[5] = {3, 0, 0, 0, 1};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(r.iterations[i].clock, clocks[i]) << i;
+        EXPECT_EQ(r.iterations[i].eventCount, eventCounts[i]) << i;
+    }
+    EXPECT_EQ(r.iterations[0].digest, 0xbeef);
+    EXPECT_EQ(r.iterations[3].digest, 0x0001);
+    ASSERT_EQ(r.events.size(), 4u);
+    EXPECT_EQ(r.events[1].kind, kReplayKeyUp);
+    EXPECT_EQ(r.events[1].sym, SDLK_RETURN);
+    EXPECT_EQ(r.events[1].mod, KMOD_LSHIFT);
+    EXPECT_EQ(r.events[2].kind, kReplayHeldDown);
+    EXPECT_EQ(r.events[3].kind, kReplayQuit);
+    EXPECT_EQ(r.iterations[4].firstEvent, 3u);
+    EXPECT_TRUE(r.hasEnd);
+    EXPECT_EQ(r.end.score, 1240);
+    EXPECT_EQ(r.end.lives, -1);
+    EXPECT_EQ(r.end.frame, 0x8a7b6c5du);
+}
+
+// Every kind of bad file is refused with a message naming the line and the
+// fault; none crashes, hangs or allocates by a number it holds.
+TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
+    const std::string end1 = "end 0 1 1 00000000 1\n";
+    std::string tooManyEvents = "16";
+    for (int i = 0; i < 513; ++i) {
+        tooManyEvents += " q";
+    }
+    struct Case {
+        const char *what;
+        std::string text;
+        const char *message;
+    } cases[] = {
+        {"empty", "", "the file is empty"},
+        {"garbage", "\x7f\x45LF\x02\x01\n", "line 1: not a replay file"},
+        {"wrong version", "quarndel-replay 2\nseed 1\n", "line 1: replay version 2 is not"},
+        {"version not a number", "quarndel-replay one\n", "line 1: replay version one"},
+        {"cut in a line", kHead + "16 =00", "line 3: the file is cut off"},
+        {"no end line", kHead + "16 =0000\n", "line 3: the file stops before its end line"},
+        {"iteration before the seed", "quarndel-replay 1\n16 =0000\n" + end1,
+         "line 2: an iteration comes before the seed"},
+        {"seed twice", kHead + "seed 8\n", "line 3: the seed line"},
+        {"seed after an iteration", "quarndel-replay 1\nseed 1\n16 =0000\nseed 2\n", "line 4"},
+        {"huge seed", "quarndel-replay 1\nseed 4294967296\n", "line 2: the seed is not"},
+        {"huge clock step", kHead + "99999999999 =0000\n" + end1, "line 3: the clock step"},
+        {"negative clock step", kHead + "-5 =0000\n" + end1, "line 3: the clock step"},
+        {"unknown event", kHead + "16 x12 =0000\n" + end1, "line 3: not an event: x12"},
+        {"key beyond the keyboard", kHead + "16 +323 =0000\n" + end1, "not an event: +323"},
+        {"huge modifier", kHead + "16 +13:65536 =0000\n" + end1, "not an event"},
+        {"no digest", kHead + "16 +13\n" + end1, "line 3: the iteration has no state digest"},
+        {"short digest", kHead + "16 =abc\n" + end1, "line 3: the state digest"},
+        {"words after the digest", kHead + "16 =abcd q\n" + end1, "follows the state digest"},
+        {"held key let go twice", kHead + "16 h-273 =0000\n" + end1,
+         "line 3: a held-key change to the state the key is already in"},
+        {"too many events", kHead + tooManyEvents + " =0000\n", "line 3: too many events"},
+        {"repeat first", kHead + "*3\n", "line 3: a repeat with no iteration"},
+        {"repeat of none", kHead + "16 =0000\n*0\n", "line 4: the repeat count"},
+        {"huge repeat", kHead + "16 =0000\n*1000001\n", "line 4: the repeat count"},
+        {"repeat of events", kHead + "16 q =0000\n*2\n", "line 4: only iterations without"},
+        {"repeats past the bound",
+         kHead + "16 =0000\n" +
+             [] {
+                 std::string s;
+                 for (int i = 0; i < 4; ++i) {
+                     s += "*1000000\n";
+                 }
+                 return s;
+             }(),
+         "line 7: too many iterations"},
+        {"end counts wrong", kHead + "16 =0000\nend 0 1 1 00000000 2\n",
+         "line 4: the end line counts 2 iterations but the file holds 1"},
+        {"end short", kHead + "16 =0000\nend 0 1 1\n", "line 4: the end line needs"},
+        {"end huge score", kHead + "16 =0000\nend 2147483648 1 1 00000000 1\n",
+         "line 4: a number on the end line"},
+        {"line after the end", kHead + "16 =0000\n" + end1 + "16 =0000\n",
+         "line 5: a line after the end line"},
+        {"second play", kHead + "play 0 data/level_1\nplay 0 data/level_1\n",
+         "line 4: a second play line"},
+        {"difficulty 3", kHead + "play 3 data/level_1\n", "line 3: the difficulty"},
+        {"play without level", kHead + "play 1\n", "line 3: the play line names no level"},
+        {"data file without path", kHead + "f 01234567\n", "line 3: a data file line without"},
+        {"empty line", kHead + "\n", "line 3: an empty line"},
+        {"control character", kHead + "16\t=0000\n", "line 3: holds a control character"},
+        {"overlong line", kHead + std::string(4097, '1') + "\n", "line 3: longer than 4096"},
+    };
+    for (const Case &c : cases) {
+        std::string error;
+        Parse(c.text, &error);
+        EXPECT_NE(error.find(c.message), std::string::npos)
+            << c.what << ": got \"" << error << "\"";
+    }
+}
+
+// The shipped recordings replay headless and match; a bad file, a recording
+// whose state went a different way, and other data each answer as documented.
+class ReplayRun : public ::testing::Test {
+  protected:
+    std::string Run(const std::string &args, int *status) {
+        std::string output;
+        *status = RunCommand(
+            "cd " QUARNDEL_SOURCE_DIR " && SDL_AUDIODRIVER=none " QUARNDEL_EXE " " + args, &output);
+        return output;
+    }
+    std::string Recording(const char *name) {
+        return QUARNDEL_SOURCE_DIR "/tests/replays/" + std::string(name);
+    }
+    TempDir dir;
+};
+
+TEST_F(ReplayRun, ABadFileEndsWithStatusTwoAndItsFault) {
+    WriteFile(dir / "bad.qrp", "quarndel-replay 1\nseed 1\n16 =zz\n");
+    int status = 0;
+    std::string out = Run("--replay " + (dir / "bad.qrp") + " --headless --verify", &status);
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(out.find("bad.qrp: line 3: the state digest is not four hex digits"),
+              std::string::npos)
+        << out;
+}
+
+TEST_F(ReplayRun, AChangedStateIsReportedAtItsFirstIteration) {
+    // The 300th iteration's digest is changed: the replay must name it.
+    FILE *in = fopen(Recording("gameover.qrp").c_str(), "r");
+    ASSERT_NE(in, nullptr);
+    std::string text;
+    char line[2048];
+    int iteration = 0;
+    while (fgets(line, sizeof line, in) != nullptr) {
+        std::string s = line;
+        bool isIteration = s[0] >= '0' && s[0] <= '9';
+        if (isIteration && ++iteration == 300) {
+            size_t eq = s.rfind('=');
+            s[eq + 1] = s[eq + 1] == '0' ? '1' : '0';
+        }
+        if (s[0] == '*') {
+            iteration += std::stoi(s.substr(1));
+        }
+        text += s;
+    }
+    fclose(in);
+    ASSERT_GE(iteration, 300);
+    WriteFile(dir / "changed.qrp", text);
+    int status = 0;
+    std::string out = Run("--replay " + (dir / "changed.qrp") + " --headless --verify", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("replay differs from the recording: first at iteration 300: state "
+                       "digest"),
+              std::string::npos)
+        << out;
+}
+
+} // namespace

@@ -1,12 +1,46 @@
-// Headless replay speed: the longest shipped recording (about three minutes
-// of play) replayed by the game itself with --replay --headless, start-up
-// included. Reports the iterations (frames) replayed per second of real time.
+// Replays: what recording adds to an iteration of play, and how fast the
+// longest shipped recording (about three minutes of play) replays headless.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <string>
 
+#include "bench/bench_support.h"
+#include "game/events.h"
+#include "game/game.h"
+#include "game/replay.h"
+#include "sprites/ticks.h"
+
 namespace {
+
+// The recording's share of one running iteration: the clock read, the round
+// of polling, and the end of the iteration (the state digest and the line
+// written and flushed). Compare with BM_DrawPlayFrame, one frame's drawing.
+void BM_RecordIteration(benchmark::State &state) {
+    if (!OpenBenchScreen(state)) {
+        return;
+    }
+    FillPlayScene("data/level_1");
+    // A real file: every line is written and flushed as the game does.
+    const char *path = "/tmp/quarndel_record_bench.qrp";
+    Options recordTo;
+    recordTo.record = path;
+    StartReplays(recordTo);
+    SDL_Event event;
+    float step = 1.0f;
+    for (auto _ : state) {
+        // The ship moves as in play, so that no line repeats the one before.
+        ship.sprite.MoveY(step);
+        step = -step;
+        benchmark::DoNotOptimize(GetTicks());
+        while (PollEvent(&event)) {
+        }
+        EndReplayIteration(true);
+    }
+    ResetReplays();
+    remove(path);
+}
+BENCHMARK(BM_RecordIteration);
 
 void BM_ReplayHeadless(benchmark::State &state) {
     const std::string command = "cd " QUARNDEL_SOURCE_DIR " && SDL_AUDIODRIVER=none " QUARNDEL_EXE

@@ -18,7 +18,7 @@ Uint32 FramePacer::NextWait(Uint32 now) {
 }
 
 void FramePacer::Wait() {
-    EndReplayIteration();
+    EndReplayIteration(true);
     if (ReplayWithoutWaiting()) {
         return;
     }
@@ -29,7 +29,7 @@ void FramePacer::Wait() {
 }
 
 void IdleNap(Uint32 ms) {
-    EndReplayIteration();
+    EndReplayIteration(false);
     if (!ReplayWithoutWaiting()) {
         SDL_Delay(ms);
     }

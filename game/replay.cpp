@@ -49,6 +49,8 @@ struct ReplayState {
     bool quitPending = false;
     Uint32 nextEvent = 0; // within the current iteration
     Uint8 held[kReplayKeyCount] = {};
+    Uint32 lastDrawing = 0; // the last recorded iteration that drew a frame
+    bool clipped = false;   // drawing is clipped away (headless, before lastDrawing)
     bool paceStarted = false;
     Uint32 paceRealStart = 0;
     Uint32 paceRecordedStart = 0;
@@ -79,6 +81,32 @@ const ReplayIteration *CurrentIteration() {
 }
 
 void Finish();
+
+// A headless replay needs the pixels of the last frame only. Blits and fills
+// clipped to nothing cost next to nothing and change no game state; the
+// frame that counts is drawn in full.
+void ClipHeadlessDrawing() {
+    if (!state.headless || screen == nullptr) {
+        return;
+    }
+    bool clip = state.iterations < state.lastDrawing;
+    if (clip != state.clipped) {
+        state.clipped = clip;
+        SDL_Rect nothing = {0, 0, 0, 0};
+        SDL_SetClipRect(screen, clip ? &nothing : nullptr);
+    }
+}
+
+// The first hook an iteration reaches: the title loop polls first, the play
+// loop reads the clock first; both come before any drawing.
+void BeginIteration() {
+    if (!state.iterationOpen) {
+        state.iterationOpen = true;
+        if (state.mode == kReplaying) {
+            ClipHeadlessDrawing();
+        }
+    }
+}
 
 // The replayed game goes on where the recording stopped: the replay ends
 // there, and so does the program.
@@ -111,7 +139,7 @@ void PaceReplay(Uint32 recorded) {
 }
 
 Uint32 RecordingTicks() {
-    state.iterationOpen = true;
+    BeginIteration();
     if (!state.clockFrozen) {
         state.clockFrozen = true;
         state.frozenClock = SDL_GetTicks();
@@ -120,7 +148,7 @@ Uint32 RecordingTicks() {
 }
 
 Uint32 ReplayTicks() {
-    state.iterationOpen = true;
+    BeginIteration();
     const ReplayIteration *it = CurrentIteration();
     if (it == nullptr) {
         OutlivedRecording();
@@ -295,7 +323,7 @@ void Finish() {
         return;
     }
     if (state.iterationOpen) {
-        EndReplayIteration();
+        EndReplayIteration(false); // the loop ended: no frame, no wait
     }
     state.finished = true;
     ReplayEnd end;
@@ -375,6 +403,11 @@ void StartReplays(Options &options) {
     }
     state.mode = kReplaying;
     state.path = options.replay;
+    for (size_t i = 0; i < state.recording.iterations.size(); ++i) {
+        if (state.recording.iterations[i].drew) {
+            state.lastDrawing = (Uint32)i;
+        }
+    }
     state.headless = options.headless;
     state.verify = options.verify;
     if (state.recording.hasPlay) {
@@ -414,7 +447,7 @@ int ReplayPollEvent(SDL_Event *event, int (*poll)(SDL_Event *)) {
     if (state.mode == kOff || state.finished) {
         return poll(event);
     }
-    state.iterationOpen = true;
+    BeginIteration();
     if (state.mode == kRecording) {
         int got = poll(event);
         if (got) {
@@ -444,7 +477,7 @@ int ReplayPollEvent(SDL_Event *event, int (*poll)(SDL_Event *)) {
     return NextRecordedEvent(event);
 }
 
-void EndReplayIteration() {
+void EndReplayIteration(bool drewFrame) {
     if (state.mode == kOff || state.finished) {
         return;
     }
@@ -455,7 +488,7 @@ void EndReplayIteration() {
             step = state.frozenClock - state.lastClock;
             state.lastClock = state.frozenClock;
         }
-        state.writer.Iteration(step, state.pending.data(), state.pending.size(), digest);
+        state.writer.Iteration(step, state.pending.data(), state.pending.size(), digest, drewFrame);
         state.pending.clear();
     } else {
         const ReplayIteration *it = CurrentIteration();

@@ -24,6 +24,9 @@ constexpr int kExitReplayDiffers = 1;
 // --replay reads the whole recording (a bad one ends the process with status
 // 2 and one line on standard error), sets the first level it was recorded
 // with, and with --headless chooses SDL's dummy video driver and no sound.
+// A headless replay draws the pixels of the last frame drawn only: every
+// frame redraws the whole screen, so the frames before leave nothing behind,
+// and everything else the game does runs as in any game.
 // Without either it does nothing.
 void StartReplays(Options &options);
 
@@ -37,8 +40,8 @@ Uint32 ReplaySeed(Uint32 seed);
 int ReplayPollEvent(SDL_Event *event, int (*poll)(SDL_Event *));
 
 // One iteration of the title or play loop is over (the pacer's wait or the
-// idle nap follows).
-void EndReplayIteration();
+// idle nap follows); drewFrame tells which.
+void EndReplayIteration(bool drewFrame);
 
 // True in a headless replay: the pacer and the idle nap do not sleep.
 bool ReplayWithoutWaiting();

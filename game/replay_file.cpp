@@ -141,7 +141,8 @@ struct Parser {
             if (hasDigest) {
                 return line.Fail("something follows the state digest");
             }
-            if (word[0] == '=') {
+            if (word[0] == '=' || word[0] == '~') {
+                it.drew = word[0] == '=';
                 Uint32 digest = 0;
                 if (!ParseHex(word + 1, length - 1, 4, digest)) {
                     return line.Fail("the state digest is not four hex digits");
@@ -473,14 +474,14 @@ void ReplayWriter::Play(int difficulty, const char *level) {
 }
 
 void ReplayWriter::Iteration(Uint32 clockStep, const ReplayEvent *events, size_t count,
-                             Uint16 digest) {
+                             Uint16 digest, bool drew) {
     std::string line = std::to_string(clockStep);
     for (size_t i = 0; i < count; ++i) {
         line += ' ';
         AppendReplayEvent(line, events[i]);
     }
     char text[8];
-    snprintf(text, sizeof text, " =%04x", (unsigned)digest);
+    snprintf(text, sizeof text, " %c%04x", drew ? '=' : '~', (unsigned)digest);
     line += text;
     // Idle iterations (paused, game over) repeat one line; a run is one line.
     if (count == 0 && line == lastLine && repeats < kMaxRepeat) {

@@ -9,6 +9,7 @@
 //   f 9c1e02a7 data/cursor/info       a data file read, with a hash of its bytes
 //   play 1 data/level_1               play began: difficulty, first level folder
 //   17 +274 =5b0e                     an iteration: clock step in ms, events, state digest
+//   10 ~78c5                          an iteration that drew no frame (paused, game over)
 //   *12                               the line above 12 more times
 //   end 1240 2 2 8a7b6c5d 6012        score, lives, level, last-frame checksum, iterations
 //
@@ -53,6 +54,7 @@ struct ReplayIteration {
     Uint32 firstEvent = 0; // index into Recording::events
     Uint32 eventCount = 0;
     Uint16 digest = 0; // the game state after the iteration, folded to 16 bits
+    bool drew = true;  // the iteration drew a frame ("=" before the digest, else "~")
 };
 
 struct ReplayDataFile {
@@ -101,7 +103,8 @@ class ReplayWriter {
     void DataFile(const char *path, Uint32 hash);
     void Play(int difficulty, const char *level);
     // clockStep is the clock change since the previous iteration (modulo 2^32).
-    void Iteration(Uint32 clockStep, const ReplayEvent *events, size_t count, Uint16 digest);
+    void Iteration(Uint32 clockStep, const ReplayEvent *events, size_t count, Uint16 digest,
+                   bool drew);
     void End(const ReplayEnd &end);
 
   private:

@@ -49,13 +49,13 @@ TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
         keys[1].mod = KMOD_LSHIFT;
         keys[2].kind = kReplayHeldDown;
         keys[2].sym = SDLK_UP;
-        w.Iteration(4294967290u, keys, 3, 0xbeef); // the clock wraps like SDL's
+        w.Iteration(4294967290u, keys, 3, 0xbeef, true); // the clock wraps like SDL's
         w.Play(2, "data/level 1");
-        w.Iteration(17, nullptr, 0, 0x0001);
-        w.Iteration(17, nullptr, 0, 0x0001);
-        w.Iteration(17, nullptr, 0, 0x0001);
+        w.Iteration(17, nullptr, 0, 0x0001, false);
+        w.Iteration(17, nullptr, 0, 0x0001, false);
+        w.Iteration(17, nullptr, 0, 0x0001, false);
         ReplayEvent quit;
-        w.Iteration(16, &quit, 1, 0x0002);
+        w.Iteration(16, &quit, 1, 0x0002, true);
         ReplayEnd end;
         end.score = 1240;
         end.lives = -1;
@@ -65,7 +65,7 @@ TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
         w.End(end);
     });
     EXPECT_EQ(text, "quarndel-replay 1\nseed 4294967295\nf 9c1e02a7 data/cursor/info\n"
-                    "4294967290 +13 -13:1 h+273 =beef\nplay 2 data/level 1\n17 =0001\n*2\n"
+                    "4294967290 +13 -13:1 h+273 =beef\nplay 2 data/level 1\n17 ~0001\n*2\n"
                     "16 q =0002\nend 1240 -1 2 8a7b6c5d 5\n");
 
     Recording r = Parse(text);
@@ -86,6 +86,9 @@ TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
     }
     EXPECT_EQ(r.iterations[0].digest, 0xbeef);
     EXPECT_EQ(r.iterations[3].digest, 0x0001);
+    EXPECT_TRUE(r.iterations[0].drew);
+    EXPECT_FALSE(r.iterations[3].drew);
+    EXPECT_TRUE(r.iterations[4].drew);
     ASSERT_EQ(r.events.size(), 4u);
     EXPECT_EQ(r.events[1].kind, kReplayKeyUp);
     EXPECT_EQ(r.events[1].sym, SDLK_RETURN);
@@ -172,14 +175,16 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
     }
 }
 
-// The shipped recordings replay headless and match; a bad file, a recording
-// whose state went a different way, and other data each answer as documented.
+// The game run with a recording: a bad file, a recording whose state went a
+// different way, and other data each answer as documented. (test.sh replays
+// every shipped recording with --verify.)
 class ReplayRun : public ::testing::Test {
   protected:
-    std::string Run(const std::string &args, int *status) {
+    std::string Run(const std::string &args, int *status,
+                    const std::string &from = QUARNDEL_SOURCE_DIR) {
         std::string output;
-        *status = RunCommand(
-            "cd " QUARNDEL_SOURCE_DIR " && SDL_AUDIODRIVER=none " QUARNDEL_EXE " " + args, &output);
+        *status =
+            RunCommand("cd " + from + " && SDL_AUDIODRIVER=none " QUARNDEL_EXE " " + args, &output);
         return output;
     }
     std::string Recording(const char *name) {
@@ -227,6 +232,22 @@ TEST_F(ReplayRun, AChangedStateIsReportedAtItsFirstIteration) {
                        "digest"),
               std::string::npos)
         << out;
+}
+
+TEST_F(ReplayRun, OtherDataIsNamedAndTheReplayPlaysOn) {
+    // A comment added to the first level changes its bytes but not the game.
+    int status = RunCommand("cp -r " QUARNDEL_SOURCE_DIR "/data " + dir.Path() +
+                                " && echo '# edited' >> " + (dir / "data/level_1/leveldata"),
+                            nullptr);
+    ASSERT_EQ(status, 0);
+    std::string out =
+        Run("--replay " + Recording("gameover.qrp") + " --headless --verify", &status, dir.Path());
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("data/level_1/leveldata is not the file the game was recorded with"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("data/ship/info is not"), std::string::npos) << out;
+    EXPECT_NE(out.find("replay matches the recording"), std::string::npos) << out;
 }
 
 } // namespace

@@ -511,6 +511,9 @@ void ResetReplays() {
     if (state.writer.file != nullptr) {
         fclose(state.writer.file);
     }
+    if (state.clipped && screen != nullptr) {
+        SDL_SetClipRect(screen, nullptr);
+    }
     state = ReplayState();
     SetTicksSource(nullptr);
     SetDataFileListener(nullptr);

@@ -3,7 +3,12 @@
 #include <cstdio>
 #include <string>
 
+#include "game/events.h"
+#include "game/game.h"
+#include "game/options.h"
+#include "game/replay.h"
 #include "game/replay_file.h"
+#include "sprites/ticks.h"
 #include "tests/support.h"
 
 namespace {
@@ -20,6 +25,145 @@ Recording Parse(const std::string &text, std::string *error = nullptr) {
         EXPECT_TRUE(ok) << message;
     }
     return r;
+}
+
+std::string ReadAll(const std::string &path) {
+    std::string text;
+    FILE *file = fopen(path.c_str(), "rb");
+    if (file != nullptr) {
+        int c;
+        while ((c = fgetc(file)) != EOF) {
+            text += (char)c;
+        }
+        fclose(file);
+    }
+    return text;
+}
+
+// A key event as the keyboard driver makes it: queued, and the key state
+// array set.
+void RealKey(SDLKey key, bool down) {
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+    SDL_GetKeyState(nullptr)[key] = down ? 1 : 0;
+}
+
+// Polls as the loops do; returns the events taken as "+SYM", "-SYM", "q".
+std::string PollAll() {
+    std::string taken;
+    SDL_Event event;
+    while (PollEvent(&event)) {
+        ReplayEvent e;
+        e.kind = event.type == SDL_KEYDOWN ? kReplayKeyDown
+                 : event.type == SDL_KEYUP ? kReplayKeyUp
+                                           : kReplayQuit;
+        e.sym = (Uint16)event.key.keysym.sym;
+        taken += taken.empty() ? "" : " ";
+        AppendReplayEvent(taken, e);
+    }
+    return taken;
+}
+
+// Spins until SDL's millisecond clock moves on (at most a millisecond).
+void WaitForTheClock() {
+    Uint32 now = SDL_GetTicks();
+    while (SDL_GetTicks() == now) {
+    }
+}
+
+std::string Held() {
+    const Uint8 *keys = SDL_GetKeyState(nullptr);
+    std::string held;
+    for (SDLKey key : {SDLK_UP, SDLK_DOWN, SDLK_LEFT}) {
+        held += keys[key] ? "1" : "0";
+    }
+    return held;
+}
+
+// The replay hooks in the game's own seams, stepped by hand like the loops.
+class ReplayHooks : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        OpenTestScreen();
+        ResetGlobals();
+        memset(SDL_GetKeyState(nullptr), 0, SDLK_LAST);
+    }
+    void TearDown() override {
+        ResetReplays();
+        ClearFakeTicks();
+        memset(SDL_GetKeyState(nullptr), 0, SDLK_LAST);
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+        }
+    }
+    TempDir dir;
+};
+
+TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutEvents) {
+    Options record;
+    std::string path = dir / "run.qrp";
+    record.record = path.c_str();
+    StartReplays(record);
+    Uint32 first = GetTicks();
+    WaitForTheClock(); // a read later in the same iteration still gets its value
+    EXPECT_EQ(GetTicks(), first);
+    RealKey(SDLK_RETURN, true);
+    RealKey(SDLK_RETURN, false);
+    SDL_GetKeyState(nullptr)[SDLK_UP] = 1; // changed without an event
+    EXPECT_EQ(PollAll(), "+13 -13");
+    EndReplayIteration(true);
+    WaitForTheClock();
+    EXPECT_GT(GetTicks(), first); // the next iteration reads the clock again
+    EXPECT_EQ(PollAll(), "");
+    EndReplayIteration(false);
+    ResetReplays();
+
+    std::string text = ReadAll(path);
+    std::string lines[4];
+    size_t at = 0;
+    for (std::string &line : lines) {
+        size_t end = text.find('\n', at);
+        line = text.substr(at, end - at);
+        at = end + 1;
+    }
+    EXPECT_EQ(lines[0], "quarndel-replay 1");
+    EXPECT_EQ(lines[1].substr(0, lines[1].find(' ')), std::to_string(first));
+    EXPECT_NE(lines[1].find(" +13 -13 h+273 ="), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find(" ~"), std::string::npos) << lines[2];
+}
+
+TEST_F(ReplayHooks, AReplayTakesClockAndKeysFromTheRecordingAloneTillEscape) {
+    WriteFile(dir / "run.qrp", "quarndel-replay 1\nseed 5\n100 +274 =0000\n17 h+273 =0000\n"
+                               "17 -274 =0000\n17 =0000\n17 =0000\nend 0 1 1 00000000 5\n");
+    Options replay;
+    std::string path = dir / "run.qrp";
+    replay.replay = path.c_str();
+    replay.headless = true; // no waiting for the recorded pace
+    StartReplays(replay);
+    EXPECT_EQ(ReplaySeed(99), 5u);
+
+    RealKey(SDLK_LEFT, true); // the real keyboard plays no part
+    EXPECT_EQ(PollAll(), "+274");
+    EXPECT_EQ(Held(), "010");
+    EXPECT_EQ(GetTicks(), 100u);
+    EndReplayIteration(true);
+
+    EXPECT_EQ(GetTicks(), 117u);
+    EXPECT_EQ(PollAll(), "");
+    EXPECT_EQ(Held(), "110");
+    EndReplayIteration(true);
+
+    EXPECT_EQ(PollAll(), "-274");
+    EXPECT_EQ(Held(), "100");
+    EXPECT_EQ(GetTicks(), 134u);
+    EndReplayIteration(true);
+
+    RealKey(SDLK_ESCAPE, true); // ends the replay: the game is told to quit
+    EXPECT_EQ(PollAll(), "q");
+    EndReplayIteration(true);
+    EXPECT_EQ(PollAll(), "");
 }
 
 std::string Written(void (*write)(ReplayWriter &)) {

@@ -55,7 +55,6 @@ struct ReplayState {
     Uint32 paceRealStart = 0;
     Uint32 paceRecordedStart = 0;
     std::string difference; // the first difference from the recording, if any
-    std::vector<std::string> warnedFiles;
 };
 
 ReplayState state;

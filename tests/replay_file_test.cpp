@@ -309,7 +309,7 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
         {"data file without path", kHead + "f 01234567\n", "line 3: a data file line without"},
         {"empty line", kHead + "\n", "line 3: an empty line"},
         {"control character", kHead + "16\t=0000\n", "line 3: holds a control character"},
-        {"overlong line", kHead + std::string(4097, '1') + "\n", "line 3: longer than 4096"},
+        {"overlong line", kHead + std::string(8193, '1') + "\n", "line 3: longer than 8192"},
     };
     for (const Case &c : cases) {
         std::string error;

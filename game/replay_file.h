@@ -31,7 +31,7 @@ constexpr size_t kMaxReplayIterations = 4000000;    // about 18 hours at 60 a se
 constexpr size_t kMaxReplayEvents = 4000000;
 constexpr size_t kMaxEventsPerIteration = 512; // SDL queues at most 128 at once
 constexpr size_t kMaxReplayDataFiles = 10000;
-constexpr size_t kMaxReplayLine = 4096;    // longest line, its newline excluded
+constexpr size_t kMaxReplayLine = 8192;    // longest line: 512 events of 11 characters fit
 constexpr Uint32 kMaxRepeat = 1000000;     // longest "*N" run of one line
 constexpr int kReplayKeyCount = SDLK_LAST; // key symbols 0 .. SDLK_LAST - 1
 

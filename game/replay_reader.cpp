@@ -1,6 +1,10 @@
 #include "game/replay_file.h"
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -390,8 +394,22 @@ bool ParseRecording(const char *text, size_t size, Recording &out, std::string &
 }
 
 bool ReadRecording(const char *path, Recording &out, std::string &error) {
-    FILE *file = fopen(path, "rb");
+    // Only a regular file: opening a FIFO or a device must not block or
+    // read for ever.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::string("cannot open the file: ") + strerror(errno);
+        return false;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        error = "not a regular file";
+        return false;
+    }
+    FILE *file = fdopen(fd, "rb");
     if (file == nullptr) {
+        close(fd);
         error = "cannot open the file";
         return false;
     }

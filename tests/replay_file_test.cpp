@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <sys/stat.h>
 
 #include "game/events.h"
 #include "game/game.h"
@@ -345,6 +347,19 @@ TEST_F(ReplayRun, ABadFileEndsWithStatusTwoAndItsFault) {
     EXPECT_NE(out.find("bad.qrp: line 3: the state digest is not four hex digits"),
               std::string::npos)
         << out;
+}
+
+TEST_F(ReplayRun, OnlyARegularFileIsRead) {
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const std::string paths[][2] = {{dir / "fifo", "not a regular file"},
+                                    {dir.Path(), "not a regular file"},
+                                    {dir / "missing", "cannot open the file"}};
+    for (const auto &path : paths) {
+        int status = 0;
+        std::string out = Run("--replay " + path[0] + " --headless", &status);
+        EXPECT_EQ(status, 2) << path[0];
+        EXPECT_NE(out.find(path[0] + ": " + path[1]), std::string::npos) << out;
+    }
 }
 
 TEST_F(ReplayRun, AChangedStateIsReportedAtItsFirstIteration) {

@@ -491,9 +491,11 @@ void EndReplayIteration(bool drewFrame) {
         state.pending.clear();
     } else {
         const ReplayIteration *it = CurrentIteration();
-        if (it != nullptr && !state.stoppedByPlayer && it->digest != digest) {
+        if (it != nullptr && !state.stoppedByPlayer &&
+            (it->digest != digest || it->drew != drewFrame)) {
             NoteDifference("first at iteration " + std::to_string(state.iterations + 1) +
-                           ": state digest " + Hex(digest, 4) + ", recorded " + Hex(it->digest, 4));
+                           ": state digest " + Hex(digest, 4) + (drewFrame ? "" : " (no frame)") +
+                           ", recorded " + Hex(it->digest, 4) + (it->drew ? "" : " (no frame)"));
         }
         state.nextEvent = 0;
     }

@@ -6,7 +6,8 @@
 // game's own recording code writes the file.
 //
 //   replay_bot level2 OUT     Easy; plays through level 1 into level 2 for
-//                             about three minutes, then Escape
+//                             about three minutes of play, starting a new
+//                             game with N whenever it loses, then Escape
 //   replay_bot gameover OUT   Normal; pauses once, flies into the enemies
 //                             until the game is over, N, plays on a little,
 //                             then Escape

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds, and runs every test: the unit and
-# scenario tests, the same under AddressSanitizer and UBSan, short fuzzing runs
-# of every data-file reader, the real-window tests under Xvfb, the level
+# scenario tests, the same under AddressSanitizer and UBSan, the recorded games
+# in tests/replays/ replayed headless, short fuzzing runs of every data-file
+# reader and the replay reader, the real-window tests under Xvfb, the level
 # checker on the shipped tree and, as root, the Debian package built,
 # installed, played from /tmp and purged. Ends with one line "N passed, M failed".
 set -uo pipefail
@@ -70,6 +71,25 @@ if build sanitize build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARNDEL_WERROR=ON \
     count soak 0 1
   fi
 fi
+
+note "Recorded games replayed headless, plain and under the sanitizers"
+# Each recording must end exactly as it was recorded; one that stops matching
+# names the first iteration whose state differs.
+for exe in build-test/quarndel build-asan/quarndel; do
+  [ -x "$exe" ] || continue
+  for replay in tests/replays/*.qrp; do
+    [ -f "$replay" ] || continue
+    if out=$(ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=none "$exe" --replay "$replay" \
+      --headless --verify 2>&1); then
+      echo "PASS $exe $replay: $(echo "$out" | head -1)"
+      count replay 1 0
+    else
+      echo "FAIL $exe $replay"
+      echo "$out" | tail -20
+      count replay 0 1
+    fi
+  done
+done
 
 note "Fuzzing every data-file reader briefly"
 if build fuzz build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \

@@ -27,6 +27,11 @@ case "$name" in
     fi
     printf '16\n' >"$work/seed-small-font"
     ;;
+  fuzz_replay)
+    seed "$root"/tests/replays/*.qrp
+    printf 'quarndel-replay 1\nseed 7\nf 01234567 data/a/info\nplay 1 data/a\n17 +13 -13:1 h+273 =beef\n16 =0001\n*3\n16 q =0002\nend 0 1 1 00000000 6\n' \
+      >"$work/seed-small-replay"
+    ;;
 esac
 
 SDL_VIDEODRIVER=dummy "$target" "$work" -max_total_time="$seconds" -print_final_stats=1 \

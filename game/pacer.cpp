@@ -1,5 +1,7 @@
 #include "game/pacer.h"
 
+#include "game/replay.h"
+
 Uint32 FramePacer::NextWait(Uint32 now) {
     static const Uint32 kSteps[3] = {16, 17, 17};
     if (!started) {
@@ -16,8 +18,19 @@ Uint32 FramePacer::NextWait(Uint32 now) {
 }
 
 void FramePacer::Wait() {
+    EndReplayIteration(true);
+    if (ReplayWithoutWaiting()) {
+        return;
+    }
     Uint32 wait = NextWait(SDL_GetTicks());
     if (wait > 0) {
         SDL_Delay(wait);
+    }
+}
+
+void IdleNap(Uint32 ms) {
+    EndReplayIteration(false);
+    if (!ReplayWithoutWaiting()) {
+        SDL_Delay(ms);
     }
 }

@@ -10,10 +10,16 @@ class FramePacer {
     // Milliseconds until the next deadline (0 when late), and moves the
     // deadline on. now is SDL's tick count.
     Uint32 NextWait(Uint32 now);
-    void Wait(); // NextWait on the real clock, then SDL_Delay
+    // Ends a loop iteration that presented a frame: NextWait on the real
+    // clock, then SDL_Delay (no wait in a headless replay).
+    void Wait();
 
   private:
     Uint32 deadline = 0;
     int phase = 0;
     bool started = false;
 };
+
+// Ends a loop iteration that drew nothing (paused or over): sleeps ms instead
+// of spinning (not in a headless replay).
+void IdleNap(Uint32 ms);

@@ -31,7 +31,7 @@ void Game::RunPlay() {
         if (PlayStep()) {
             pacer.Wait();
         } else if (quit == 0) {
-            SDL_Delay(kIdleNapMs);
+            IdleNap(kIdleNapMs);
         }
     }
 }

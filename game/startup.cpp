@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "game/game.h"
+#include "game/replay.h"
 #include "sprites/image.h"
 #include "sprites/rect.h"
 
@@ -56,7 +57,7 @@ void Game::Init() {
     if (font == nullptr) {
         ReportUnreadable("data/font");
     }
-    srand(time(nullptr));
+    srand(ReplaySeed((Uint32)time(nullptr)));
     SDL_ShowCursor(SDL_DISABLE);
     titleImage = LoadStartupImage("data/titlescreen.bmp");
     difficultyImage[0] = LoadStartupImage("data/difficulty/0.bmp");

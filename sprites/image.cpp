@@ -1,5 +1,6 @@
 #include "sprites/image.h"
 
+#include "sprites/data_files.h"
 #include "sprites/sprite.h"
 
 #include <cstdio>
@@ -110,5 +111,6 @@ FILE *OpenDataFile(const char *dir, const char *name, const char *mode) {
         printf("ERROR opening file %s/%s\n\n", dir, name);
         fflush(stdout);
     }
+    NoteDataFileOpened(path, file);
     return file;
 }

@@ -1,0 +1,50 @@
+#pragma once
+// Recording a run of the game and playing it back. The rules are a function
+// of the seed given to rand(), the clock and the events, so a recording holds
+// those (and a digest of the state after every iteration, to check a replay
+// against): the game itself never knows it is recorded or replayed. It is
+// reached through the seams the game already has: the seeding at start-up,
+// GetTicks(), PollEvent(), the data-file loaders and the end of every loop
+// iteration (FramePacer::Wait and IdleNap).
+//
+// The clock is frozen per iteration while recording and replaying: every
+// read within one iteration returns the value its first read took, so the
+// recording holds one clock value per iteration however often the game (or
+// code added later) reads the clock.
+#include <SDL.h>
+
+#include "game/options.h"
+
+// Exit status of a replay file that cannot be read.
+constexpr int kExitBadReplay = 2;
+// Exit status of a verified replay that does not end as recorded.
+constexpr int kExitReplayDiffers = 1;
+
+// Called by main before Game::Init. With --record opens the recording; with
+// --replay reads the whole recording (a bad one ends the process with status
+// 2 and one line on standard error), sets the first level it was recorded
+// with, and with --headless chooses SDL's dummy video driver and no sound.
+// A headless replay draws the pixels of the last frame drawn only: every
+// frame redraws the whole screen, so the frames before leave nothing behind,
+// and everything else the game does runs as in any game.
+// Without either it does nothing.
+void StartReplays(Options &options);
+
+// The seed for srand: records the given one, or returns the recorded one.
+Uint32 ReplaySeed(Uint32 seed);
+
+// PollEvent's replay hook. poll is the live source (the window and keyboard).
+// Recording: passes the live events on and records them. Replaying: returns
+// the recorded events, and from the live ones only takes Escape or the
+// window's closing, which end the replay.
+int ReplayPollEvent(SDL_Event *event, int (*poll)(SDL_Event *));
+
+// One iteration of the title or play loop is over (the pacer's wait or the
+// idle nap follows); drewFrame tells which.
+void EndReplayIteration(bool drewFrame);
+
+// True in a headless replay: the pacer and the idle nap do not sleep.
+bool ReplayWithoutWaiting();
+
+// Stops recording or replaying and forgets everything, for tests.
+void ResetReplays();

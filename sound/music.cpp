@@ -2,7 +2,12 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <strings.h>
 #include <sys/stat.h>
+
+#include <cstring>
+
+#include "sprites/data_file.h"
 
 struct FMUSIC_MODULE {
     Mix_Music *music;
@@ -18,6 +23,22 @@ const char *const kSoundFonts[] = {
     "/usr/share/sounds/sf2/default-GM.sf2",
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
 };
+
+// Largest tune file the game plays: the MIDI player holds the whole file and
+// every event of it in memory. The shipped tune is under 10 KB; a long MIDI
+// song is rarely over 200 KB.
+constexpr long kMaxTuneBytes = 1L << 20;
+
+// The kind of music a file name says, as the mixer reads it from a name:
+// MIDI for ".mid", ".midi" and ".kar", else told from the file's first bytes.
+Mix_MusicType MusicTypeOf(const char *name) {
+    const char *dot = strrchr(name, '.');
+    if (dot != nullptr && (strcasecmp(dot, ".mid") == 0 || strcasecmp(dot, ".midi") == 0 ||
+                           strcasecmp(dot, ".kar") == 0)) {
+        return MUS_MID;
+    }
+    return MUS_NONE;
+}
 
 void ChooseSoundFont() {
     if (SDL_getenv("SDL_SOUNDFONTS") != nullptr) {
@@ -54,7 +75,22 @@ FMUSIC_MODULE *FMUSIC_LoadSong(const char *name) {
     if (!audioOpen || name == nullptr) {
         return nullptr;
     }
-    Mix_Music *music = Mix_LoadMUS(name);
+    // Opened like every data file, so that a FIFO or device named as the
+    // tune cannot block the start-up.
+    FILE *file = OpenRegularFile(name, "rb");
+    long size = FileSize(file);
+    if (file != nullptr && (size < 0 || size > kMaxTuneBytes)) {
+        fclose(file);
+        file = nullptr;
+    }
+    SDL_RWops *rw = file != nullptr ? SDL_RWFromFP(file, 1) : nullptr;
+    if (rw == nullptr) {
+        if (file != nullptr) {
+            fclose(file);
+        }
+        return nullptr;
+    }
+    Mix_Music *music = Mix_LoadMUSType_RW(rw, MusicTypeOf(name), 1);
     if (music == nullptr) {
         return nullptr;
     }

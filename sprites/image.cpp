@@ -4,29 +4,6 @@
 
 #include <cstdio>
 
-namespace {
-
-// True when an 8-bit picture has a pixel that indexes past the palette its
-// file declared. SDL converts such a picture through a colour table of the
-// declared size, reading past its end.
-bool IndexesPastPalette(const SDL_Surface *surface) {
-    const SDL_Palette *palette = surface->format->palette;
-    if (palette == nullptr || palette->ncolors >= 256 || surface->format->BitsPerPixel != 8) {
-        return false;
-    }
-    for (int y = 0; y < surface->h; ++y) {
-        const Uint8 *row = (const Uint8 *)surface->pixels + (long)y * surface->pitch;
-        for (int x = 0; x < surface->w; ++x) {
-            if (row[x] >= palette->ncolors) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-} // namespace
-
 SDL_Surface *LoadBmp(const char *path, long maxPixels) {
     SDL_RWops *rw = OpenRegularStream(path);
     if (rw == nullptr) {
@@ -40,12 +17,7 @@ SDL_Surface *LoadBmp(const char *path, long maxPixels) {
         SDL_RWclose(rw);
         return nullptr;
     }
-    SDL_Surface *surface = SDL_LoadBMP_RW(rw, 1);
-    if (surface != nullptr && IndexesPastPalette(surface)) {
-        SDL_FreeSurface(surface);
-        return nullptr;
-    }
-    return surface;
+    return SDL_LoadBMP_RW(rw, 1);
 }
 
 SDL_Surface *LoadImage(const char *path) {

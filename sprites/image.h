@@ -22,8 +22,7 @@ constexpr long kMaxImagePixels = 2048L * 2048L;
 // null when the file cannot be opened or is no regular file, is no valid BMP,
 // holds less than its header, palette, colour masks and pixel rows need, has
 // colour masks SDL mishandles, announces a side beyond kMaxImageSide or more
-// than maxPixels pixels, or has pixels that index past its palette. Prints
-// nothing.
+// than maxPixels pixels. Prints nothing.
 SDL_Surface *LoadBmp(const char *path, long maxPixels = kMaxImagePixels);
 
 // Loads a BMP picture converted to the display format. Owned by the caller;

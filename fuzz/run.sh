@@ -8,8 +8,11 @@ target=$1
 seconds=${2:-10}
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=$(basename "$target")
-work=$(dirname "$target")/../corpus/$name
-crashes=$(dirname "$target")/../crashes
+# Absolute: a target may change its working folder (fuzz_play plays in its
+# own data tree).
+out=$(cd "$(dirname "$target")/.." && pwd)
+work=$out/corpus/$name
+crashes=$out/crashes
 mkdir -p "$work" "$crashes"
 
 seed() { for f in "$@"; do [ -f "$f" ] && cp -f "$f" "$work/seed-$(echo "$f" | tr '/' '_')"; done; true; }

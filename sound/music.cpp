@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -25,9 +26,11 @@ const char *const kSoundFonts[] = {
 };
 
 // Largest tune file the game plays: the MIDI player holds the whole file and
-// every event of it in memory. The shipped tune is under 10 KB; a long MIDI
-// song is rarely over 200 KB.
-constexpr long kMaxTuneBytes = 1L << 20;
+// every event of it in memory, and a file of nothing but notes at one moment
+// costs it about 3 ms per KiB each time the tune starts or loops (0.8 s at
+// this bound). The shipped tune is under 10 KB; a MIDI song is rarely over
+// 200 KB.
+constexpr long kMaxTuneBytes = 256L * 1024L;
 
 // The kind of music a file name says, as the mixer reads it from a name:
 // MIDI for ".mid", ".midi" and ".kar", else told from the file's first bytes.
@@ -38,6 +41,23 @@ Mix_MusicType MusicTypeOf(const char *name) {
         return MUS_MID;
     }
     return MUS_NONE;
+}
+
+// FluidSynth, which the mixer plays MIDI with, writes a warning to stderr for
+// every note it cannot queue: a tune with thousands of notes at one moment
+// floods stderr with tens of megabytes a second and holds the audio lock long
+// enough to stall the title screen. Its warnings (level 2; errors stay) are
+// dropped. Looked up by name, as the mixer brings the library in itself.
+void QuietMidiWarnings() {
+    using LogFunction = void (*)(int, const char *, void *);
+    using SetLogFunction = LogFunction (*)(int, LogFunction, void *);
+    constexpr int kFluidWarn = 2;
+    void *symbol = dlsym(RTLD_DEFAULT, "fluid_set_log_function");
+    if (symbol != nullptr) {
+        SetLogFunction setLog;
+        memcpy(&setLog, &symbol, sizeof setLog);
+        setLog(kFluidWarn, nullptr, nullptr);
+    }
 }
 
 void ChooseSoundFont() {
@@ -67,6 +87,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int /*fla
     }
     Mix_AllocateChannels(maxsoftwarechannels);
     ChooseSoundFont();
+    QuietMidiWarnings();
     audioOpen = true;
     return 1;
 }

@@ -8,17 +8,26 @@ target=$1
 seconds=${2:-10}
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=$(basename "$target")
-work=$(dirname "$target")/../corpus/$name
-crashes=$(dirname "$target")/../crashes
+# Absolute: a target may change its working folder (fuzz_play plays in its
+# own data tree).
+out=$(cd "$(dirname "$target")/.." && pwd)
+work=$out/corpus/$name
+crashes=$out/crashes
 mkdir -p "$work" "$crashes"
 
 seed() { for f in "$@"; do [ -f "$f" ] && cp -f "$f" "$work/seed-$(echo "$f" | tr '/' '_')"; done; true; }
+extra=()
 case "$name" in
   fuzz_sprite_set)
     seed "$root"/data/*/info
     printf 'FILES: 3\n# frames\na.bmp 100 255 0 255\n\nb.bmp 50\n   \n' >"$work/seed-small-set"
     ;;
   fuzz_level_file) seed "$root"/data/level_*/leveldata ;;
+  fuzz_play)
+    extra=(-close_fd_mask=1) # the game reports each missing picture on stdout
+    seed "$root"/data/level_*/leveldata
+    printf 'LEVEL: 1\nNEXT LEVEL: data/level_2\nDISTANCE: 0\nBOSS: data/boss\nBOSS_HP: 2147483647\nSCENE: data/scene.bmp\nLEVEL IMAGE: data/title.bmp\nSHIP: data/ship\nBULLET: data/bullet\nENEMY 1: 0 -2147483648 2147483647\nENEMY 2: 0 2147483647 -2147483648\n' >"$work/seed-small-level"
+    ;;
   fuzz_image) seed "$root"/data/cursor/*.bmp "$root"/data/enemy/*.bmp "$root"/data/difficulty/*.bmp ;;
   fuzz_font)
     if [ -f "$root/data/font/font.ini" ]; then
@@ -35,7 +44,7 @@ case "$name" in
 esac
 
 SDL_VIDEODRIVER=dummy "$target" "$work" -max_total_time="$seconds" -print_final_stats=1 \
-  -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$crashes/$name-" 2>&1 |
+  -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$crashes/$name-" "${extra[@]}" 2>&1 |
   grep -v -E '^#[0-9]+.*(NEW|REDUCE|pulse)' || true
 # libFuzzer exits non-zero on a crash; the grep above hides its status.
 test -z "$(ls "$crashes" | grep "^$name-" || true)"

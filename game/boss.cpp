@@ -5,8 +5,14 @@
 
 void Boss::Appear() {
     if (active == 0 && defeated == 0) {
+        if (set.Image(0) == nullptr) {
+            // A boss with no picture could be neither seen nor hit and would
+            // hold the level for ever: it counts as destroyed, for no score.
+            defeated = 1;
+            return;
+        }
         sprite.SetPos(420.0f, 110.0f);
-        hp = level.bossHp + difficulty + 8;
+        hp = BoundedLevelValue(level.bossHp) + difficulty + 8;
         active = 1;
     }
 }

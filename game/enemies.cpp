@@ -40,8 +40,8 @@ void EnemyGroup::Spawn() {
         phase[i] = 0;
         straight[i] = 1;
     }
-    speed[i] = rand() % 2 + level.enemySpeed[kind] + difficulty;
-    hp[i] = rand() % 2 + level.enemyHp[kind] + difficulty;
+    speed[i] = rand() % 2 + BoundedLevelValue(level.enemySpeed[kind]) + difficulty;
+    hp[i] = rand() % 2 + BoundedLevelValue(level.enemyHp[kind]) + difficulty;
     enemy.StopAnim();
     // Just beyond the right edge, at a height from 60 to 409.
     enemy.SetPos(640.0f, (float)(rand() % 350 + 60));

@@ -9,7 +9,8 @@
 namespace {
 
 // Set when P pauses a running game: the next iteration shows the scene once
-// with the paused picture over it.
+// with the paused picture over it. P during a game over toggles the pause
+// alone: the game-over frame stays as it is.
 bool pausedFramePending = false;
 
 // While paused or over nothing is drawn; the loop naps instead of spinning.
@@ -73,7 +74,7 @@ void Game::HandlePlayEvent() {
     }
     if (key == SDLK_p) {
         paused = paused == 0 ? 1 : 0;
-        pausedFramePending = paused == 1;
+        pausedFramePending = paused == 1 && gameOver == 0;
     }
     if (key == SDLK_SPACE && paused != 1 && gameOver != 1) {
         shots.FirePlayerShot();

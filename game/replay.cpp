@@ -9,7 +9,7 @@
 #include "game/game.h"
 #include "game/replay_digest.h"
 #include "game/replay_file.h"
-#include "sprites/data_files.h"
+#include "sprites/data_fingerprint.h"
 #include "sprites/ticks.h"
 
 namespace {

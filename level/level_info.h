@@ -31,6 +31,16 @@ class LevelInfo {
     void Setup();
 };
 
+// The level values the rules add to (BOSS_HP, and the hit points and speed
+// classes of the ENEMY lines) count within -kMaxLevelValue..kMaxLevelValue:
+// a value beyond counts as the nearest bound. A million hit points already
+// take hours of firing, and a speed class of a million crosses the screen in
+// one frame; the bound keeps every sum the rules make (a random 0 or 1, the
+// difficulty 0 to 2, the boss's 8) far inside an int and exact for every
+// value an author writes.
+constexpr int kMaxLevelValue = 1000000;
+int BoundedLevelValue(int value);
+
 // The level-number line, always line 1 of the file.
 constexpr const char *kLevelNumberFormat = "LEVEL: %d";
 

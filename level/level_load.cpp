@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "level/level_info.h"
-#include "sprites/image.h"
+#include "sprites/data_file.h"
 #include "sprites/sprite.h"
 
 // String values are read with a width of 254 so that no value, whatever the
@@ -12,6 +12,13 @@ const LevelKey kLevelKeys[kLevelKeyCount] = {
     {"SHIP: %254s", 1},        {"BULLET: %254s", 1},     {"ENEMY 1: %d %d %d", 3},
     {"ENEMY 2: %d %d %d", 3},  {"ENEMY 3: %d %d %d", 3},
 };
+
+int BoundedLevelValue(int value) {
+    if (value > kMaxLevelValue) {
+        return kMaxLevelValue;
+    }
+    return value < -kMaxLevelValue ? -kMaxLevelValue : value;
+}
 
 bool IsLevelCommentOrBlank(const char *line) {
     return line[0] == '\0' || line[0] == '#' || line[0] == '\r' || line[0] == '\n';
@@ -63,9 +70,9 @@ void LevelInfo::Load(const char *dir) {
     }
     char line[kLineSize];
     // Line 1 is always the level-number line, whatever it holds.
-    if (fgets(line, sizeof line, file) != nullptr) {
+    if (ReadTextLine(line, sizeof line, file) != nullptr) {
         sscanf(line, kLevelNumberFormat, &levelNumber);
-        while (fgets(line, sizeof line, file) != nullptr) {
+        while (ReadTextLine(line, sizeof line, file) != nullptr) {
             if (IsLevelCommentOrBlank(line)) {
                 continue;
             }

@@ -5,10 +5,11 @@
 namespace {
 
 // Loads a level picture in place of the previous level's, telling the level
-// author when it is missing; a missing picture is simply not drawn.
+// author when it is missing (a level that names none has nothing to tell); a
+// missing picture is simply not drawn.
 void ReplaceLevelPicture(SDL_Surface **slot, const char *path) {
     SDL_Surface *image = LoadImage(path);
-    if (image == nullptr) {
+    if (image == nullptr && path[0] != '\0') {
         ReportUnreadable(path);
     }
     ReplaceSurface(slot, image);

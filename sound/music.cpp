@@ -2,7 +2,13 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
+#include <strings.h>
 #include <sys/stat.h>
+
+#include <cstring>
+
+#include "sprites/data_file.h"
 
 struct FMUSIC_MODULE {
     Mix_Music *music;
@@ -18,6 +24,41 @@ const char *const kSoundFonts[] = {
     "/usr/share/sounds/sf2/default-GM.sf2",
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
 };
+
+// Largest tune file the game plays: the MIDI player holds the whole file and
+// every event of it in memory, and a file of nothing but notes at one moment
+// costs it about 3 ms per KiB each time the tune starts or loops (0.8 s at
+// this bound). The shipped tune is under 10 KB; a MIDI song is rarely over
+// 200 KB.
+constexpr long kMaxTuneBytes = 256L * 1024L;
+
+// The kind of music a file name says, as the mixer reads it from a name:
+// MIDI for ".mid", ".midi" and ".kar", else told from the file's first bytes.
+Mix_MusicType MusicTypeOf(const char *name) {
+    const char *dot = strrchr(name, '.');
+    if (dot != nullptr && (strcasecmp(dot, ".mid") == 0 || strcasecmp(dot, ".midi") == 0 ||
+                           strcasecmp(dot, ".kar") == 0)) {
+        return MUS_MID;
+    }
+    return MUS_NONE;
+}
+
+// FluidSynth, which the mixer plays MIDI with, writes a warning to stderr for
+// every note it cannot queue: a tune with thousands of notes at one moment
+// floods stderr with tens of megabytes a second and holds the audio lock long
+// enough to stall the title screen. Its warnings (level 2; errors stay) are
+// dropped. Looked up by name, as the mixer brings the library in itself.
+void QuietMidiWarnings() {
+    using LogFunction = void (*)(int, const char *, void *);
+    using SetLogFunction = LogFunction (*)(int, LogFunction, void *);
+    constexpr int kFluidWarn = 2;
+    void *symbol = dlsym(RTLD_DEFAULT, "fluid_set_log_function");
+    if (symbol != nullptr) {
+        SetLogFunction setLog;
+        memcpy(&setLog, &symbol, sizeof setLog);
+        setLog(kFluidWarn, nullptr, nullptr);
+    }
+}
 
 void ChooseSoundFont() {
     if (SDL_getenv("SDL_SOUNDFONTS") != nullptr) {
@@ -46,6 +87,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int /*fla
     }
     Mix_AllocateChannels(maxsoftwarechannels);
     ChooseSoundFont();
+    QuietMidiWarnings();
     audioOpen = true;
     return 1;
 }
@@ -54,7 +96,22 @@ FMUSIC_MODULE *FMUSIC_LoadSong(const char *name) {
     if (!audioOpen || name == nullptr) {
         return nullptr;
     }
-    Mix_Music *music = Mix_LoadMUS(name);
+    // Opened like every data file, so that a FIFO or device named as the
+    // tune cannot block the start-up.
+    FILE *file = OpenRegularFile(name, "rb");
+    long size = FileSize(file);
+    if (file != nullptr && (size < 0 || size > kMaxTuneBytes)) {
+        fclose(file);
+        file = nullptr;
+    }
+    SDL_RWops *rw = file != nullptr ? SDL_RWFromFP(file, 1) : nullptr;
+    if (rw == nullptr) {
+        if (file != nullptr) {
+            fclose(file);
+        }
+        return nullptr;
+    }
+    Mix_Music *music = Mix_LoadMUSType_RW(rw, MusicTypeOf(name), 1);
     if (music == nullptr) {
         return nullptr;
     }

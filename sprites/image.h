@@ -3,15 +3,27 @@
 
 #include <cstdio>
 
+#include "sprites/data_file.h"
+
 // Largest picture side the game accepts from a BMP header. Anything larger is
 // a broken or hostile file; refusing it keeps a bad header from making SDL
 // allocate gigabytes.
 constexpr int kMaxImageSide = 8192;
 
+// Most pixels one picture may hold: 2048 x 2048, 16 MiB in a 32-bit display
+// format, thirteen times the 640x480 scene. The game holds at most eight
+// single pictures (start-up pictures, scene, level picture), seven sprite
+// sets of at most kSetPixelBudget pixels (sprite_set.h) and one font sheet of
+// at most 4096 x 4096: with the decoding of one more picture that stays near
+// 400 MiB, under the 512 MiB the game may use whatever a pack holds.
+constexpr long kMaxImagePixels = 2048L * 2048L;
+
 // Reads a Windows BMP file as SDL decodes it, without converting it. Returns
-// null when the file cannot be opened, is no valid BMP, or announces a size
-// beyond kMaxImageSide. Prints nothing.
-SDL_Surface *LoadBmp(const char *path);
+// null when the file cannot be opened or is no regular file, is no valid BMP,
+// holds less than its header, palette, colour masks and pixel rows need, has
+// colour masks SDL mishandles, announces a side beyond kMaxImageSide or more
+// than maxPixels pixels. Prints nothing.
+SDL_Surface *LoadBmp(const char *path, long maxPixels = kMaxImagePixels);
 
 // Loads a BMP picture converted to the display format. Owned by the caller;
 // null on failure. No colour key is set here.
@@ -27,9 +39,3 @@ void ReplaceSurface(SDL_Surface **slot, SDL_Surface *replacement);
 
 // Prints the game's one load-failure message for path.
 void ReportUnreadable(const char *path);
-
-// Opens the text file dir/name (the path built in a buffer of kPathSize) in
-// the given mode. When it cannot be opened, or the path does not fit the
-// buffer, prints the load-failure message with the whole path and returns
-// null.
-FILE *OpenDataFile(const char *dir, const char *name, const char *mode);

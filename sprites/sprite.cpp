@@ -10,8 +10,10 @@ void Sprite::Init(SpriteSet *newSet, SDL_Surface *newTarget) {
         if (set->frameCount > 1) {
             animating = 1;
         }
-        SDL_Surface *first = set->Image(0);
-        ReplaceSurface(&backSave, first != nullptr ? SDL_DisplayFormat(first) : nullptr);
+        // The background copy is made from the new set when first needed:
+        // the 113 sprites of a level would otherwise each hold a copy of
+        // their set's first frame that no rule of the game ever uses.
+        ReplaceSurface(&backSave, nullptr);
     }
     target = newTarget;
 }
@@ -52,6 +54,9 @@ void Sprite::DrawStill() {
 }
 
 void Sprite::SaveBackground() {
+    if (backSave == nullptr && set != nullptr && set->Image(0) != nullptr) {
+        backSave = SDL_DisplayFormat(set->Image(0)); // the size and format of frame 0
+    }
     if (backSave != nullptr && target != nullptr && set != nullptr) {
         SDL_Rect source = {ToRectCoord(pos.x), ToRectCoord(pos.y), (Uint16)set->w, (Uint16)set->h};
         SDL_Rect dest = {0, 0, 0, 0};

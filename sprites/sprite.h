@@ -10,6 +10,14 @@
 // file; bounding it bounds the frame array.
 constexpr int kMaxFrames = 4096;
 
+// Most pixels one load of a set may decode, over all its distinct pictures
+// (a picture named again with the same colour key is decoded once): 2048 x
+// 1024, 8 MiB in a 32-bit display format, eleven times the largest shipped
+// set. A frame that would go beyond it fails like a missing frame picture, so
+// neither a few huge frames nor one picture named with many colour keys can
+// make a set outgrow it.
+constexpr long kSetPixelBudget = 2048L * 1024L;
+
 // Longest path the loaders build (including its NUL).
 constexpr int kPathSize = 256;
 
@@ -56,9 +64,9 @@ class Sprite {
     int lastFrameTick = 0;
     Vector2 pos;
     Vector2 oldPos;
-    SpriteSet *set = nullptr; // shared, not owned
-    SDL_Surface *backSave = nullptr;
-    SDL_Surface *target = nullptr; // not owned
+    SpriteSet *set = nullptr;        // shared, not owned
+    SDL_Surface *backSave = nullptr; // made from frame 0 by the first SaveBackground
+    SDL_Surface *target = nullptr;   // not owned
 
     void Init(SpriteSet *newSet, SDL_Surface *newTarget);
     void Draw();

@@ -26,18 +26,21 @@ void FreeFrames(SpriteFrame *frames, int count) {
     delete[] frames;
 }
 
-// Reads one frame bitmap, keys it and converts it. Null when it is missing or
-// no valid BMP.
-SDL_Surface *LoadFrame(const char *dir, const char *name, int red, int green, int blue) {
+// Reads one frame bitmap, keys it and converts it. Null when it is missing,
+// no valid BMP or larger than the pixels left in *budget; what it decodes is
+// taken from *budget.
+SDL_Surface *LoadFrame(const char *dir, const char *name, int red, int green, int blue,
+                       long *budget) {
     char path[kPathSize];
     int n = snprintf(path, sizeof path, "%s/%s", dir, name);
     if (name[0] == '\0' || n < 0 || n >= (int)sizeof path) {
         return nullptr;
     }
-    SDL_Surface *bitmap = LoadBmp(path);
+    SDL_Surface *bitmap = LoadBmp(path, *budget);
     if (bitmap == nullptr) {
         return nullptr;
     }
+    *budget -= (long)bitmap->w * bitmap->h;
     if (red >= 0) {
         // Each colour value counts modulo 256, as the byte it becomes.
         Uint32 key = SDL_MapRGB(bitmap->format, (Uint8)red, (Uint8)green, (Uint8)blue);
@@ -91,7 +94,7 @@ int SpriteSet::Load(const char *dir) {
     int oldCount = frameCount;
     char line[kLineSize];
     int announced = 0;
-    if (fgets(line, sizeof line, file) != nullptr &&
+    if (ReadTextLine(line, sizeof line, file) != nullptr &&
         sscanf(line, kFrameListHeader, &announced) == 1) {
         frameCount = BoundedFrameCount(announced);
     }
@@ -108,8 +111,9 @@ int SpriteSet::Load(const char *dir) {
     int green = 0;
     int blue = 0;
     std::vector<DecodedFrame> decoded;
+    long budget = kSetPixelBudget;
     int i = 0;
-    while (i < frameCount && fgets(line, sizeof line, file) != nullptr) {
+    while (i < frameCount && ReadTextLine(line, sizeof line, file) != nullptr) {
         if (IsFrameListSkippedLine(line)) {
             continue;
         }
@@ -124,7 +128,7 @@ int SpriteSet::Load(const char *dir) {
             }
         }
         if (image == nullptr) {
-            image = LoadFrame(dir, name, red, green, blue);
+            image = LoadFrame(dir, name, red, green, blue, &budget);
             if (image == nullptr) {
                 fclose(file);
                 return -1;

@@ -130,4 +130,42 @@ TEST_F(BossTest, NoSpawnsWhileTheBossIsInPlay) {
     EXPECT_EQ(enemies.sprites[0].GetX(), 299.5f); // those in play fly on
 }
 
+// A boss set that gives no picture would leave the boss unseen and unhittable
+// for ever: it counts as destroyed when it would come, for no score, and the
+// chain goes on; on the last level play goes on with enemies.
+TEST_F(BossTest, BossWithoutAPictureCountsAsDestroyedWhenItWouldCome) {
+    MakeDirs("data/no_boss");
+    WriteFile("data/no_boss/info", "FILES: 2\nmissing.bmp 10\n");
+    WriteLevel("data/level_1",
+               "LEVEL: 1\nNEXT LEVEL: data/level_2\nDISTANCE: 1\nBOSS: data/no_boss\n");
+    level.Load("data/level_1");
+    level.Setup();
+    ASSERT_EQ(boss.set.Image(0), nullptr);
+    game.showLevelImage = 0;
+    ship.score = 5;
+    boss.EndOfLevel(game); // the distance is not flown yet
+    EXPECT_EQ(boss.defeated, 0);
+    EXPECT_EQ(level.levelNumber, 1);
+    ship.distance = 1;
+    boss.EndOfLevel(game);
+    EXPECT_EQ(level.levelNumber, 2);
+    EXPECT_EQ(game.showLevelImage, 1);
+    EXPECT_EQ(ship.score, 5);
+    EXPECT_EQ(boss.active, 0);
+
+    WriteLevel("data/level_2", "LEVEL: 2\nNEXT LEVEL: none\nDISTANCE: 1\nBOSS: data/no_boss\n");
+    level.Load("data/level_2");
+    level.Setup();
+    game.showLevelImage = 0;
+    ship.distance = 1;
+    boss.EndOfLevel(game);
+    EXPECT_EQ(boss.active, 0);
+    EXPECT_EQ(boss.defeated, 1);
+    EXPECT_EQ(ship.score, 5);
+    game.lastSpawnTime = 0.0f;
+    game.clock = 10000.0f;
+    enemies.SpawnTimer(game); // enemies keep coming
+    EXPECT_EQ(enemies.active[0], 1);
+}
+
 } // namespace

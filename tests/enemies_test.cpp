@@ -1,5 +1,6 @@
 #include "tests/game_fixtures.h"
 
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -147,6 +148,47 @@ TEST_F(EnemiesTest, RamThatEndsTheGameStopsTheUpdateAtOnce) {
     EXPECT_EQ(enemies.sprites[2].GetX(), 400.0f); // not moved
     EXPECT_EQ(ship.sprite.GetX(), 78.0f);
     EXPECT_FALSE(ship.Protected());
+}
+
+// Level values count within -kMaxLevelValue..kMaxLevelValue, so the sums of
+// the spawn and boss rules never overflow and are exact inside the bound; a
+// speed class below -1 still flies right.
+TEST_F(EnemiesTest, LevelValuesCountWithinTheBoundInEverySum) {
+    const int kCases[][2] = {
+        // value written, value counted
+        {INT_MAX, kMaxLevelValue},
+        {INT_MIN, -kMaxLevelValue},
+        {kMaxLevelValue, kMaxLevelValue},
+        {-kMaxLevelValue, -kMaxLevelValue},
+        {kMaxLevelValue + 1, kMaxLevelValue},
+        {-7, -7},
+    };
+    difficulty = 2;
+    for (const auto &c : kCases) {
+        for (int kind = 0; kind < 2; ++kind) {
+            level.enemyHp[kind] = c[0];
+            level.enemySpeed[kind] = c[0];
+        }
+        level.bossHp = c[0];
+        enemies.active[0] = 0;
+        srand(3);
+        enemies.Spawn();
+        srand(3);
+        if (rand() % 2 == 0) {
+            rand(); // the wave's phase
+        }
+        EXPECT_EQ(enemies.speed[0], rand() % 2 + c[1] + 2) << c[0];
+        EXPECT_EQ(enemies.hp[0], rand() % 2 + c[1] + 2) << c[0];
+        game.dt = 1.0f;
+        enemies.Update(game);
+        if (c[1] < -3) {
+            EXPECT_GT(enemies.sprites[0].GetX(), 640.0f) << c[0];
+        }
+        boss.active = 0;
+        boss.defeated = 0;
+        boss.Appear();
+        EXPECT_EQ(boss.hp, c[1] + 2 + 8) << c[0];
+    }
 }
 
 } // namespace

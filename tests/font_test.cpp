@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "game/game.h"
 #include "tests/support.h"
@@ -132,6 +134,29 @@ TEST_F(FontTest, NullFontAndOverlongTextAreSafe) {
     DrawText(screen, f, -20, 470, "%s", longText.c_str());
     EXPECT_EQ(TextWidth(f, "%s", longText.c_str()), 1023 * 7);
     FreeFont(f);
+}
+
+// A font.ini that is a FIFO fails like a missing one, at once; without
+// font.dat a sheet whose cells are 1 pixel gives widths of 0, not -1.
+TEST_F(FontTest, OnlyRegularFilesAndNoNegativeFallbackWidth) {
+    std::string dir = MakeFont();
+    remove((dir + "/font.ini").c_str());
+    ASSERT_EQ(mkfifo((dir + "/font.ini").c_str(), 0644), 0);
+    EXPECT_EQ(LoadFont(dir.c_str()), nullptr);
+    remove((dir + "/font.ini").c_str());
+    const struct {
+        const char *side;
+        int width;
+    } kCases[] = {{"16", 0}, {"31", 0}, {"47", 0}, {"48", 1}};
+    for (const auto &c : kCases) {
+        dir = MakeFont(c.side, false);
+        remove((dir + "/font.dat").c_str());
+        BitmapFont *f = LoadFont(dir.c_str());
+        ASSERT_NE(f, nullptr) << c.side;
+        EXPECT_EQ(f->widths[65], c.width) << c.side;
+        EXPECT_EQ(TextWidth(f, "AB"), 2 * c.width) << c.side;
+        FreeFont(f);
+    }
 }
 
 } // namespace

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 
 #include "game/game.h"
+#include "sprites/data_file.h"
 #include "tests/support.h"
 
 namespace {
@@ -143,6 +146,36 @@ TEST_F(LevelLoadTest, UnreadableFileLeavesTheRecordAndSaysSo) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "ERROR opening file " + longDir + "/leveldata\n\n");
     EXPECT_EQ(info.distance, 9);
+}
+
+// A level file that is a FIFO, a folder or a link to an endless device fails
+// like a missing one, at once; a huge file is read up to its first MiB.
+TEST_F(LevelLoadTest, OnlyRegularLevelFilesAreReadAndOnlyTheirFirstMegabyte) {
+    std::string fifo = tmp / "fifo";
+    std::string folder = tmp / "folder";
+    std::string zero = tmp / "zero";
+    MakeDirs(fifo);
+    MakeDirs(folder + "/leveldata");
+    MakeDirs(zero);
+    ASSERT_EQ(mkfifo((fifo + "/leveldata").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("/dev/zero", (zero + "/leveldata").c_str()), 0);
+    for (const std::string &dir : {fifo, folder, zero, std::string("")}) {
+        LevelInfo info;
+        info.distance = 9;
+        testing::internal::CaptureStdout();
+        info.Load(dir.c_str());
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "ERROR opening file " + dir + "/leveldata\n\n");
+        EXPECT_EQ(info.distance, 9);
+    }
+    std::string big = tmp / "big";
+    std::string filler(kMaxTextFileBytes, '#');
+    WriteLevel(big, "LEVEL: 3\nDISTANCE: 4\n" + filler + "\nBOSS_HP: 5\n");
+    LevelInfo info;
+    info.Load(big.c_str());
+    EXPECT_EQ(info.levelNumber, 3);
+    EXPECT_EQ(info.distance, 4);
+    EXPECT_EQ(info.bossHp, 0); // beyond byte kMaxTextFileBytes
 }
 
 } // namespace

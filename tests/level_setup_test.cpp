@@ -112,4 +112,15 @@ TEST_F(LevelSetupTest, ShipKeepsItsFirstSizeAcrossLevelsAndFramesStayInRange) {
     EXPECT_EQ(ship.sprite.frame, 0);
 }
 
+// A level that names no SCENE or LEVEL IMAGE has no picture to report.
+TEST_F(LevelSetupTest, UnnamedPicturesAreNotReported) {
+    WriteLevel("data/level_1", "LEVEL: 1\nSHIP: data/ship\n");
+    testing::internal::CaptureStdout();
+    LoadAndSetup("data/level_1");
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("ERROR opening file \n"), std::string::npos) << out;
+    EXPECT_EQ(background, nullptr);
+    EXPECT_EQ(levelImage, nullptr);
+}
+
 } // namespace

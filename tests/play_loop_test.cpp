@@ -3,6 +3,7 @@
 #include "game/options.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -179,6 +180,32 @@ TEST_F(PlayLoopTest, PausingDrawsOneStillFrameWithThePausedPicture) {
     game.gameOver = 1;
     game.paused = 0;
     EXPECT_FALSE(StepAt(50));
+}
+
+// The paused picture belongs to a running game: during a game over P toggles
+// the flag and the game-over frame stays as it was.
+TEST_F(PlayLoopTest, PDuringAGameOverTogglesThePauseAndDrawsNothing) {
+    StepAt(10);
+    game.gameOver = 1;
+    game.DrawPlay();
+    std::vector<Uint32> before;
+    for (int y = 0; y < 480; y += 4) {
+        for (int x = 0; x < 640; x += 4) {
+            before.push_back(PixelAt(screen, x, y));
+        }
+    }
+    for (int press = 1; press <= 2; ++press) {
+        PushKey(SDLK_p);
+        EXPECT_FALSE(StepAt(10 + 10 * press));
+        EXPECT_EQ(game.paused, press % 2);
+        EXPECT_FALSE(StepAt(15 + 10 * press));
+        size_t i = 0;
+        for (int y = 0; y < 480; y += 4) {
+            for (int x = 0; x < 640; x += 4) {
+                ASSERT_EQ(PixelAt(screen, x, y), before[i++]) << x << "," << y;
+            }
+        }
+    }
 }
 
 } // namespace

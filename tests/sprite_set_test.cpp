@@ -1,4 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "game/game.h"
 #include "sprites/image.h"
@@ -175,6 +181,188 @@ TEST_F(SpriteSetTest, LoadImageRefusesBrokenPictures) {
     EXPECT_EQ(ok->format->BitsPerPixel, screen->format->BitsPerPixel);
     EXPECT_EQ(PixelAt(ok, 2, 1), 0x010203u);
     EXPECT_FALSE(ok->flags & SDL_SRCCOLORKEY);
+}
+
+// The fields of a BMP file the pre-check reads, and how the file is cut.
+struct BmpSpec {
+    const char *name;
+    bool loads; // whether LoadBmp gives a picture
+    int bits = 24;
+    int width = 3;
+    int height = 2; // below 0 for a top-down file
+    Uint32 compression = 0;
+    Uint32 colorsUsed = 0;
+    bool masks = false; // three masks after the info header
+    Uint32 mask[3] = {0, 0, 0};
+    int infoSize = 40;
+    int palette = -1; // palette entries written; -1: what the file declares
+    long cut = 0;     // bytes taken off the end
+    Uint8 pixel = 1;  // the value of every pixel byte
+};
+
+std::string Le(Uint32 v, int bytes) {
+    std::string s;
+    for (int i = 0; i < bytes; ++i) {
+        s += (char)((v >> (8 * i)) & 0xff);
+    }
+    return s;
+}
+
+std::string MakeBmp(const BmpSpec &b) {
+    int entries = b.palette >= 0 ? b.palette
+                  : b.bits > 8   ? 0
+                  : b.colorsUsed ? (int)b.colorsUsed
+                                 : 1 << b.bits;
+    int entrySize = b.infoSize == 12 ? 3 : 4;
+    std::string info = Le(b.infoSize, 4);
+    if (b.infoSize == 12) {
+        info += Le(b.width, 2) + Le(b.height, 2) + Le(1, 2) + Le(b.bits, 2);
+    } else {
+        info += Le(b.width, 4) + Le((Uint32)b.height, 4) + Le(1, 2) + Le(b.bits, 2) +
+                Le(b.compression, 4) + Le(0, 4) + Le(2835, 4) + Le(2835, 4) + Le(b.colorsUsed, 4) +
+                Le(0, 4);
+    }
+    std::string tables;
+    if (b.masks) {
+        tables = Le(b.mask[0], 4) + Le(b.mask[1], 4) + Le(b.mask[2], 4);
+    }
+    for (int i = 0; i < entries; ++i) {
+        tables += std::string(1, (char)(i * 7)) + std::string(entrySize - 1, (char)i);
+    }
+    long offset = 14 + (long)info.size() + (long)tables.size();
+    long pitch = ((long)b.width * b.bits + 31) / 32 * 4;
+    std::string pixels(pitch * std::abs(b.height), (char)b.pixel);
+    std::string file =
+        "BM" + Le(offset + pixels.size(), 4) + Le(0, 4) + Le(offset, 4) + info + tables + pixels;
+    return file.substr(0, file.size() - b.cut);
+}
+
+// What SDL decodes correctly loads as SDL decodes it; what it mishandles
+// (masks its blitters shift by wrongly, a file ending before the data SDL
+// reads) never reaches it.
+TEST_F(SpriteSetTest, BmpPreCheckLetsThroughWhatSdlDecodesSoundly) {
+    const Uint32 k565[3] = {0xf800, 0x07e0, 0x001f};
+    const Uint32 k888[3] = {0xff0000, 0xff00, 0xff};
+    std::vector<BmpSpec> cases;
+    auto add = [&](BmpSpec b) { cases.push_back(b); };
+    add({"24-bit", true});
+    add({"24-bit top-down", true, 24, 3, -2});
+    add({"32-bit", true, 32});
+    add({"16-bit", true, 16});
+    add({"1-bit", true, 1, 9, 2});
+    add({"4-bit", true, 4, 5, 2});
+    add({"8-bit", true, 8});
+    add({"8-bit with a short palette", true, 8, 3, 2, 0, 16});
+    add({"12-byte header", true, 24, 3, 2, 0, 0, false, {}, 12});
+    add({"12-byte header, 8-bit", true, 8, 3, 2, 0, 0, false, {}, 12});
+    add({"16-bit 5-6-5 bit fields", true, 16, 3, 2, 3, 0, true, {k565[0], k565[1], k565[2]}});
+    add({"32-bit 8-8-8 bit fields", true, 32, 3, 2, 3, 0, true, {k888[0], k888[1], k888[2]}});
+    add({"32-bit masks after the header", true, 32, 3, 2, 0, 0, true, {k888[0], k888[1], k888[2]}});
+    add({"zero mask", false, 16, 3, 2, 3, 0, true, {0, k565[1], k565[2]}});
+    add({"mask not one run", false, 16, 3, 2, 3, 0, true, {0xf00f, 0x00f0, 0x0f00}});
+    add({"overlapping masks", false, 16, 3, 2, 3, 0, true, {0xf800, 0x0fe0, 0x001f}});
+    add({"mask beyond 16 bits", false, 16, 3, 2, 3, 0, true, {0x1f0000, k565[1], k565[2]}});
+    add({"mask wider than 8 bits", false, 32, 3, 2, 3, 0, true, {0x3ff00000, 0xffc00, 0x3ff}});
+    BmpSpec maskCut = {"file ends in the masks", false, 16, 3, 2, 3, 0, true, {}};
+    maskCut.cut = 2 * 8 + 6; // two 8-byte rows and half the masks
+    add(maskCut);
+    add({"run-length compression", false, 8, 3, 2, 1});
+    add({"palette beyond the depth", false, 1, 3, 2, 0, 3});
+    // SDL would load this one: only the padding of the last row is missing.
+    BmpSpec shortRows = {"one byte of pixels missing", false, 1, 9, 2};
+    shortRows.cut = 1;
+    add(shortRows);
+    BmpSpec shortPalette = {"palette cut", false, 8, 1, 1, 0, 0, false, {}, 40, 10};
+    add(shortPalette);
+    BmpSpec header = {"file ends in the header", false};
+    header.cut = 2 * 12 + 10; // two 12-byte rows and 10 bytes of the header
+    add(header);
+
+    for (const BmpSpec &b : cases) {
+        std::string path = tmp / "case.bmp";
+        WriteFile(path, MakeBmp(b));
+        SDL_Surface *ours = LoadBmp(path.c_str());
+        EXPECT_EQ(ours != nullptr, b.loads) << b.name;
+        if (ours != nullptr) {
+            SDL_Surface *sdl = SDL_LoadBMP(path.c_str());
+            ASSERT_NE(sdl, nullptr) << b.name;
+            EXPECT_EQ(ours->w, sdl->w) << b.name;
+            EXPECT_EQ(ours->h, sdl->h) << b.name;
+            EXPECT_EQ(ours->format->BitsPerPixel, sdl->format->BitsPerPixel) << b.name;
+            EXPECT_EQ(memcmp(ours->pixels, sdl->pixels, (size_t)sdl->pitch * sdl->h), 0) << b.name;
+            SDL_FreeSurface(sdl);
+            SDL_FreeSurface(ours);
+        }
+    }
+
+    // The pixel budget: a picture is refused beyond the budget it is given,
+    // and beyond 2048 x 2048 pixels whatever its sides.
+    std::string path = tmp / "wide.bmp";
+    WriteFile(path, MakeBmp({"3x2", true}));
+    EXPECT_EQ(LoadBmp(path.c_str(), 5), nullptr);
+    SDL_Surface *fits = LoadBmp(path.c_str(), 6);
+    EXPECT_NE(fits, nullptr);
+    SDL_FreeSurface(fits);
+    BmpSpec huge = {"4096 x 4096 1-bit", false, 1, 4096, 4096};
+    WriteFile(path, MakeBmp(huge));
+    EXPECT_EQ(LoadImage(path.c_str()), nullptr);
+}
+
+// One load of a set decodes at most kSetPixelBudget pixels: one 1024x1024
+// picture named with three colour keys decodes twice, and the third frame
+// fails like a missing picture. The same key again costs nothing.
+TEST_F(SpriteSetTest, OneLoadDecodesWithinTheSetBudget) {
+    std::string dir = MakeSet("FILES: 3\nbig.bmp 10 1 0 0\nbig.bmp 10 2 0 0\nbig.bmp 10 3 0 0\n");
+    WriteBmp(dir + "/big.bmp", 1024, 1024, 1, 0, 0);
+    SpriteSet set;
+    EXPECT_EQ(set.Load(dir.c_str()), -1);
+    EXPECT_NE(set.frames[0].image, nullptr);
+    EXPECT_NE(set.frames[1].image, nullptr);
+    EXPECT_EQ(set.frames[2].image, nullptr);
+    WriteFile(dir + "/info", "FILES: 3\nbig.bmp 10 1 0 0\nbig.bmp 10 1 0 0\nbig.bmp 10 1 0 0\n");
+    EXPECT_EQ(set.Load(dir.c_str()), 0);
+    // Each load has its own budget.
+    WriteFile(dir + "/info", "FILES: 2\nbig.bmp 10 1 0 0\nbig.bmp 10 2 0 0\n");
+    EXPECT_EQ(set.Load(dir.c_str()), 0);
+}
+
+// FIFOs, devices and folders fail like missing files, at once and with the
+// message of a missing file; a symbolic link to a regular file is read.
+TEST_F(SpriteSetTest, OnlyRegularFilesAreRead) {
+    std::string dir = MakeSet("FILES: 1\na.bmp 10\n");
+    std::string info = dir + "/info";
+    std::string linked = tmp / "linked";
+    MakeDirs(linked);
+    ASSERT_EQ(symlink(info.c_str(), (linked + "/info").c_str()), 0);
+    ASSERT_EQ(symlink((dir + "/a.bmp").c_str(), (linked + "/a.bmp").c_str()), 0);
+    SpriteSet set;
+    EXPECT_EQ(set.Load(linked.c_str()), 0);
+    EXPECT_NE(set.Image(0), nullptr);
+
+    remove(info.c_str());
+    ASSERT_EQ(mkfifo(info.c_str(), 0644), 0);
+    for (const std::string &folder : {dir, std::string("")}) {
+        SpriteSet other;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(other.Load(folder.c_str()), -1);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "ERROR opening file " + folder + "/info\n\n");
+        EXPECT_EQ(other.built, 0);
+    }
+    remove(info.c_str());
+    ASSERT_EQ(symlink("/dev/zero", info.c_str()), 0);
+    EXPECT_EQ(set.Load(dir.c_str()), -1);
+    EXPECT_EQ(set.frameCount, 1); // the set stays as it was
+
+    std::string fifo = tmp / "fifo.bmp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string &path :
+         {fifo, std::string("/dev/ptmx"), std::string("/dev/zero"), tmp.Path(), std::string("")}) {
+        EXPECT_EQ(LoadImage(path.c_str()), nullptr) << path;
+    }
+    remove(info.c_str());
+    WriteFile(info, "FILES: 1\n../fifo.bmp 10\n");
+    EXPECT_EQ(set.Load(dir.c_str()), -1);
 }
 
 } // namespace

@@ -35,10 +35,12 @@ TEST_F(SpriteTest, InitStartsAnimationOnlyForSetsOfSeveralFrames) {
     a.SetPos(5, 6);
     a.Init(&three, screen);
     EXPECT_EQ(a.animating, 1);
+    EXPECT_EQ(a.backSave, nullptr); // made by the first save, not by Init
+    EXPECT_EQ(a.frame, 2);          // Init leaves the frame and position alone
+    EXPECT_EQ(a.GetX(), 5.0f);
+    a.SaveBackground();
     ASSERT_NE(a.backSave, nullptr);
     EXPECT_EQ(a.backSave->w, 10);
-    EXPECT_EQ(a.frame, 2); // Init leaves the frame and position alone
-    EXPECT_EQ(a.GetX(), 5.0f);
 
     Sprite b;
     b.Init(&one, screen);

@@ -3,19 +3,22 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include <string>
+
+#include "sprites/data_file.h"
 #include "sprites/rect.h"
 
 namespace {
 
-// Opens dir/name in mode "rb"; null when it is missing or the path does not
-// fit the font's path buffer.
+// Opens dir/name in mode "rb"; null when it is missing, no regular file or
+// the path does not fit the font's path buffer.
 FILE *OpenFontFile(const char *dir, const char *name) {
     char path[kFontPathSize];
     int n = snprintf(path, sizeof path, "%s/%s", dir, name);
     if (n < 0 || n >= (int)sizeof path) {
         return nullptr;
     }
-    return fopen(path, "rb");
+    return OpenRegularFile(path, "rb");
 }
 
 // A byte past the end of a short file counts as 255.
@@ -40,9 +43,14 @@ BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a) {
     if (ini == nullptr) {
         return nullptr;
     }
-    int size = 0;
-    int scanned = fscanf(ini, "%d", &size);
+    // The number is scanned from the file's first kMaxTextFileBytes, as
+    // fscanf would find it there.
+    long length = FileSize(ini);
+    std::string text(length >= 0 && length < kMaxTextFileBytes ? length : kMaxTextFileBytes, '\0');
+    text.resize(fread(&text[0], 1, text.size(), ini));
     fclose(ini);
+    int size = 0;
+    int scanned = sscanf(text.c_str(), "%d", &size);
     if (scanned != 1 || size < kMinFontSize || size > kMaxFontSize) {
         return nullptr;
     }
@@ -76,8 +84,11 @@ BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a) {
 
     font->widths = new int[256];
     FILE *dat = OpenFontFile(dir, "font.dat");
+    // Without font.dat every glyph is 2 pixels narrower than its cell; a cell
+    // of 1 pixel (a sheet side below 32) gives width 0, never a pen moving left.
+    int fallbackWidth = font->cell > 2 ? font->cell - 2 : 0;
     for (int c = 0; c < 256; ++c) {
-        font->widths[c] = dat != nullptr ? NextByte(dat) : font->cell - 2;
+        font->widths[c] = dat != nullptr ? NextByte(dat) : fallbackWidth;
     }
     if (dat != nullptr) {
         fclose(dat);

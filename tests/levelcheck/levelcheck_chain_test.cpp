@@ -41,6 +41,17 @@ const ChainCase kChainCases[] = {
      "no readable frame-list file \"info\": the game shows the BOSS of \"data/boss\" again"},
     {"DistanceZero", 1, "DISTANCE:", "DISTANCE: 0", "data/level_1/leveldata", -1, Severity::Warning,
      "the boss comes as soon as the level starts"},
+    {"BossHpBeyondTheBound", 1, "BOSS_HP:", "BOSS_HP: 2147483647", "data/level_1/leveldata", -1,
+     Severity::Warning,
+     "BOSS_HP 2147483647 lies beyond -1000000 to 1000000: the game counts it as 1000000"},
+    {"EnemyHpBeyondTheBound", 2, "ENEMY 1:", "ENEMY 1: 0 -1000001 0", "data/level_2/leveldata", -1,
+     Severity::Warning, "the hit points of ENEMY 1 -1000001 lies beyond"},
+    {"EnemySpeedBeyondTheBound", 2, "ENEMY 2:", "ENEMY 2: 0 1 1000001", "data/level_2/leveldata",
+     -1, Severity::Warning, "the speed class of ENEMY 2 1000001 lies beyond"},
+    {"NoBossInTheFirstLevel", 1, "BOSS:", "BOSS: data/gone", "data/level_1/leveldata", -1,
+     Severity::Error,
+     "no readable frame-list file \"info\": the boss counts as destroyed as soon as it would "
+     "come, for no score"},
 };
 
 class ChainTest : public CheckedTree, public ::testing::WithParamInterface<ChainCase> {};
@@ -68,6 +79,16 @@ TEST_F(CheckedTree, LevelsAfterAnIgnoredLineKeepTheValueBefore) {
                            "a blank stands before the colon, so it does not set BOSS_HP"));
     EXPECT_TRUE(HasFinding(report, "data/level_2/leveldata", 0, Severity::Warning,
                            "BOSS_HP keeps the previous level's value 3"));
+}
+
+TEST_F(CheckedTree, BossSetWithoutAPictureIsAnError) {
+    MakeDirs(At("data/noboss"));
+    WriteFile(At("data/noboss/info"), "FILES: 1\nmissing.bmp 10\n");
+    int line = EditLevel(2, "BOSS:", "BOSS: data/noboss");
+    Report report = Check();
+    EXPECT_TRUE(HasFinding(report, "data/level_2/leveldata", line, Severity::Error,
+                           "BOSS folder \"data/noboss\" gives the game no boss picture: the boss "
+                           "counts as destroyed as soon as it would come, for no score"));
 }
 
 TEST_F(CheckedTree, MissingFirstLevelReadsNoLevel) {

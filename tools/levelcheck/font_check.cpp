@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "sprites/data_file.h"
 #include "text/font.h"
 #include "tools/levelcheck/pictures.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 // Size of a file in bytes, -1 when it cannot be opened.
 long FileSize(const std::string &path) {
-    FILE *file = fopen(path.c_str(), "rb");
+    FILE *file = OpenRegularFile(path.c_str(), "rb");
     if (file == nullptr) {
         return -1;
     }
@@ -58,7 +59,7 @@ void CheckFileSize(const std::string &path, long expected, const std::string &ne
 
 void CheckFont(const std::string &dir, Report &report) {
     std::string iniPath = dir + "/font.ini";
-    FILE *ini = fopen(iniPath.c_str(), "rb");
+    FILE *ini = OpenRegularFile(iniPath.c_str(), "rb");
     if (ini == nullptr) {
         report.Error(iniPath, 0, "is missing: the game loads no font and writes no text");
         return;

@@ -71,7 +71,27 @@ void ReportLeftFromBefore(ChainState &chain, const LevelReading &level) {
     }
 }
 
+// Warns about a value the rules add to that lies beyond the game's bound.
+void CheckBounded(ChainState &chain, const LevelReading &level, int line, const std::string &what,
+                  int value) {
+    if (line > 0 && BoundedLevelValue(value) != value) {
+        chain.report.Warning(level.path, line,
+                             what + " " + std::to_string(value) + " lies beyond " +
+                                 std::to_string(-kMaxLevelValue) + " to " +
+                                 std::to_string(kMaxLevelValue) + ": the game counts it as " +
+                                 std::to_string(BoundedLevelValue(value)));
+    }
+}
+
 void CheckValues(ChainState &chain, const LevelReading &level) {
+    CheckBounded(chain, level, LineOf(level, kKeyBossHp), "BOSS_HP", level.record.bossHp);
+    for (int type = 0; type < 2; ++type) {
+        const std::string key = KeyName(kKeyEnemy1 + type);
+        CheckBounded(chain, level, level.file.valueLine[kKeyEnemy1 + type][1],
+                     "the hit points of " + key, level.record.enemyHp[type]);
+        CheckBounded(chain, level, level.file.valueLine[kKeyEnemy1 + type][2],
+                     "the speed class of " + key, level.record.enemySpeed[type]);
+    }
     if (LineOf(level, kKeyDistance) > 0 && level.record.distance < 1) {
         chain.report.Warning(level.path, LineOf(level, kKeyDistance),
                              "DISTANCE " + std::to_string(level.record.distance) +
@@ -168,6 +188,9 @@ void CheckBossPlace(ChainState &chain, const LevelReading &level, const SetCheck
     }
 }
 
+// What the game makes of a level whose boss set has no picture to show.
+const char *const kNoBoss = "the boss counts as destroyed as soon as it would come, for no score";
+
 void CheckLevelContents(ChainState &chain, const LevelReading &level) {
     ReportLeftFromBefore(chain, level);
     CheckValues(chain, level);
@@ -175,8 +198,12 @@ void CheckLevelContents(ChainState &chain, const LevelReading &level) {
     CheckPicture(chain, level, kKeyLevelImage, "the level starts without its title picture");
     CheckSet(chain, level, kKeyShip, "the game draws no ship");
     CheckSet(chain, level, kKeyBullet, "the game draws no shots");
-    const SetCheck *boss = CheckSet(chain, level, kKeyBoss, "the game draws no boss");
-    if (boss != nullptr) {
+    const SetCheck *boss = CheckSet(chain, level, kKeyBoss, kNoBoss);
+    if (boss != nullptr && boss->frames == 0) {
+        chain.report.Error(level.path, LineOf(level, kKeyBoss),
+                           "BOSS folder " + Word(level, kKeyBoss) +
+                               " gives the game no boss picture: " + kNoBoss);
+    } else if (boss != nullptr) {
         CheckBossPlace(chain, level, *boss);
     }
 }
@@ -219,7 +246,7 @@ void CheckLevelChain(const std::string &firstLevel, Report &report) {
             return;
         }
         std::string nextPath = LevelFilePath(next);
-        FILE *probe = nextPath.empty() ? nullptr : fopen(nextPath.c_str(), "rb");
+        FILE *probe = nextPath.empty() ? nullptr : OpenRegularFile(nextPath.c_str(), "rb");
         if (probe == nullptr) {
             report.Error(level.path, line,
                          "NEXT LEVEL " + Quoted(next) +

@@ -35,7 +35,7 @@ std::string SizeText(int w, int h) {
 }
 
 std::string PictureFault(const std::string &path) {
-    FILE *file = fopen(path.c_str(), "rb");
+    FILE *file = OpenRegularFile(path.c_str(), "rb");
     if (file == nullptr) {
         return "is missing";
     }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "sprites/data_file.h"
+
 PieceReader::~PieceReader() {
     if (file != nullptr) {
         fclose(file);
@@ -9,13 +11,13 @@ PieceReader::~PieceReader() {
 }
 
 bool PieceReader::Open(const std::string &path, const char *mode) {
-    file = fopen(path.c_str(), mode);
+    file = OpenRegularFile(path.c_str(), mode);
     return file != nullptr;
 }
 
 bool PieceReader::Next(LinePiece &piece) {
     long before = ftell(file);
-    if (fgets(piece.text, sizeof piece.text, file) == nullptr) {
+    if (ReadTextLine(piece.text, sizeof piece.text, file) == nullptr) {
         return false;
     }
     // The file position tells how many bytes fgets took even when the line

@@ -44,7 +44,7 @@ void CheckStartupSet(const std::string &dir, int framesNeeded, const std::string
 }
 
 void CheckTitleTune(const char *path, Report &report) {
-    FILE *file = fopen(path, "rb");
+    FILE *file = OpenRegularFile(path, "rb");
     if (file == nullptr) {
         report.Error(path, 0, "is missing: the title screen plays no tune");
         return;

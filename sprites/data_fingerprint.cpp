@@ -1,4 +1,4 @@
-#include "sprites/data_files.h"
+#include "sprites/data_fingerprint.h"
 
 namespace {
 DataFileListener dataFileListener = nullptr;

@@ -1,0 +1,94 @@
+#include "sprites/data_file.h"
+
+#include "sprites/data_fingerprint.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "sprites/sprite.h"
+
+FILE *OpenRegularFile(const char *path, const char *mode) {
+    if (path == nullptr || path[0] == '\0') {
+        return nullptr;
+    }
+    // O_NONBLOCK: opening a FIFO without a writer, or a terminal or other
+    // device, returns at once instead of waiting.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return nullptr;
+    }
+    // Reads from a regular file never block; plain blocking mode keeps the
+    // stdio reads of the loaders as they are.
+    int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    FILE *file = fdopen(fd, mode);
+    if (file == nullptr) {
+        close(fd);
+    }
+    return file;
+}
+
+SDL_RWops *OpenRegularStream(const char *path) {
+    FILE *file = OpenRegularFile(path, "rb");
+    if (file == nullptr) {
+        return nullptr;
+    }
+    SDL_RWops *rw = SDL_RWFromFP(file, 1);
+    if (rw == nullptr) {
+        fclose(file);
+    }
+    return rw;
+}
+
+long FileSize(FILE *file) {
+    struct stat info;
+    if (file == nullptr || fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return -1;
+    }
+    return (long)info.st_size;
+}
+
+char *ReadTextLine(char *line, int size, FILE *file) {
+    long at = ftell(file);
+    if (at < 0 || size < 2) {
+        return nullptr;
+    }
+    int n = 0;
+    while (n < size - 1 && at + n < kMaxTextFileBytes) {
+        int c = getc(file);
+        if (c == EOF) {
+            break;
+        }
+        line[n++] = (char)c;
+        if (c == '\n') {
+            break;
+        }
+    }
+    if (n == 0) {
+        return nullptr;
+    }
+    line[n] = '\0';
+    return line;
+}
+
+FILE *OpenDataFile(const char *dir, const char *name, const char *mode) {
+    char path[kPathSize];
+    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
+    bool fits = n >= 0 && n < (int)sizeof path;
+    FILE *file = fits && dir[0] != '\0' ? OpenRegularFile(path, mode) : nullptr;
+    if (file == nullptr) {
+        printf("ERROR opening file %s/%s\n\n", dir, name);
+        fflush(stdout);
+    }
+    NoteDataFileOpened(path, file);
+    return file;
+}

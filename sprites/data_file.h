@@ -1,0 +1,37 @@
+#pragma once
+// Opening and reading the files of a data folder. A level pack comes from a
+// stranger, so every file the game reads from it is opened the same careful
+// way: opening never blocks, only regular files are read, and text files are
+// read up to a fixed size.
+#include <SDL.h>
+
+#include <cstdio>
+
+// Most bytes read from any one text file (frame lists, level files,
+// font.ini). The largest sensible frame list, 4096 frame lines of 254
+// characters, is about 1 MiB; the shipped files are under 1 KB. What lies
+// beyond counts as absent, so a huge file cannot keep a loader reading.
+constexpr long kMaxTextFileBytes = 1L << 20;
+
+// Opens path for reading (mode "r" or "rb") when it names a regular file or
+// a symbolic link to one. A FIFO, device, directory, missing file or empty
+// path gives null, and the open never waits for a writer or a device.
+FILE *OpenRegularFile(const char *path, const char *mode);
+
+// The same as an SDL stream that closes the file when it is closed; null
+// where OpenRegularFile gives null.
+SDL_RWops *OpenRegularStream(const char *path);
+
+// The size in bytes of an open regular file; -1 when it cannot be told.
+long FileSize(FILE *file);
+
+// Reads one line like fgets (at most size - 1 characters, up to and including
+// a line feed), but never past byte kMaxTextFileBytes of the file. Null when
+// nothing is left to read.
+char *ReadTextLine(char *line, int size, FILE *file);
+
+// Opens the text file dir/name (the path built in a buffer of kPathSize) in
+// the given mode. When it cannot be opened, the path does not fit the buffer
+// or dir is empty, prints the load-failure message with the whole path and
+// returns null.
+FILE *OpenDataFile(const char *dir, const char *name, const char *mode);

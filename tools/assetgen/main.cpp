@@ -25,6 +25,7 @@ int main(int argc, char **argv) {
     WriteBosses(out);
     WriteFont(out);
     WriteMusic(out);
+    WriteSounds(out);
     WriteLevels(out);
     WriteLicense(out);
     return 0;

@@ -1,5 +1,11 @@
 #include "game/events.h"
 
+#include "game/input.h"
+
 int PollEvent(SDL_Event *event) {
-    return SDL_PollEvent(event);
+    int got = SDL_PollEvent(event);
+    if (got != 0) {
+        TranslateInput(event);
+    }
+    return got;
 }

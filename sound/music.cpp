@@ -12,6 +12,10 @@ namespace {
 
 bool audioOpen = false;
 
+// Sample frames the mixer fills at a time: 1024 at 44100 Hz is 23 ms, so
+// an effect is heard within two buffers (46 ms) of its event.
+constexpr int kMixerBufferFrames = 1024;
+
 // Debian's General MIDI soundfont; FluidSynth renders the tune with it.
 const char *const kSoundFonts[] = {
     "/usr/share/sounds/sf2/TimGM6mb.sf2",
@@ -41,7 +45,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int /*fla
     if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
         return 0;
     }
-    if (Mix_OpenAudio(mixrate, MIX_DEFAULT_FORMAT, 2, 2048) < 0) {
+    if (Mix_OpenAudio(mixrate, MIX_DEFAULT_FORMAT, 2, kMixerBufferFrames) < 0) {
         return 0;
     }
     Mix_AllocateChannels(maxsoftwarechannels);

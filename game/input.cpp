@@ -120,7 +120,11 @@ void ControlKey(SDL_Event *event) {
 } // namespace
 
 void OpenGamepad() {
+    Uint8 *keys = SDL_GetKeyState(nullptr);
     for (int d = 0; d < kDirectionCount; ++d) {
+        if (stickHeld[d] || hatHeld[d]) {
+            keys[kArrowKeys[d]] = 0; // let go of what the pad held
+        }
         stickHeld[d] = false;
         hatHeld[d] = false;
     }

@@ -3,8 +3,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "game/options.h"
+#include "sound/effects.h"
 #include "sound/music.h"
-#include "tests/support.h"
+#include "tests/game_fixtures.h"
 
 namespace {
 
@@ -36,12 +38,31 @@ bool Silent(const std::string &samples) {
     return true;
 }
 
-TEST(Music, PlaysUntilStoppedThenFallsSilent) {
+// Whether the channel is playing the sample.
+bool PlayingOn(int channel, Mix_Chunk *chunk) {
+    return chunk != nullptr && Mix_Playing(channel) && Mix_GetChunk(channel) == chunk;
+}
+
+bool Playing(Mix_Chunk *chunk) {
+    for (int channel = 0; channel < Mix_AllocateChannels(-1); ++channel) {
+        if (PlayingOn(channel, chunk)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(Music, TuneAndEffectsReachTheOutputUntilStoppedOrMuted) {
+    char driver[32] = "";
+    if (SDL_WasInit(SDL_INIT_AUDIO) != 0 && SDL_AudioDriverName(driver, sizeof driver) != nullptr &&
+        strcmp(driver, "disk") != 0) {
+        GTEST_SKIP() << "needs a process whose sound was not opened on another driver";
+    }
     TempDir tmp;
     std::string output = tmp / "out.raw";
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "20", 1); // about real time for 2048-frame buffers
+    setenv("SDL_DISKAUDIODELAY", "20", 1); // about real time for 1024-frame buffers
     WriteFile(tmp / "tune.mid", SmallMidi());
     ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1) << SDL_GetError();
     FMUSIC_MODULE *song = FMUSIC_LoadSong((tmp / "tune.mid").c_str());
@@ -58,6 +79,33 @@ TEST(Music, PlaysUntilStoppedThenFallsSilent) {
     std::string after = ReadAll(output);
     ASSERT_GT(after.size(), stopped);
     EXPECT_TRUE(Silent(after.substr(stopped)));
+
+    // A shot fired after the tune has stopped is heard.
+    {
+        WorkingDir source{QUARNDEL_SOURCE_DIR}; // the shipped effects
+        LoadEffects(false);
+    }
+    ASSERT_NE(EffectChunk(GameEvent::ShotFired), nullptr);
+    size_t before = ReadAll(output).size();
+    ReportEvent(GameEvent::ShotFired);
+    SDL_Delay(300);
+    std::string fired = ReadAll(output);
+    ASSERT_GT(fired.size(), before);
+    EXPECT_FALSE(Silent(fired.substr(before)));
+
+    // Muted, neither the tune nor an effect reaches the output.
+    SetMuted(true);
+    EXPECT_EQ(FMUSIC_PlaySong(song), 1);
+    ReportEvent(GameEvent::BossDestroyed);
+    SDL_Delay(100); // a buffer mixed before the mute may still be written
+    size_t muted = ReadAll(output).size();
+    SDL_Delay(600);
+    std::string quiet = ReadAll(output);
+    ASSERT_GT(quiet.size(), muted);
+    EXPECT_TRUE(Silent(quiet.substr(muted)));
+    FMUSIC_StopSong(song);
+    SetMuted(false);
+    FreeEffects();
 }
 
 TEST(Music, NoFileOrNoDeviceMeansNoMusicAndNoCrash) {
@@ -82,6 +130,74 @@ TEST(Music, MissingOrGarbledSongNeverCrashes) {
     FMUSIC_PlaySong(bad);
     SDL_Delay(100);
     FMUSIC_StopSong(bad);
+}
+
+using EffectsTest = DataTreeFixture;
+
+TEST_F(EffectsTest, MissingOrUnreadableEffectIsReportedAtStartUpAndSilent) {
+    remove("data/sounds/boss_hit.wav");
+    WriteFile("data/sounds/ship_hit.wav", "RIFF, but no sound in it");
+    testing::internal::CaptureStdout();
+    game.Init();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ERROR opening file data/sounds/boss_hit.wav\n\n"
+              "ERROR opening file data/sounds/ship_hit.wav\n\n");
+    ReportEvent(GameEvent::BossHit);
+    ReportEvent(GameEvent::LifeLost);
+    EXPECT_EQ(Mix_Playing(-1), 0);
+    ReportEvent(GameEvent::EnemyHit); // the others still play
+    EXPECT_EQ(Mix_Playing(-1), 1);
+    ExpectEffects({{GameEvent::EnemyHit, 1}});
+}
+
+TEST_F(EffectsTest, MuteKeyOnTitleAndInPlaySilencesAndTheOptionStartsMuted) {
+    game.Init();
+    ReportEvent(GameEvent::LifeLost);
+    EXPECT_TRUE(Playing(EffectChunk(GameEvent::LifeLost)));
+    PushKey(SDLK_m);
+    game.TitleStep();
+    EXPECT_TRUE(Muted());
+    EXPECT_EQ(Mix_Playing(-1), 0); // what was sounding stops
+    ReportEvent(GameEvent::ShotFired);
+    ReportEvent(GameEvent::BossDestroyed);
+    EXPECT_EQ(Mix_Playing(-1), 0);
+    ExpectEffects({{GameEvent::LifeLost, 1}});
+
+    game.titleRunning = 0;
+    game.quit = 0;
+    game.gameOver = 0;
+    game.EnterPlay();
+    PushKey(SDLK_m);
+    game.PlayStep();
+    EXPECT_FALSE(Muted());
+    ReportEvent(GameEvent::ShotFired);
+    ExpectEffects({{GameEvent::LifeLost, 1}, {GameEvent::ShotFired, 1}});
+
+    options.mute = true;
+    game.Init();
+    options = Options();
+    EXPECT_TRUE(Muted());
+    SetMuted(false);
+}
+
+TEST_F(EffectsTest, ABurstOfShotsNeverSilencesALouderEffect) {
+    game.Init();
+    ReportEvent(GameEvent::BossDestroyed);
+    ReportEvent(GameEvent::LifeLost);
+    ReportEvent(GameEvent::EnemyDestroyed);
+    for (int i = 0; i < 40; ++i) {
+        ReportEvent(GameEvent::ShotFired);
+        ReportEvent(GameEvent::EnemyHit);
+    }
+    EXPECT_TRUE(Playing(EffectChunk(GameEvent::BossDestroyed)));
+    EXPECT_TRUE(Playing(EffectChunk(GameEvent::LifeLost)));
+    EXPECT_TRUE(Playing(EffectChunk(GameEvent::EnemyDestroyed)));
+    EXPECT_TRUE(Playing(EffectChunk(GameEvent::ShotFired))); // the newest shots sound
+    ExpectEffects({{GameEvent::BossDestroyed, 1},
+                   {GameEvent::LifeLost, 1},
+                   {GameEvent::EnemyDestroyed, 1},
+                   {GameEvent::ShotFired, 40},
+                   {GameEvent::EnemyHit, 40}});
 }
 
 } // namespace

@@ -185,6 +185,9 @@ TEST_F(EffectsTest, ABurstOfShotsNeverSilencesALouderEffect) {
     ReportEvent(GameEvent::BossDestroyed);
     ReportEvent(GameEvent::LifeLost);
     ReportEvent(GameEvent::EnemyDestroyed);
+    // The louder effects are now the longest sounding: the ones a scheme
+    // that replaces the oldest effect would take first.
+    SDL_Delay(5);
     for (int i = 0; i < 40; ++i) {
         ReportEvent(GameEvent::ShotFired);
         ReportEvent(GameEvent::EnemyHit);

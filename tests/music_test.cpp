@@ -62,7 +62,7 @@ TEST(Music, TuneAndEffectsReachTheOutputUntilStoppedOrMuted) {
     std::string output = tmp / "out.raw";
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "20", 1); // about real time for 1024-frame buffers
+    setenv("SDL_DISKAUDIODELAY", "10", 1); // about real time for 512-frame buffers
     WriteFile(tmp / "tune.mid", SmallMidi());
     ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1) << SDL_GetError();
     FMUSIC_MODULE *song = FMUSIC_LoadSong((tmp / "tune.mid").c_str());

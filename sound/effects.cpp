@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "sound/wav_check.h"
 #include "sprites/image.h"
 
 namespace {
@@ -86,7 +87,7 @@ bool ReadEffectFile(const char *path, std::vector<Uint8> &bytes) {
 
 Mix_Chunk *LoadEffect(const char *path) {
     std::vector<Uint8> bytes;
-    if (!ReadEffectFile(path, bytes)) {
+    if (!ReadEffectFile(path, bytes) || !PlainPcmWav(bytes.data(), bytes.size())) {
         return nullptr;
     }
     SDL_RWops *rw = SDL_RWFromConstMem(bytes.data(), (int)bytes.size());

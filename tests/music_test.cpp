@@ -6,6 +6,7 @@
 #include "game/options.h"
 #include "sound/effects.h"
 #include "sound/music.h"
+#include "sound/wav_check.h"
 #include "tests/game_fixtures.h"
 
 namespace {
@@ -27,6 +28,34 @@ std::string SmallMidi() {
 std::string ReadAll(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Le(uint32_t v, int bytes) {
+    std::string s;
+    for (int i = 0; i < bytes; ++i) {
+        s += (char)((v >> (8 * i)) & 0xff);
+    }
+    return s;
+}
+
+// A RIFF chunk, padded to an even size.
+std::string Chunk(const char *id, const std::string &body, uint32_t length) {
+    return std::string(id, 4) + Le(length, 4) + body + (body.size() % 2 ? std::string(1, 0) : "");
+}
+std::string Chunk(const char *id, const std::string &body) {
+    return Chunk(id, body, (uint32_t)body.size());
+}
+
+std::string Fmt(int format, int channels, int rate, int bits, int align = -1) {
+    if (align < 0) {
+        align = channels * bits / 8;
+    }
+    return Chunk("fmt ", Le(format, 2) + Le(channels, 2) + Le(rate, 4) + Le(rate * align, 4) +
+                             Le(align, 2) + Le(bits, 2));
+}
+
+std::string Riff(const std::string &chunks) {
+    return "RIFF" + Le(4 + chunks.size(), 4) + "WAVE" + chunks;
 }
 
 bool Silent(const std::string &samples) {
@@ -132,16 +161,58 @@ TEST(Music, MissingOrGarbledSongNeverCrashes) {
     FMUSIC_StopSong(bad);
 }
 
+TEST(EffectFiles, OnlyPlainPcmWaveFilesReachTheDecoder) {
+    const std::string data = Chunk("data", std::string(64, 'x'));
+    struct Case {
+        const char *what;
+        std::string bytes;
+        bool plain;
+    } cases[] = {
+        {"16-bit mono", Riff(Fmt(1, 1, 44100, 16) + data), true},
+        {"8-bit stereo", Riff(Fmt(1, 2, 22050, 8) + data), true},
+        {"lists and padding",
+         Riff(Chunk("LIST", "abc") + Fmt(1, 1, 8000, 16) + Chunk("cue ", "x") + data), true},
+        {"ADPCM", Riff(Fmt(2, 1, 44100, 4, 256) + data), false},
+        {"float", Riff(Fmt(3, 1, 44100, 32) + data), false},
+        {"no channels", Riff(Fmt(1, 0, 44100, 16) + data), false},
+        {"six channels", Riff(Fmt(1, 6, 44100, 16) + data), false},
+        {"24 bits", Riff(Fmt(1, 1, 44100, 24) + data), false},
+        {"rate too low", Riff(Fmt(1, 1, 4000, 16) + data), false},
+        {"rate too high", Riff(Fmt(1, 1, 192000, 16) + data), false},
+        {"block size wrong", Riff(Fmt(1, 2, 44100, 16, 1) + data), false},
+        {"short format", Riff(Chunk("fmt ", std::string(14, 1)) + data), false},
+        {"two formats", Riff(Fmt(1, 1, 44100, 16) + Fmt(1, 1, 44100, 16) + data), false},
+        {"data first", Riff(data + Fmt(1, 1, 44100, 16)), false},
+        {"other chunk first", Riff(Chunk("JUNK", "ab") + Fmt(1, 1, 44100, 16) + data), false},
+        {"no data", Riff(Fmt(1, 1, 44100, 16)), false},
+        {"empty data", Riff(Fmt(1, 1, 44100, 16) + Chunk("data", "")), false},
+        {"data past the end", Riff(Fmt(1, 1, 44100, 16) + Chunk("data", "abcd", 0xfffffff0u)),
+         false},
+        {"format past the end", Riff(Chunk("fmt ", "", 0xffffffffu)), false},
+        {"not RIFF", "RIFX" + Riff(Fmt(1, 1, 44100, 16) + data).substr(4), false},
+        {"not WAVE", Riff(Fmt(1, 1, 44100, 16) + data).replace(8, 4, "AVI "), false},
+        {"cut short", "RIFF\x10\0\0\0WAV", false},
+        {"empty", "", false},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(PlainPcmWav((const uint8_t *)c.bytes.data(), c.bytes.size()), c.plain) << c.what;
+    }
+}
+
 using EffectsTest = DataTreeFixture;
 
 TEST_F(EffectsTest, MissingOrUnreadableEffectIsReportedAtStartUpAndSilent) {
     remove("data/sounds/boss_hit.wav");
     WriteFile("data/sounds/ship_hit.wav", "RIFF, but no sound in it");
+    // Plain enough for SDL, but refused: it would grow 44-fold when converted.
+    WriteFile("data/sounds/game_over.wav",
+              Riff(Fmt(1, 1, 4000, 8) + Chunk("data", std::string(4000, 'x'))));
     testing::internal::CaptureStdout();
     game.Init();
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "ERROR opening file data/sounds/boss_hit.wav\n\n"
-              "ERROR opening file data/sounds/ship_hit.wav\n\n");
+              "ERROR opening file data/sounds/ship_hit.wav\n\n"
+              "ERROR opening file data/sounds/game_over.wav\n\n");
     ReportEvent(GameEvent::BossHit);
     ReportEvent(GameEvent::LifeLost);
     EXPECT_EQ(Mix_Playing(-1), 0);

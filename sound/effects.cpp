@@ -85,15 +85,6 @@ bool ReadEffectFile(const char *path, std::vector<Uint8> &bytes) {
     return ok;
 }
 
-Mix_Chunk *LoadEffect(const char *path) {
-    std::vector<Uint8> bytes;
-    if (!ReadEffectFile(path, bytes) || !PlainPcmWav(bytes.data(), bytes.size())) {
-        return nullptr;
-    }
-    SDL_RWops *rw = SDL_RWFromConstMem(bytes.data(), (int)bytes.size());
-    return rw == nullptr ? nullptr : Mix_LoadWAV_RW(rw, 1);
-}
-
 void HaltEffects() {
     if (audioReady) {
         for (int channel = 0; channel < kEffectChannels; ++channel) {
@@ -103,6 +94,15 @@ void HaltEffects() {
 }
 
 } // namespace
+
+Mix_Chunk *LoadEffectFile(const char *path) {
+    std::vector<Uint8> bytes;
+    if (!ReadEffectFile(path, bytes) || !PlainPcmWav(bytes.data(), bytes.size())) {
+        return nullptr;
+    }
+    SDL_RWops *rw = SDL_RWFromConstMem(bytes.data(), (int)bytes.size());
+    return rw == nullptr ? nullptr : Mix_LoadWAV_RW(rw, 1);
+}
 
 void LoadEffects(bool mute) {
     FreeEffects();
@@ -124,7 +124,7 @@ void LoadEffects(bool mute) {
     }
     Mix_SetPostMix(SilenceWhenMuted, nullptr);
     for (int i = 0; i < kGameEventCount; ++i) {
-        chunks[i] = LoadEffect(kEffects[i].path);
+        chunks[i] = LoadEffectFile(kEffects[i].path);
         if (chunks[i] == nullptr) {
             ReportUnreadable(kEffects[i].path);
         }

@@ -14,6 +14,11 @@
 // mute switch.
 void LoadEffects(bool muted);
 
+// Loads one effect file into the open audio device: a regular file of at
+// most 1 MiB holding a plain PCM WAV. Null when it cannot be read or
+// decoded, or when no device is open.
+Mix_Chunk *LoadEffectFile(const char *path);
+
 // Stops and releases every loaded effect; its events are silent from then on.
 void FreeEffects();
 

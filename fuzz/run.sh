@@ -19,6 +19,7 @@ case "$name" in
     printf 'FILES: 3\n# frames\na.bmp 100 255 0 255\n\nb.bmp 50\n   \n' >"$work/seed-small-set"
     ;;
   fuzz_level_file) seed "$root"/data/level_*/leveldata ;;
+  fuzz_effect) seed "$root"/data/sounds/menu_move.wav "$root"/data/sounds/enemy_hit.wav ;;
   fuzz_image) seed "$root"/data/cursor/*.bmp "$root"/data/enemy/*.bmp "$root"/data/difficulty/*.bmp ;;
   fuzz_font)
     if [ -f "$root/data/font/font.ini" ]; then

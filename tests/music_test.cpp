@@ -221,7 +221,7 @@ TEST_F(EffectsTest, MissingOrUnreadableEffectIsReportedAtStartUpAndSilent) {
     ExpectEffects({{GameEvent::EnemyHit, 1}});
 }
 
-TEST_F(EffectsTest, MuteKeyOnTitleAndInPlaySilencesAndTheOptionStartsMuted) {
+TEST_F(EffectsTest, MuteKeyOnTitleAndInPlaySilencesEffects) {
     game.Init();
     ReportEvent(GameEvent::LifeLost);
     EXPECT_TRUE(Playing(EffectChunk(GameEvent::LifeLost)));
@@ -243,11 +243,15 @@ TEST_F(EffectsTest, MuteKeyOnTitleAndInPlaySilencesAndTheOptionStartsMuted) {
     EXPECT_FALSE(Muted());
     ReportEvent(GameEvent::ShotFired);
     ExpectEffects({{GameEvent::LifeLost, 1}, {GameEvent::ShotFired, 1}});
+}
 
+TEST_F(EffectsTest, MuteOptionStartsMuted) {
     options.mute = true;
     game.Init();
     options = Options();
     EXPECT_TRUE(Muted());
+    ReportEvent(GameEvent::MenuMove);
+    EXPECT_EQ(Mix_Playing(-1), 0);
     SetMuted(false);
 }
 

@@ -146,6 +146,17 @@ TEST(Music, NoFileOrNoDeviceMeansNoMusicAndNoCrash) {
     EXPECT_EQ(FMUSIC_LoadSong("data/music/title_screen.mid"), nullptr);
     EXPECT_EQ(FMUSIC_PlaySong(nullptr), 0);
     EXPECT_EQ(FMUSIC_StopSong(nullptr), 0);
+    // The effects stay silent too, and a device missing is no missing file.
+    testing::internal::CaptureStdout();
+    LoadEffects(false);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(EffectChunk(GameEvent::ShotFired), nullptr);
+    ReportEvent(GameEvent::BossDestroyed);
+    EXPECT_EQ(EffectStarts(GameEvent::BossDestroyed), 0);
+    ToggleMute();
+    EXPECT_TRUE(Muted());
+    ToggleMute();
+    EXPECT_FALSE(Muted());
 }
 
 TEST(Music, MissingOrGarbledSongNeverCrashes) {

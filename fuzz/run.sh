@@ -28,6 +28,7 @@ case "$name" in
     seed "$root"/data/level_*/leveldata
     printf 'LEVEL: 1\nNEXT LEVEL: data/level_2\nDISTANCE: 0\nBOSS: data/boss\nBOSS_HP: 2147483647\nSCENE: data/scene.bmp\nLEVEL IMAGE: data/title.bmp\nSHIP: data/ship\nBULLET: data/bullet\nENEMY 1: 0 -2147483648 2147483647\nENEMY 2: 0 2147483647 -2147483648\n' >"$work/seed-small-level"
     ;;
+  fuzz_effect) seed "$root"/data/sounds/menu_move.wav "$root"/data/sounds/enemy_hit.wav ;;
   fuzz_image) seed "$root"/data/cursor/*.bmp "$root"/data/enemy/*.bmp "$root"/data/difficulty/*.bmp ;;
   fuzz_font)
     if [ -f "$root/data/font/font.ini" ]; then

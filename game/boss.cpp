@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "game/game.h"
+#include "game/report.h"
 #include "sprites/overlap.h"
 
 void Boss::Appear() {
@@ -27,16 +28,20 @@ void Boss::Update(Game &game) {
                 active = 0;
                 defeated = 1;
                 ship.score += 1000;
+                ReportEvent(GameEvent::BossDestroyed);
             } else {
                 ship.score += 1;
+                ReportEvent(GameEvent::BossHit);
             }
             shots.activeA[j] = 0;
         }
     }
     if (active == 1 && !ship.Protected() && Overlaps(ship.sprite, sprite)) {
         ship.lives -= 1;
+        ReportEvent(GameEvent::LifeLost);
         if (ship.lives < 0) {
             game.gameOver = 1;
+            ReportEvent(GameEvent::GameOver);
         }
         // Ramming wears the boss down but never destroys it.
         hp -= 1;

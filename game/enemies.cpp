@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "game/game.h"
+#include "game/report.h"
 #include "sprites/overlap.h"
 #include "sprites/rect.h"
 
@@ -71,8 +72,10 @@ void EnemyGroup::Update(Game &game) {
                 if (hp[i] < 1) {
                     active[i] = 0;
                     ship.score += 10;
+                    ReportEvent(GameEvent::EnemyDestroyed);
                 } else {
                     ship.score += 1;
+                    ReportEvent(GameEvent::EnemyHit);
                 }
                 shots.activeA[j] = 0;
             }
@@ -80,8 +83,10 @@ void EnemyGroup::Update(Game &game) {
         // An enemy shot down in this frame can still ram the ship.
         if (!ship.Protected() && Overlaps(ship.sprite, enemy)) {
             ship.lives -= 1;
+            ReportEvent(GameEvent::LifeLost);
             if (ship.lives < 0) {
                 game.gameOver = 1;
+                ReportEvent(GameEvent::GameOver);
                 return; // the rest of the group stands still in the last frame
             }
             active[i] = 0;

@@ -4,6 +4,7 @@
 #include "game/events.h"
 #include "game/game.h"
 #include "game/pacer.h"
+#include "game/report.h"
 #include "sprites/ticks.h"
 
 namespace {
@@ -130,4 +131,5 @@ void Game::NewGame() {
     lastSpawnTime = 0;
     hitTime = 0;
     clock = 0;
+    ReportEvent(GameEvent::NewGame);
 }

@@ -1,4 +1,5 @@
 #include "game/game.h"
+#include "game/report.h"
 #include "sprites/rect.h"
 
 namespace {
@@ -17,22 +18,26 @@ template <int N> int FreeSlot(const int (&active)[N]) {
     return -1;
 }
 
-template <int N> void Fire(Sprite (&lane)[N], int (&active)[N], const Sprite &from, int frame) {
+// Returns whether a shot left: false when the whole lane is in flight.
+template <int N> bool Fire(Sprite (&lane)[N], int (&active)[N], const Sprite &from, int frame) {
     int i = FreeSlot(active);
     if (i < 0) {
-        return;
+        return false;
     }
     // Shots leave from the nose of the ship: 70 px right, 23 px down.
     lane[i].SetPos(from.GetX() + 70.0f, from.GetY() + 23.0f);
     lane[i].SetFrame(frame);
     lane[i].StopAnim();
     active[i] = 1;
+    return true;
 }
 
 } // namespace
 
 void ProjectilePool::FirePlayerShot() {
-    Fire(laneA, activeA, ship.sprite, 0);
+    if (Fire(laneA, activeA, ship.sprite, 0)) {
+        ReportEvent(GameEvent::ShotFired);
+    }
 }
 
 void ProjectilePool::FireHostileShot(int lane, const Sprite &from) {

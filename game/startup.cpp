@@ -3,7 +3,10 @@
 #include <ctime>
 
 #include "game/game.h"
+#include "game/input.h"
+#include "game/options.h"
 #include "game/replay.h"
+#include "sound/effects.h"
 #include "sprites/image.h"
 #include "sprites/rect.h"
 
@@ -41,13 +44,16 @@ void Game::Init() {
         }
     }
     atexit(SDL_Quit);
+    OpenGamepad();
     SDL_WM_SetCaption("Quarndel", "icon.ico");
-    screen = SDL_SetVideoMode(640, 480, 32, SDL_HWPALETTE);
+    screen = SDL_SetVideoMode(640, 480, 32,
+                              options.fullscreen ? SDL_HWPALETTE | SDL_FULLSCREEN : SDL_HWPALETTE);
     if (screen == nullptr) {
         FailStartup("Unable to set 640x480 video: %s\n");
     }
     FSOUND_Init(44100, 32, 0);
     titleSong = FMUSIC_LoadSong("data/music/title_screen.mid");
+    LoadEffects(options.mute);
     gameOverImage = LoadStartupImage("data/gameover.bmp");
     SetBlackColorKey(gameOverImage);
     pausedImage = LoadStartupImage("data/paused.bmp");

@@ -1,6 +1,7 @@
 #include "game/events.h"
 #include "game/game.h"
 #include "game/pacer.h"
+#include "game/report.h"
 
 void Game::RunTitle() {
     FMUSIC_PlaySong(titleSong);
@@ -35,6 +36,7 @@ void Game::HandleTitleEvent() {
     // item positions, so exact comparisons are safe.
     float y = cursor.GetY();
     if (key == SDLK_UP) {
+        ReportEvent(GameEvent::MenuMove);
         if (y == kMenuStartY) {
             cursor.SetY(kMenuQuitY);
         } else if (y == kMenuQuitY) {
@@ -44,6 +46,7 @@ void Game::HandleTitleEvent() {
         }
     }
     if (key == SDLK_DOWN) {
+        ReportEvent(GameEvent::MenuMove);
         if (y == kMenuStartY) {
             cursor.SetY(kMenuDifficultyY);
         } else if (y == kMenuDifficultyY) {
@@ -53,6 +56,7 @@ void Game::HandleTitleEvent() {
         }
     }
     if (key == SDLK_RETURN) {
+        ReportEvent(GameEvent::MenuChoose);
         y = cursor.GetY();
         if (y == kMenuStartY) {
             titleRunning = 0;

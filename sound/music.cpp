@@ -18,6 +18,11 @@ namespace {
 
 bool audioOpen = false;
 
+// Sample frames the mixer fills at a time: 512 at 44100 Hz last 11.6 ms,
+// so an effect reaches the sound card within two buffers (23 ms) of its
+// event, well inside the 50 ms a player notices.
+constexpr int kMixerBufferFrames = 512;
+
 // Debian's General MIDI soundfont; FluidSynth renders the tune with it.
 const char *const kSoundFonts[] = {
     "/usr/share/sounds/sf2/TimGM6mb.sf2",
@@ -82,7 +87,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int /*fla
     if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
         return 0;
     }
-    if (Mix_OpenAudio(mixrate, MIX_DEFAULT_FORMAT, 2, 2048) < 0) {
+    if (Mix_OpenAudio(mixrate, MIX_DEFAULT_FORMAT, 2, kMixerBufferFrames) < 0) {
         return 0;
     }
     Mix_AllocateChannels(maxsoftwarechannels);

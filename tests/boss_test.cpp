@@ -38,6 +38,7 @@ TEST_F(BossTest, ElevenHitsDestroyABossOfTwoOnNormal) {
     EXPECT_EQ(shots.activeA[1], 1);
     boss.Appear(); // a defeated boss does not come back
     EXPECT_EQ(boss.active, 0);
+    ExpectEffects({{GameEvent::BossHit, 10}, {GameEvent::BossDestroyed, 1}});
 }
 
 TEST_F(BossTest, RammingCostsALifeAndAHitPointButNeverDestroys) {
@@ -62,6 +63,9 @@ TEST_F(BossTest, RammingCostsALifeAndAHitPointButNeverDestroys) {
     EXPECT_EQ(ship.sprite.GetX(), 10.0f);
     ShootOnce();
     EXPECT_EQ(boss.defeated, 1);
+    // Ramming is a lost life, not a hit on the boss.
+    ExpectEffects(
+        {{GameEvent::LifeLost, 2}, {GameEvent::GameOver, 1}, {GameEvent::BossDestroyed, 1}});
 }
 
 TEST_F(BossTest, DefeatLoadsTheNextLevelAndItsPicture) {

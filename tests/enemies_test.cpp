@@ -116,6 +116,8 @@ TEST_F(EnemiesTest, EveryOverlappingShotIsUsedUpAndCounts) {
     enemies.Update(game);
     EXPECT_EQ(enemies.hp[1], 2);
     EXPECT_EQ(ship.score, 21);
+    // Two kills in one frame sound twice.
+    ExpectEffects({{GameEvent::EnemyDestroyed, 2}, {GameEvent::EnemyHit, 1}});
 }
 
 TEST_F(EnemiesTest, RammingCostsALifeEvenWhenTheEnemyWasJustShotDown) {
@@ -131,6 +133,7 @@ TEST_F(EnemiesTest, RammingCostsALifeEvenWhenTheEnemyWasJustShotDown) {
     EXPECT_EQ(ship.sprite.GetX(), 10.0f);
     EXPECT_TRUE(ship.Protected());
     EXPECT_EQ(game.hitTime, 500.0f);
+    ExpectEffects({{GameEvent::EnemyDestroyed, 1}, {GameEvent::LifeLost, 1}});
 }
 
 TEST_F(EnemiesTest, RamThatEndsTheGameStopsTheUpdateAtOnce) {
@@ -148,6 +151,7 @@ TEST_F(EnemiesTest, RamThatEndsTheGameStopsTheUpdateAtOnce) {
     EXPECT_EQ(enemies.sprites[2].GetX(), 400.0f); // not moved
     EXPECT_EQ(ship.sprite.GetX(), 78.0f);
     EXPECT_FALSE(ship.Protected());
+    ExpectEffects({{GameEvent::LifeLost, 1}, {GameEvent::GameOver, 1}});
 }
 
 // Level values count within -kMaxLevelValue..kMaxLevelValue, so the sums of

@@ -2,9 +2,27 @@
 // Fixtures that run the game in a small test data tree of their own.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
+
 #include "game/game.h"
+#include "sound/effects.h"
 #include "sprites/ticks.h"
 #include "tests/support.h"
+
+// Expects each listed effect to have been started exactly the given number
+// of times since start-up, and every other effect never.
+inline void ExpectEffects(std::initializer_list<std::pair<GameEvent, int>> expected) {
+    for (int i = 0; i < kGameEventCount; ++i) {
+        int want = 0;
+        for (const auto &e : expected) {
+            if ((int)e.first == i) {
+                want = e.second;
+            }
+        }
+        EXPECT_EQ(EffectStarts((GameEvent)i), want) << "effect of event " << i;
+    }
+}
 
 // The working directory is a fresh folder holding the test data tree, with
 // dummy video and sound; start-up itself is left to the test.

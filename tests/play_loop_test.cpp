@@ -1,3 +1,4 @@
+#include "game/input.h"
 #include "tests/game_fixtures.h"
 
 #include "game/options.h"
@@ -143,6 +144,7 @@ TEST_F(PlayLoopTest, NewGameOnlyAfterGameOverAndKeepsPauseAndDifficulty) {
     EXPECT_EQ(game.hitTime, 0.0f);
     EXPECT_EQ(ship.sprite.GetSpeed(), 1.0f);
     EXPECT_EQ(ship.sprite.animating, 0);
+    ExpectEffects({{GameEvent::NewGame, 1}});
 }
 
 TEST_F(PlayLoopTest, LevelOptionStartsPlayAndEveryNewGameAtThatLevel) {
@@ -206,6 +208,64 @@ TEST_F(PlayLoopTest, PDuringAGameOverTogglesThePauseAndDrawsNothing) {
             }
         }
     }
+}
+
+TEST_F(PlayLoopTest, GamepadSteersFiresAndPausesLikeTheKeys) {
+    StepAt(10);
+    float x = ship.sprite.GetX();
+    float y = ship.sprite.GetY();
+    PushAxis(0, 32767);
+    StepAt(20);
+    EXPECT_EQ(ship.sprite.GetX(), x + 2);
+    StepAt(30); // held like a key
+    EXPECT_EQ(ship.sprite.GetX(), x + 4);
+    PushAxis(0, 4000); // back inside the dead zone
+    PushAxis(1, -kStickDeadZone);
+    StepAt(40);
+    EXPECT_EQ(ship.sprite.GetX(), x + 4);
+    EXPECT_EQ(ship.sprite.GetY(), y);
+    EXPECT_EQ(game.keys[SDLK_RIGHT], 0);
+    EXPECT_EQ(game.keys[SDLK_UP], 0);
+
+    PushHat(SDL_HAT_UP | SDL_HAT_LEFT);
+    StepAt(50);
+    EXPECT_EQ(ship.sprite.GetX(), x + 2);
+    EXPECT_EQ(ship.sprite.GetY(), y - 2);
+    // The stick and the hat each hold the arrow until both let go.
+    PushAxis(0, -32768);
+    PushHat(SDL_HAT_CENTERED);
+    StepAt(60);
+    EXPECT_EQ(ship.sprite.GetX(), x);
+    EXPECT_EQ(ship.sprite.GetY(), y - 2);
+    PushAxis(0, 32767); // straight across: left lets go, right holds
+    StepAt(70);
+    EXPECT_EQ(game.keys[SDLK_LEFT], 0);
+    EXPECT_EQ(ship.sprite.GetX(), x + 2);
+    PushAxis(0, 0);
+    StepAt(80);
+    EXPECT_EQ(ship.sprite.GetX(), x + 2);
+
+    PushButton(kButtonFire, true);
+    PushButton(kButtonFire, false);
+    StepAt(90);
+    EXPECT_EQ(shots.activeA[0], 1);
+    EXPECT_EQ(game.keys[SDLK_SPACE], 0);
+    PushButton(kButtonStart, true);
+    StepAt(100);
+    EXPECT_EQ(game.paused, 1);
+    PushButton(kButtonStart, false);
+    PushButton(kButtonStart, true);
+    StepAt(110);
+    EXPECT_EQ(game.paused, 0);
+    game.gameOver = 1;
+    PushButton(kButtonNewGame, true);
+    StepAt(120);
+    EXPECT_EQ(game.gameOver, 0);
+    EXPECT_EQ(ship.lives, 3);
+    ExpectEffects({{GameEvent::ShotFired, 1}, {GameEvent::NewGame, 1}});
+    PushButton(kButtonBack, true);
+    StepAt(130);
+    EXPECT_EQ(game.quit, 1);
 }
 
 } // namespace

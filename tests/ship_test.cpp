@@ -29,6 +29,8 @@ TEST_F(ShipTest, ShotsLeaveFromTheNoseInTheLowestFreeSlot) {
     shots.FireHostileShot(2, ship.sprite);
     EXPECT_EQ(shots.activeC[0], 1);
     EXPECT_EQ(shots.laneC[0].frame, 1);
+    // Every shot that left sounded once; the blocked one and the hostile none.
+    ExpectEffects({{GameEvent::ShotFired, 11}});
 }
 
 TEST_F(ShipTest, ShotsMoveByTheTimeStepAndLeaveAtTheEdges) {

@@ -4,9 +4,12 @@
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include "game/game.h"
+#include "sound/effects.h"
+#include "sound/wav_check.h"
 #include "sprites/image.h"
 #include "tests/support.h"
 
@@ -94,6 +97,41 @@ TEST_F(ShippedDataTest, EveryLevelOfTheChainLoadsWhole) {
         dir = info.nextLevel;
     }
     EXPECT_GE(seen.size(), 3u);
+}
+
+TEST_F(ShippedDataTest, EffectsLoadStartAndEndInSilenceAndTogetherStayUnderOneMegabyte) {
+    ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1) << SDL_GetError();
+    testing::internal::CaptureStdout();
+    LoadEffects(false);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    size_t total = 0;
+    for (const char *name : {"shot", "enemy_hit", "enemy_destroyed", "boss_hit", "boss_destroyed",
+                             "ship_hit", "game_over", "new_game", "menu_move", "menu_choose"}) {
+        std::string path = std::string("data/sounds/") + name + ".wav";
+        std::ifstream in(path, std::ios::binary);
+        std::string wav((std::istreambuf_iterator<char>(in)), {});
+        const uint8_t *bytes = (const uint8_t *)wav.data();
+        ASSERT_TRUE(PlainPcmWav(bytes, wav.size())) << path;
+        total += wav.size();
+        // 16-bit mono at 44100 Hz with the data right after the format:
+        // the samples start at byte 44.
+        EXPECT_EQ(wav.substr(20, 16),
+                  std::string("\1\0\1\0\x44\xac\0\0\x88\x58\x01\0\2\0\x10\0", 16))
+            << path;
+        ASSERT_EQ(wav.substr(36, 4), "data") << path;
+        size_t samples = (wav.size() - 44) / 2;
+        EXPECT_LE(samples, 44100u * 2) << path << " lasts over two seconds";
+        auto sample = [&](size_t i) {
+            return (int16_t)(bytes[44 + 2 * i] | bytes[45 + 2 * i] << 8);
+        };
+        EXPECT_EQ(sample(0), 0) << path << " starts with a click";
+        EXPECT_EQ(sample(samples - 1), 0) << path << " ends with a click";
+    }
+    EXPECT_LT(total, 1000000u);
+    for (int i = 0; i < kGameEventCount; ++i) {
+        EXPECT_NE(EffectChunk((GameEvent)i), nullptr) << "effect of event " << i;
+    }
+    FreeEffects();
 }
 
 } // namespace

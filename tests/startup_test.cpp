@@ -1,3 +1,4 @@
+#include "game/options.h"
 #include "tests/game_fixtures.h"
 
 namespace {
@@ -35,6 +36,7 @@ TEST_F(StartupTest, InitOpensTheWindowAndLoadsTheStartupAssets) {
     EXPECT_EQ(screen->w, 640);
     EXPECT_EQ(screen->h, 480);
     EXPECT_EQ(screen->format->BitsPerPixel, 32);
+    EXPECT_FALSE(screen->flags & SDL_FULLSCREEN);
     char *title = nullptr;
     char *icon = nullptr;
     SDL_WM_GetCaption(&title, &icon);
@@ -61,6 +63,16 @@ TEST_F(StartupTest, InitOpensTheWindowAndLoadsTheStartupAssets) {
     EXPECT_EQ(game.cursor.GetX(), 70.0f);
     EXPECT_EQ(game.cursor.GetY(), 318.0f);
     EXPECT_EQ(game.cursor.animating, 1);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+}
+
+TEST_F(StartupTest, FullscreenOptionAsksForAFullscreenMode) {
+    options.fullscreen = true;
+    game.Init();
+    options = Options();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_TRUE(screen->flags & SDL_FULLSCREEN);
+    EXPECT_EQ(screen->w, 640);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
 }
 

@@ -87,6 +87,28 @@ Uint32 ColumnColour(int column) {
     return 0x010000u * (column % 256) + 0x000100u * (column / 256 + 1) + 0x40;
 }
 
+void WriteWav(const std::string &path, int ms) {
+    const int rate = 22050;
+    int count = rate * ms / 1000;
+    std::string data;
+    for (int i = 0; i < count; ++i) {
+        int v = (i / 25) % 2 == 0 ? 8000 : -8000; // 441 Hz
+        data += (char)(v & 0xff);
+        data += (char)((v >> 8) & 0xff);
+    }
+    auto le = [](uint32_t v, int bytes) {
+        std::string s;
+        for (int i = 0; i < bytes; ++i) {
+            s += (char)((v >> (8 * i)) & 0xff);
+        }
+        return s;
+    };
+    std::string fmt =
+        le(16, 4) + le(1, 2) + le(1, 2) + le(rate, 4) + le(rate * 2, 4) + le(2, 2) + le(16, 2);
+    std::string body = "WAVEfmt " + fmt + "data" + le(data.size(), 4) + data;
+    WriteFile(path, "RIFF" + le(body.size(), 4) + body);
+}
+
 void WriteStripedBackground(const std::string &path) {
     SDL_Surface *s = MakeRgbSurface(640, 480);
     ASSERT_NE(s, nullptr);
@@ -210,6 +232,11 @@ void WriteTestDataTree(const std::string &root) {
     WriteSpriteSet(data + "/enemy", 2, 48, 48);
     WriteSpriteSet(data + "/boss", 2, 200, 200);
     WriteTestFont(data + "/font");
+    MakeDirs(data + "/sounds");
+    for (const char *name : {"shot", "enemy_hit", "enemy_destroyed", "boss_hit", "boss_destroyed",
+                             "ship_hit", "game_over", "new_game", "menu_move", "menu_choose"}) {
+        WriteWav(data + "/sounds/" + name + ".wav", 300);
+    }
     MakeDirs(data + "/level_1");
     MakeDirs(data + "/level_2");
     WriteStripedBackground(data + "/level_1/scene.bmp");
@@ -233,6 +260,46 @@ void PushKey(SDLKey key) {
     event.key.type = SDL_KEYDOWN;
     event.key.state = SDL_PRESSED;
     event.key.keysym.sym = key;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+}
+
+void PushKeyWith(SDLKey key, SDLMod mod) {
+    SDL_Event event = {};
+    event.type = SDL_KEYDOWN;
+    event.key.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    event.key.keysym.mod = mod;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+}
+
+void PushAxis(Uint8 axis, Sint16 value) {
+    SDL_Event event = {};
+    event.type = SDL_JOYAXISMOTION;
+    event.jaxis.type = SDL_JOYAXISMOTION;
+    event.jaxis.which = 0;
+    event.jaxis.axis = axis;
+    event.jaxis.value = value;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+}
+
+void PushHat(Uint8 value) {
+    SDL_Event event = {};
+    event.type = SDL_JOYHATMOTION;
+    event.jhat.type = SDL_JOYHATMOTION;
+    event.jhat.which = 0;
+    event.jhat.hat = 0;
+    event.jhat.value = value;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+}
+
+void PushButton(Uint8 button, bool pressed) {
+    SDL_Event event = {};
+    event.type = pressed ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+    event.jbutton.type = event.type;
+    event.jbutton.which = 0;
+    event.jbutton.button = button;
+    event.jbutton.state = pressed ? SDL_PRESSED : SDL_RELEASED;
     ASSERT_EQ(SDL_PushEvent(&event), 0);
 }
 

@@ -30,6 +30,9 @@ void WriteFile(const std::string &path, const std::string &contents);
 // Writes a w x h 24-bit BMP filled with one colour.
 void WriteBmp(const std::string &path, int w, int h, Uint8 r, Uint8 g, Uint8 b);
 
+// Writes a 16-bit mono WAV at 22050 Hz: a square wave of `ms` milliseconds.
+void WriteWav(const std::string &path, int ms);
+
 // Writes a 640x480 BMP whose every column has its own colour (ColumnColour).
 void WriteStripedBackground(const std::string &path);
 Uint32 ColumnColour(int column); // 0xRRGGBB
@@ -64,7 +67,7 @@ class WorkingDir {
 // DISTANCE 1, BOSS_HP 2, next level_2; level_2 the last), ship 72x52 (2
 // frames), bullet 16x6 (2 frames), enemy 48x48 (2 frames), boss 200x200
 // (2 frames), cursor 32x32 (2 frames), a striped background per level, the
-// start-up pictures and a font.
+// start-up pictures, a font and every sound effect (short square waves).
 void WriteTestDataTree(const std::string &root);
 
 // Writes a font folder: sheet side 256, coverage full everywhere, widths 8.
@@ -73,3 +76,11 @@ void WriteTestFont(const std::string &dir);
 // Queues a key press (SDL_KEYDOWN) or a window close (SDL_QUIT).
 void PushKey(SDLKey key);
 void PushQuit();
+// Queues a key press with modifiers held, as the keyboard reports it.
+void PushKeyWith(SDLKey key, SDLMod mod);
+
+// Queue events of joystick 0: a stick axis moved to value, the hat moved to
+// a combination of SDL_HAT_* bits, a button pressed or released.
+void PushAxis(Uint8 axis, Sint16 value);
+void PushHat(Uint8 value);
+void PushButton(Uint8 button, bool pressed);

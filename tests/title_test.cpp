@@ -1,3 +1,4 @@
+#include "game/input.h"
 #include "tests/game_fixtures.h"
 
 namespace {
@@ -31,6 +32,7 @@ TEST_F(TitleTest, ArrowsMoveTheCursorWithWrapAround) {
     EXPECT_EQ(CursorY(), 318.0f);
     EXPECT_EQ(game.cursor.GetX(), 70.0f);
     EXPECT_EQ(game.titleRunning, 1);
+    ExpectEffects({{GameEvent::MenuMove, 6}});
 }
 
 TEST_F(TitleTest, EnterOnDifficultyCyclesAndThePictureFollows) {
@@ -43,6 +45,7 @@ TEST_F(TitleTest, EnterOnDifficultyCyclesAndThePictureFollows) {
         EXPECT_EQ(PixelAt(screen, 350, 370), colours[i % 3]);
     }
     EXPECT_EQ(game.titleRunning, 1);
+    ExpectEffects({{GameEvent::MenuMove, 1}, {GameEvent::MenuChoose, 3}});
 }
 
 TEST_F(TitleTest, TitleFrameShowsPictureDifficultyAndCursor) {
@@ -78,6 +81,50 @@ TEST_F(TitleTest, QuitEscapeAndCloseLeaveWithoutPlaying) {
     game.TitleStep();
     EXPECT_EQ(game.titleRunning, 0);
     EXPECT_EQ(game.quit, 1);
+}
+
+TEST_F(TitleTest, GamepadMovesAndChoosesLikeTheKeys) {
+    PushHat(SDL_HAT_DOWN);
+    game.TitleStep();
+    EXPECT_EQ(CursorY(), 356.0f);
+    EXPECT_EQ(game.keys[SDLK_DOWN], 1);
+    PushHat(SDL_HAT_CENTERED);
+    PushAxis(1, -32768); // stick up
+    game.TitleStep();
+    EXPECT_EQ(CursorY(), 318.0f);
+    EXPECT_EQ(game.keys[SDLK_DOWN], 0);
+    PushAxis(1, kStickDeadZone); // resting just inside the dead zone
+    PushAxis(1, 32767);
+    game.TitleStep();
+    EXPECT_EQ(CursorY(), 356.0f);
+    PushAxis(1, 0);
+    PushButton(kButtonChoose, true);
+    PushButton(kButtonChoose, false);
+    PushButton(kButtonFire, true); // Space: nothing on the title screen
+    game.TitleStep();
+    EXPECT_EQ(difficulty, 1);
+    EXPECT_EQ(CursorY(), 356.0f);
+    EXPECT_EQ(game.titleRunning, 1);
+    ExpectEffects({{GameEvent::MenuMove, 3}, {GameEvent::MenuChoose, 1}});
+    PushButton(kButtonBack, true);
+    game.TitleStep();
+    EXPECT_EQ(game.titleRunning, 0);
+    EXPECT_EQ(game.quit, 1);
+}
+
+TEST_F(TitleTest, MuteAndFullscreenKeysLeaveTheMenuAlone) {
+    Press({SDLK_m});
+    EXPECT_TRUE(Muted());
+    Press({SDLK_F11});
+    PushKeyWith(SDLK_RETURN, KMOD_LALT); // fullscreen, not the menu's Enter
+    game.TitleStep();
+    EXPECT_EQ(game.titleRunning, 1);
+    EXPECT_EQ(game.quit, 1);
+    EXPECT_EQ(CursorY(), 318.0f);
+    EXPECT_EQ(screen->w, 640);
+    Press({SDLK_m});
+    EXPECT_FALSE(Muted());
+    ExpectEffects({});
 }
 
 } // namespace

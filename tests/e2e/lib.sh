@@ -279,8 +279,13 @@ e2e_geometry() {
 
 # ---------------------------------------------------------------- pictures
 
+# Where the game's picture lies on the screen: (0,0) in a window, centred
+# in fullscreen.
+E2E_PICTURE_X=0
+E2E_PICTURE_Y=0
+
 e2e_shot_to() {
-    import -window root -crop "${E2E_W}x${E2E_H}+0+0" +repage "$1" 2>/dev/null
+    import -window root -crop "${E2E_W}x${E2E_H}+${E2E_PICTURE_X}+${E2E_PICTURE_Y}" +repage "$1" 2>/dev/null
 }
 
 # e2e_shot NAME — screenshot of the window's area into E2E_SHOT (a file in

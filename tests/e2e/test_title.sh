@@ -158,6 +158,57 @@ check_nothing_missing() {
     [ -z "$said" ] || { e2e_fail "the game reported: $(echo "$said" | head -n3 | tr '\n' ' ')"; return 1; }
 }
 
+# covering_window — prints the top-level window that is shown and exactly
+# covers the screen, if there is one.
+covering_window() {
+    local size id w h
+    size=$(xdotool getdisplaygeometry)
+    xwininfo -root -children 2>/dev/null |
+        sed -n 's/^ *\(0x[0-9a-f]*\) .* \([0-9]*\)x\([0-9]*\)+0+0 *+0+0$/\1 \2 \3/p' |
+        while read -r id w h; do
+            [ "$w $h" = "$size" ] || continue
+            xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$id"
+        done
+}
+
+is_fullscreen() {
+    [ -n "$(covering_window)" ] || return 1
+    e2e_shot_to "$E2E_TMP/screen.miff" || return 1
+    # Outside the centred picture the screen is black.
+    [ "$(convert "$E2E_TMP/screen.miff" -crop 1x1+0+0 -format '%[fx:maxima]' info: 2>/dev/null)" = 0 ]
+}
+
+is_windowed() {
+    [ -z "$(covering_window)" ] && [ "$(e2e_geometry)" = "640 480 0 0" ]
+}
+
+# fullscreen_toggles KEY — KEY shows the picture unscaled and centred on a
+# window covering the whole screen, and KEY again the 640x480 window; the
+# menu takes neither press for one of its own.
+fullscreen_toggles() {
+    local sw sh
+    read -r sw sh <<<"$(xdotool getdisplaygeometry)"
+    e2e_key "$1"
+    e2e_wait_until 3000 is_fullscreen || { e2e_fail "after $1 no window covers the ${sw}x${sh} screen"; return 1; }
+    E2E_PICTURE_X=$(((sw - E2E_W) / 2))
+    E2E_PICTURE_Y=$(((sh - E2E_H) / 2))
+    expect_menu 318 0 "fullscreen after $1" || return 1
+    e2e_keep "$E2E_LAST_SHOT" title-fullscreen
+    E2E_PICTURE_X=0
+    E2E_PICTURE_Y=0
+    e2e_key "$1"
+    e2e_wait_until 3000 is_windowed || { e2e_fail "after $1 twice the window is '$(e2e_geometry)', expected '640 480 0 0'"; return 1; }
+    expect_menu 318 0 "back in the window after $1" || return 1
+}
+
+check_fullscreen_keys() {
+    e2e_start_game || return 1
+    expect_menu 318 0 "at start-up" || return 1
+    fullscreen_toggles F11 || return 1
+    fullscreen_toggles alt+Return || return 1
+    [ "$(e2e_caption)" = Quarndel ] || { e2e_fail "a play frame ran: the caption is '$(e2e_caption)'"; return 1; }
+}
+
 e2e_check window_is_640x480_and_captioned_quarndel check_window
 e2e_check title_picture_cursor_on_start_and_difficulty_0 check_title_screen
 e2e_check cursor_moves_up_and_down_with_wraparound check_cursor_moves_and_wraps
@@ -166,4 +217,5 @@ e2e_check enter_on_quit_ends_with_status_0_without_play check_quit_item_ends
 e2e_check escape_ends_with_status_0_without_play check_escape_ends
 e2e_check closing_the_window_ends_with_status_0_without_play check_close_button_ends
 e2e_check start_up_reports_nothing_missing check_nothing_missing
+e2e_check f11_and_alt_enter_toggle_fullscreen_and_back check_fullscreen_keys
 e2e_finish

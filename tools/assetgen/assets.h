@@ -22,6 +22,7 @@ void WriteEnemies(const std::string &out);     // enemy/
 void WriteBosses(const std::string &out);      // level_n/boss/
 void WriteFont(const std::string &out);        // font/
 void WriteMusic(const std::string &out);       // music/title_screen.mid
+void WriteSounds(const std::string &out);      // sounds/*.wav, the effects
 void WriteLevels(const std::string &out);      // level_n/leveldata
 void WriteLicense(const std::string &out);     // LICENSE
 // The application icon, outside the data tree: out/NxN/quarndel.png for the

@@ -26,6 +26,7 @@ int main(int argc, char **argv) {
     WriteBosses(out);
     WriteFont(out);
     WriteMusic(out);
+    WriteSounds(out);
     WriteLevels(out);
     WriteLicense(out);
     if (argc == 3) {

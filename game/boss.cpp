@@ -53,7 +53,12 @@ void Boss::EndOfLevel(Game &game) {
     if (ship.distance >= level.distance && defeated == 0) {
         Appear();
     }
-    if (ship.distance >= level.distance && defeated == 1 && strcmp(level.nextLevel, "none") != 0) {
+    // An empty NEXT LEVEL (no level file ever named one) has nowhere to go and
+    // ends the chain like "none": read as a folder it would name
+    // "/leveldata" at the filesystem root, and once a boss without pictures
+    // counts as destroyed, the level would start over on every frame.
+    bool lastLevel = strcmp(level.nextLevel, "none") == 0 || level.nextLevel[0] == '\0';
+    if (ship.distance >= level.distance && defeated == 1 && !lastLevel) {
         level.Load(level.nextLevel);
         level.Setup();
         game.showLevelImage = 1;

@@ -170,6 +170,17 @@ TEST_F(BossTest, BossWithoutAPictureCountsAsDestroyedWhenItWouldCome) {
     game.clock = 10000.0f;
     enemies.SpawnTimer(game); // enemies keep coming
     EXPECT_EQ(enemies.active[0], 1);
+
+    // With no level read at all NEXT LEVEL is empty: play goes on in the
+    // level, as after "none", instead of starting it over on every frame.
+    level = LevelInfo();
+    level.Setup();
+    game.showLevelImage = 0;
+    boss.EndOfLevel(game);
+    EXPECT_EQ(boss.defeated, 1);
+    EXPECT_EQ(game.showLevelImage, 0);
+    boss.EndOfLevel(game);
+    EXPECT_EQ(game.showLevelImage, 0);
 }
 
 } // namespace

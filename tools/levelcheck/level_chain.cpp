@@ -242,7 +242,8 @@ void CheckLevelChain(const std::string &firstLevel, Report &report) {
         }
         if (next.empty()) {
             ReportUnnamed(chain, level, kKeyNextLevel,
-                          "after the boss the game finds no next level and plays this one again");
+                          "after the boss the game finds no next level and plays on in this one, "
+                          "as after none");
             return;
         }
         std::string nextPath = LevelFilePath(next);

@@ -9,7 +9,10 @@ work=$(cd "${1:-build-sdl-fuzz}" && pwd)
 export LD_LIBRARY_PATH="$work/prefix/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1
-export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(cd "$(dirname "$0")" && pwd)/sdl_ubsan.supp
+# The suppressions of the run that kept the inputs.
+supp=$work/ubsan.supp
+[ -f "$supp" ] || supp=$(cd "$(dirname "$0")" && pwd)/sdl_ubsan.supp
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$supp
 
 # Describes a BMP file the way SDL's reader sees its header.
 bmp_kind() {
@@ -29,9 +32,15 @@ else:
     comp = struct.unpack_from('<I', d, 30)[0] if len(d) >= 34 else -1
 names = {0: 'RGB', 1: 'RLE8', 2: 'RLE4', 3: 'BITFIELDS'}
 s = 'header %d, %dx%d, %d bpp, %s' % (hs, w, h, bpp, names.get(comp, 'compression %d' % comp))
-if comp == 3 or (hs >= 56 and bpp in (16, 32)):
-    if len(d) >= 54 + 12:
-        m = struct.unpack_from('<III', d, 54)
+# SDL reads three masks right after the fields it knows (12 or 40 bytes of
+# header) for BITFIELDS, and also for RGB when the pixels do not start right
+# after the header.
+if bpp in (15, 16, 32) and (comp == 3 or (comp == 0 and off != 14 + hs)):
+    at = 14 + (12 if hs == 12 else 40)
+    if comp == 0:
+        s += ' (pixels not right after the header, so masks are read)'
+    if len(d) >= at + 12:
+        m = struct.unpack_from('<III', d, at)
         s += ', masks %s' % '/'.join('%x' % x for x in m)
     else:
         s += ', masks past the end of the file'

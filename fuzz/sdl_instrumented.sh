@@ -7,6 +7,8 @@
 #   fuzz/sdl_instrumented.sh [SECONDS_PER_TARGET] [TARGET...]
 #     SECONDS_PER_TARGET  default 900 (15 minutes)
 #     TARGET              fuzz_image and/or fuzz_sprite_set (default both)
+#   SDL_FUZZ_KNOWN=FILE   UBSan suppressions for findings already known, so a
+#                         further run looks past them (e.g. shift-exponent:BlitNtoN)
 #
 # Needs root (or sudo) for apt: fetches the source with `apt-get source
 # libsdl1.2`, adding a deb-src entry for the Debian archive when none exists
@@ -88,7 +90,8 @@ done
 # goes on (-fork=1 -ignore_crashes=1).
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1
-export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$root/fuzz/sdl_ubsan.supp
+cat "$root/fuzz/sdl_ubsan.supp" ${SDL_FUZZ_KNOWN:+"$SDL_FUZZ_KNOWN"} >"$work/ubsan.supp"
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$work/ubsan.supp
 for t in "${targets[@]}"; do
   corpus=$work/corpus/$t
   mkdir -p "$corpus"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds, and runs every test: the unit and
-# scenario tests, the same under AddressSanitizer and UBSan, short fuzzing runs
+# scenario tests (one per process, then each test binary whole in shuffled
+# order), the same under AddressSanitizer and UBSan, short fuzzing runs
 # of every data-file reader, the real-window tests under Xvfb and the level
 # checker on the shipped tree. Ends with one line "N passed, M failed".
 set -uo pipefail

@@ -51,7 +51,7 @@ print(s)
 EOF
 }
 
-declare -A count example
+declare -A count=() example=()
 for input in "$work"/crashes/*; do
   [ -f "$input" ] || continue
   name=$(basename "$input")

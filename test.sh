@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds, and runs every test: the unit and
-# scenario tests, the same under AddressSanitizer and UBSan, the recorded games
-# in tests/replays/ replayed headless, short fuzzing runs of every data-file
+# scenario tests (one per process, then each test binary whole in shuffled
+# order), the same under AddressSanitizer and UBSan, the recorded games in
+# tests/replays/ replayed headless, short fuzzing runs of every data-file
 # reader and the replay reader, the real-window tests under Xvfb, the level
 # checker on the shipped tree and, as root, the Debian package built,
 # installed, played from /tmp and purged. Ends with one line "N passed, M failed".
@@ -41,6 +42,27 @@ run_ctest() { # run_ctest PHASE BUILD_DIR [ctest args]
   rm -f "$log"
 }
 
+# Runs every GoogleTest binary of a build folder whole, in one process and in
+# shuffled order, so a test that leans on what an earlier one left behind
+# fails here even though it passes alone under ctest. The soak test is one
+# long test that ctest already runs whole.
+run_whole_shuffled() { # run_whole_shuffled PHASE BUILD_DIR
+  local phase=$1 dir=$2 bin
+  for bin in "$root/$dir"/tests/*_test "$root/$dir"/tools/levelcheck/tests/*_test; do
+    [ -x "$bin" ] || continue
+    case "$(basename "$bin")" in soak_test) continue ;; esac
+    if (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$bin" --gtest_shuffle \
+      >"$bin.whole.log" 2>&1); then
+      echo "PASS $(basename "$bin") whole, shuffled ($(grep -o 'seed of [0-9]*' "$bin.whole.log"))"
+      count "$phase" 1 0
+    else
+      echo "FAIL $(basename "$bin") whole, shuffled"
+      tail -40 "$bin.whole.log"
+      count "$phase" 0 1
+    fi
+  done
+}
+
 build() { # build PHASE DIR [cmake args]
   local phase=$1 dir=$2
   shift 2
@@ -54,6 +76,9 @@ build() { # build PHASE DIR [cmake args]
 note "Unit and scenario tests"
 if build unit build-test -DCMAKE_BUILD_TYPE=Debug -DQUARNDEL_WERROR=ON -DQUARNDEL_BENCH=ON; then
   run_ctest unit build-test
+
+  note "Every test binary whole, in shuffled order"
+  run_whole_shuffled whole build-test
 fi
 
 note "Unit tests under AddressSanitizer and UBSan"

@@ -86,6 +86,7 @@ TEST_F(EnemiesTest, EnemiesFlyLeftStraightOrInAWaveAndLeavePastMinusFifty) {
     enemies.straight[1] = 0;
     enemies.phase[1] = 90;
     PlaceEnemy(2, -48.5f, 400, 3, 0);
+    PlaceEnemy(3, -49.0f, 400, 3, 0);
     enemies.Update(game);
     EXPECT_EQ(enemies.sprites[0].GetX(), 298.0f); // (1 + 1) x 2 x 0.5
     EXPECT_EQ(enemies.sprites[0].GetY(), 400.0f);
@@ -94,8 +95,10 @@ TEST_F(EnemiesTest, EnemiesFlyLeftStraightOrInAWaveAndLeavePastMinusFifty) {
               (float)(cos((299.0f + 90) * 0.0174532925) * 100.0 + 230.0));
     EXPECT_NEAR(enemies.sprites[1].GetY(), 230.0 + 100 * cos(389 * M_PI / 180), 1e-3);
     EXPECT_EQ(enemies.active[2], 1); // -49.5 is not past -50 yet
+    EXPECT_EQ(enemies.active[3], 1); // nor is -50 itself
     enemies.Update(game);
     EXPECT_EQ(enemies.active[2], 0);
+    EXPECT_EQ(enemies.active[3], 0);
 }
 
 TEST_F(EnemiesTest, EveryOverlappingShotIsUsedUpAndCounts) {

@@ -25,12 +25,16 @@ inline void ExpectEffects(std::initializer_list<std::pair<GameEvent, int>> expec
 }
 
 // The working directory is a fresh folder holding the test data tree, with
-// dummy video and sound; start-up itself is left to the test.
+// dummy video and sound; start-up itself is left to the test. Every test
+// starts from the globals and SDL input state of a fresh process, whatever
+// the tests before it in the same process left behind.
 class DataTreeFixture : public ::testing::Test {
   protected:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ResetGlobals();
+        ResetSdlInput();
         WriteTestDataTree(tmp.Path());
     }
     void TearDown() override {

@@ -37,6 +37,7 @@ TEST_F(LevelSetupTest, PutsEverythingIntoItsStartState) {
     ASSERT_NE(background, nullptr);
     ASSERT_NE(levelImage, nullptr);
     EXPECT_TRUE(levelImage->flags & SDL_SRCCOLORKEY);
+    EXPECT_EQ(levelImage->format->colorkey, SDL_MapRGB(levelImage->format, 0, 0, 0));
     EXPECT_FALSE(background->flags & SDL_SRCCOLORKEY);
     EXPECT_EQ(ship.sprite.GetX(), 80.0f);
     EXPECT_EQ(ship.sprite.GetY(), 140.0f);

@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -28,6 +29,31 @@ std::string SmallMidi() {
 std::string ReadAll(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs a case's body and ends the process: status 0 when it recorded no
+// failure, else 1 after printing its failures on the error output.
+template <typename Body> [[noreturn]] void RunCaseAndExit(Body body) {
+    ::testing::TestPartResultArray failures;
+    {
+        ::testing::ScopedFakeTestPartResultReporter catcher(
+            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ALL_THREADS, &failures);
+        body();
+    }
+    for (int i = 0; i < failures.size(); ++i) {
+        const ::testing::TestPartResult &failure = failures.GetTestPartResult(i);
+        fprintf(stderr, "%s:%d: %s\n", failure.file_name(), failure.line_number(),
+                failure.message());
+    }
+    exit(failures.size() == 0 ? 0 : 1);
+}
+
+// The music layer opens the sound device once per process and keeps it open,
+// so each case that needs a driver of its own runs in a fresh process: the
+// threadsafe death-test style starts the test binary again for it.
+template <typename Body> void InFreshProcess(Body body) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RunCaseAndExit(body), ::testing::ExitedWithCode(0), "");
 }
 
 std::string Le(uint32_t v, int bytes) {
@@ -82,94 +108,92 @@ bool Playing(Mix_Chunk *chunk) {
 }
 
 TEST(Music, TuneAndEffectsReachTheOutputUntilStoppedOrMuted) {
-    char driver[32] = "";
-    if (SDL_WasInit(SDL_INIT_AUDIO) != 0 && SDL_AudioDriverName(driver, sizeof driver) != nullptr &&
-        strcmp(driver, "disk") != 0) {
-        GTEST_SKIP() << "needs a process whose sound was not opened on another driver";
-    }
-    TempDir tmp;
-    std::string output = tmp / "out.raw";
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
-    setenv("SDL_DISKAUDIODELAY", "10", 1); // about real time for 512-frame buffers
-    WriteFile(tmp / "tune.mid", SmallMidi());
-    ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1) << SDL_GetError();
-    FMUSIC_MODULE *song = FMUSIC_LoadSong((tmp / "tune.mid").c_str());
-    ASSERT_NE(song, nullptr) << SDL_GetError();
-    EXPECT_EQ(FMUSIC_PlaySong(song), 1);
-    SDL_Delay(1500);
-    std::string playing = ReadAll(output);
-    ASSERT_GT(playing.size(), 4096u);
-    EXPECT_FALSE(Silent(playing.substr(playing.size() / 2)));
-    EXPECT_EQ(FMUSIC_StopSong(song), 1);
-    SDL_Delay(300); // let the buffers queued before the stop drain
-    size_t stopped = ReadAll(output).size();
-    SDL_Delay(500);
-    std::string after = ReadAll(output);
-    ASSERT_GT(after.size(), stopped);
-    EXPECT_TRUE(Silent(after.substr(stopped)));
+    InFreshProcess([] {
+        TempDir tmp;
+        std::string output = tmp / "out.raw";
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+        setenv("SDL_DISKAUDIODELAY", "10", 1); // about real time for 512-frame buffers
+        WriteFile(tmp / "tune.mid", SmallMidi());
+        ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1) << SDL_GetError();
+        FMUSIC_MODULE *song = FMUSIC_LoadSong((tmp / "tune.mid").c_str());
+        ASSERT_NE(song, nullptr) << SDL_GetError();
+        EXPECT_EQ(FMUSIC_PlaySong(song), 1);
+        SDL_Delay(1500);
+        std::string playing = ReadAll(output);
+        ASSERT_GT(playing.size(), 4096u);
+        EXPECT_FALSE(Silent(playing.substr(playing.size() / 2)));
+        EXPECT_EQ(FMUSIC_StopSong(song), 1);
+        SDL_Delay(300); // let the buffers queued before the stop drain
+        size_t stopped = ReadAll(output).size();
+        SDL_Delay(500);
+        std::string after = ReadAll(output);
+        ASSERT_GT(after.size(), stopped);
+        EXPECT_TRUE(Silent(after.substr(stopped)));
 
-    // A shot fired after the tune has stopped is heard.
-    {
-        WorkingDir source{QUARNDEL_SOURCE_DIR}; // the shipped effects
-        LoadEffects(false);
-    }
-    ASSERT_NE(EffectChunk(GameEvent::ShotFired), nullptr);
-    size_t before = ReadAll(output).size();
-    ReportEvent(GameEvent::ShotFired);
-    SDL_Delay(300);
-    std::string fired = ReadAll(output);
-    ASSERT_GT(fired.size(), before);
-    EXPECT_FALSE(Silent(fired.substr(before)));
+        // A shot fired after the tune has stopped is heard.
+        {
+            WorkingDir source{QUARNDEL_SOURCE_DIR}; // the shipped effects
+            LoadEffects(false);
+        }
+        ASSERT_NE(EffectChunk(GameEvent::ShotFired), nullptr);
+        size_t before = ReadAll(output).size();
+        ReportEvent(GameEvent::ShotFired);
+        SDL_Delay(300);
+        std::string fired = ReadAll(output);
+        ASSERT_GT(fired.size(), before);
+        EXPECT_FALSE(Silent(fired.substr(before)));
 
-    // Muted, neither the tune nor an effect reaches the output.
-    SetMuted(true);
-    EXPECT_EQ(FMUSIC_PlaySong(song), 1);
-    ReportEvent(GameEvent::BossDestroyed);
-    SDL_Delay(100); // a buffer mixed before the mute may still be written
-    size_t muted = ReadAll(output).size();
-    SDL_Delay(600);
-    std::string quiet = ReadAll(output);
-    ASSERT_GT(quiet.size(), muted);
-    EXPECT_TRUE(Silent(quiet.substr(muted)));
-    FMUSIC_StopSong(song);
-    SetMuted(false);
-    FreeEffects();
+        // Muted, neither the tune nor an effect reaches the output.
+        SetMuted(true);
+        EXPECT_EQ(FMUSIC_PlaySong(song), 1);
+        ReportEvent(GameEvent::BossDestroyed);
+        SDL_Delay(100); // a buffer mixed before the mute may still be written
+        size_t muted = ReadAll(output).size();
+        SDL_Delay(600);
+        std::string quiet = ReadAll(output);
+        ASSERT_GT(quiet.size(), muted);
+        EXPECT_TRUE(Silent(quiet.substr(muted)));
+        FMUSIC_StopSong(song);
+        SetMuted(false);
+        FreeEffects();
+    });
 }
 
 TEST(Music, NoFileOrNoDeviceMeansNoMusicAndNoCrash) {
-    if (SDL_WasInit(SDL_INIT_AUDIO) != 0) {
-        GTEST_SKIP() << "needs a process whose sound was never opened";
-    }
-    setenv("SDL_AUDIODRIVER", "no_such_audio", 1);
-    EXPECT_EQ(FSOUND_Init(44100, 32, 0), 0);
-    EXPECT_EQ(FMUSIC_LoadSong("data/music/title_screen.mid"), nullptr);
-    EXPECT_EQ(FMUSIC_PlaySong(nullptr), 0);
-    EXPECT_EQ(FMUSIC_StopSong(nullptr), 0);
-    // The effects stay silent too, and a device missing is no missing file.
-    testing::internal::CaptureStdout();
-    LoadEffects(false);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(EffectChunk(GameEvent::ShotFired), nullptr);
-    ReportEvent(GameEvent::BossDestroyed);
-    EXPECT_EQ(EffectStarts(GameEvent::BossDestroyed), 0);
-    ToggleMute();
-    EXPECT_TRUE(Muted());
-    ToggleMute();
-    EXPECT_FALSE(Muted());
+    InFreshProcess([] {
+        setenv("SDL_AUDIODRIVER", "no_such_audio", 1);
+        EXPECT_EQ(FSOUND_Init(44100, 32, 0), 0);
+        EXPECT_EQ(FMUSIC_LoadSong("data/music/title_screen.mid"), nullptr);
+        EXPECT_EQ(FMUSIC_PlaySong(nullptr), 0);
+        EXPECT_EQ(FMUSIC_StopSong(nullptr), 0);
+        // The effects stay silent too, and a device missing is no missing file.
+        testing::internal::CaptureStdout();
+        LoadEffects(false);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(EffectChunk(GameEvent::ShotFired), nullptr);
+        ReportEvent(GameEvent::BossDestroyed);
+        EXPECT_EQ(EffectStarts(GameEvent::BossDestroyed), 0);
+        ToggleMute();
+        EXPECT_TRUE(Muted());
+        ToggleMute();
+        EXPECT_FALSE(Muted());
+    });
 }
 
 TEST(Music, MissingOrGarbledSongNeverCrashes) {
-    TempDir tmp;
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1);
-    EXPECT_EQ(FMUSIC_LoadSong((tmp / "missing.mid").c_str()), nullptr);
-    // The MIDI player takes a garbled file by its name and plays nothing.
-    WriteFile(tmp / "bad.mid", "not a tune at all");
-    FMUSIC_MODULE *bad = FMUSIC_LoadSong((tmp / "bad.mid").c_str());
-    FMUSIC_PlaySong(bad);
-    SDL_Delay(100);
-    FMUSIC_StopSong(bad);
+    InFreshProcess([] {
+        TempDir tmp;
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ASSERT_EQ(FSOUND_Init(44100, 32, 0), 1);
+        EXPECT_EQ(FMUSIC_LoadSong((tmp / "missing.mid").c_str()), nullptr);
+        // The MIDI player takes a garbled file by its name and plays nothing.
+        WriteFile(tmp / "bad.mid", "not a tune at all");
+        FMUSIC_MODULE *bad = FMUSIC_LoadSong((tmp / "bad.mid").c_str());
+        FMUSIC_PlaySong(bad);
+        SDL_Delay(100);
+        FMUSIC_StopSong(bad);
+    });
 }
 
 TEST(EffectFiles, OnlyPlainPcmWaveFilesReachTheDecoder) {

@@ -35,6 +35,10 @@ TEST_F(OverlapTest, OnlyTheMiddleEightyPercentCounts) {
     EXPECT_FALSE(Both(0, 0, 85, 85)); // pictures overlap only in their margins
     EXPECT_TRUE(Both(0, 0, 10, 10));  // well inside
     EXPECT_TRUE(Both(0, 0, 0, 0));
+    // 0.000003 px apart: edges at 90.3000000119 and 90.3000030518 only look
+    // equal in single precision.
+    EXPECT_FALSE(Both(0.3f, 0, 80.3f, 0));
+    EXPECT_FALSE(Both(0, 0.3f, 0, 80.3f));
 }
 
 TEST_F(OverlapTest, SpritesWithoutFramesNeverCollide) {

@@ -43,6 +43,14 @@ TEST_F(PlayLoopTest, FrameCounterFillsTheCaptionOncePerSecond) {
     Steps(150);
     EXPECT_GE(game.fps, 100.0f); // the next window closes just over a second later
     EXPECT_LE(game.fps, 101.0f);
+    // Only running frames count: iterations while paused neither count nor
+    // close a window.
+    PushKey(SDLK_p);
+    Steps(50);
+    PushKey(SDLK_p);
+    Steps(20);
+    EXPECT_GE(game.fps, 50.0f);
+    EXPECT_LE(game.fps, 52.0f);
 }
 
 TEST_F(PlayLoopTest, RulesRunInTheirFixedOrder) {
@@ -68,6 +76,41 @@ TEST_F(PlayLoopTest, RulesRunInTheirFixedOrder) {
     StepAt(6101);
     EXPECT_EQ(shots.activeA[0], 0);
     EXPECT_EQ(ship.score, score + 1);
+
+    // The boss rams before the enemies: the ship it hit is protected when an
+    // enemy on the same spot is tested.
+    ship.sprite.SetPos(460, 150);
+    PlaceEnemy(0, 460, 150, 3);
+    StepAt(6111);
+    EXPECT_EQ(boss.hp, 8);
+    EXPECT_EQ(enemies.active[0], 1);
+    EXPECT_EQ(ship.lives, 0);
+
+    // Protection ends after the boss and the enemies are tested: in the frame
+    // it runs out the ship still passes through both.
+    game.hitTime = game.clock - 2995.0f;
+    ship.sprite.SetPos(460, 150);
+    PlaceEnemy(0, 460, 150, 3);
+    StepAt(6121);
+    EXPECT_FALSE(ship.Protected());
+    EXPECT_EQ(boss.hp, 8);
+    EXPECT_EQ(enemies.active[0], 1);
+    EXPECT_EQ(ship.lives, 0);
+    enemies.active[0] = 0;
+    ship.sprite.SetPos(80, 140);
+
+    // The end of the level comes last: the boss that appears is not tested
+    // against the shots until the next frame, and the spawn timer ran before
+    // it appeared.
+    boss.active = 0;
+    ship.distance = level.distance;
+    game.lastSpawnTime = 0;
+    PlaceShot(1, 440, 200); // inside the box the boss appears with
+    StepAt(6131);
+    EXPECT_EQ(boss.active, 1);
+    EXPECT_EQ(boss.hp, 2 + 8);
+    EXPECT_EQ(shots.activeA[1], 1);
+    EXPECT_EQ(enemies.active[0], 1);
 }
 
 TEST_F(PlayLoopTest, BossComesOnTheFrameAfterTheDistanceIsFlown) {
@@ -87,6 +130,8 @@ TEST_F(PlayLoopTest, BossComesOnTheFrameAfterTheDistanceIsFlown) {
 TEST_F(PlayLoopTest, LevelPictureTimerRunsFreelyAcrossLevelChanges) {
     StepAt(100);
     EXPECT_EQ(game.showLevelImage, 1);
+    StepAt(6000);
+    EXPECT_EQ(game.showLevelImage, 1); // exactly six seconds is not over them
     StepAt(6101);
     EXPECT_EQ(game.showLevelImage, 0);
     EXPECT_FLOAT_EQ(game.levelImageTime, 6101.0f);
@@ -127,6 +172,9 @@ TEST_F(PlayLoopTest, NewGameOnlyAfterGameOverAndKeepsPauseAndDifficulty) {
     difficulty = 2;
     game.gameOver = 1;
     game.paused = 1;
+    game.levelImageTime = 4000.0f;
+    game.lastSpawnTime = 4500.0f;
+    game.hitTime = 3000.0f;
     ship.distance = 4;
     ship.sprite.SetSpeed(1.0f); // still protected from the last hit
     PushKey(SDLK_n);

@@ -42,6 +42,10 @@ TEST_F(ShipTest, ShotsMoveByTheTimeStepAndLeaveAtTheEdges) {
     EXPECT_EQ(shots.activeA[0], 1);
     shots.MoveShots(1.0f);
     EXPECT_EQ(shots.activeA[0], 0); // 640.5 is past the edge
+    shots.laneA[1].SetPos(633, 100);
+    shots.activeA[1] = 1;
+    shots.MoveShots(2.0f);
+    EXPECT_EQ(shots.activeA[1], 1); // 640 itself is not past it
 
     shots.laneB[0].SetPos(5, 0);
     shots.activeB[0] = 1;
@@ -74,6 +78,20 @@ TEST_F(ShipTest, SteeringTestsBoundsBeforeMoving) {
     EXPECT_EQ(ship.sprite.GetY(), 401.0f);
     ship.Steer(keys);
     EXPECT_EQ(ship.sprite.GetX(), 561.0f);
+
+    // On a bound itself the ship does not move on.
+    ship.sprite.SetPos(560, 400);
+    ship.Steer(keys);
+    EXPECT_EQ(ship.sprite.GetX(), 560.0f);
+    EXPECT_EQ(ship.sprite.GetY(), 400.0f);
+    keys[SDLK_DOWN] = keys[SDLK_RIGHT] = 0;
+    keys[SDLK_UP] = keys[SDLK_LEFT] = 1;
+    ship.sprite.SetPos(0, 50);
+    ship.Steer(keys);
+    EXPECT_EQ(ship.sprite.GetX(), 0.0f);
+    EXPECT_EQ(ship.sprite.GetY(), 50.0f);
+    keys[SDLK_LEFT] = 0;
+    keys[SDLK_DOWN] = keys[SDLK_RIGHT] = 1;
 
     keys[SDLK_UP] = 1; // up and down together cancel inside the bounds
     ship.sprite.SetPos(300, 200);

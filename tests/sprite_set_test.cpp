@@ -80,6 +80,14 @@ TEST_F(SpriteSetTest, HeaderMustBeTheFirstLine) {
     EXPECT_EQ(set.built, 1);
     EXPECT_EQ(set.frameCount, 0); // the header did not match: nothing loads
     EXPECT_EQ(set.w, 0);
+
+    // Over a loaded set, a header that does not parse keeps the count of the
+    // last load, and the lines after it are read as frames.
+    ASSERT_EQ(set.Load(MakeSet("FILES: 2\na.bmp 1\nb.bmp 2\n").c_str()), 0);
+    ASSERT_EQ(set.Load(MakeSet("FILES two\nc.bmp 5\nd.bmp 6\n").c_str()), 0);
+    ASSERT_EQ(set.frameCount, 2);
+    EXPECT_EQ(set.frames[0].pause, 5);
+    EXPECT_EQ(set.frames[1].pause, 6);
 }
 
 TEST_F(SpriteSetTest, ReloadKeepsTheFirstSizeAndTakesTheNewFrames) {

@@ -45,6 +45,9 @@ TEST_F(SpriteTest, InitStartsAnimationOnlyForSetsOfSeveralFrames) {
     Sprite b;
     b.Init(&one, screen);
     EXPECT_EQ(b.animating, 0);
+    b.StartAnim();
+    b.Init(&one, screen);
+    EXPECT_EQ(b.animating, 1); // a one-frame set leaves the flag as it was
 
     SpriteSet never;
     Sprite c;
@@ -76,6 +79,14 @@ TEST_F(SpriteTest, FrameChangesStrictlyAfterItsPause) {
         }
     }
     EXPECT_EQ(changes, 3);
+
+    // The change time is a 32-bit float: past 2^24 ms (about 4.7 hours of
+    // uptime) the last change at 16777219 counts as 16777220, so the change
+    // due at 16777319 comes only after 16777320.
+    s.SetFrame(0);
+    s.lastFrameTick = 16777219;
+    EXPECT_EQ(DrawAt(s, 16777320), 0);
+    EXPECT_EQ(DrawAt(s, 16777322), 1);
 }
 
 TEST_F(SpriteTest, OneChangePerDrawAndWrapToFrameZero) {

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include "game/game.h"
@@ -194,6 +195,18 @@ void ResetGlobals() {
     lastFpsTime = 0;
     frameCounter = 0;
     ClearFakeTicks();
+}
+
+void ResetSdlInput() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        return; // no keys held and no queue before SDL first starts
+    }
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+    }
+    int count = 0;
+    Uint8 *held = SDL_GetKeyState(&count);
+    memset(held, 0, count);
 }
 
 WorkingDir::WorkingDir(const std::string &dir) {

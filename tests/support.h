@@ -53,6 +53,10 @@ void WriteLevel(const std::string &dir, const std::string &contents);
 // Resets every game global to its state before start-up, keeping `screen`.
 void ResetGlobals();
 
+// Releases every key in SDL's held-key array and drops queued events, so keys
+// held or events pushed by one test never reach the next in the same process.
+void ResetSdlInput();
+
 // Changes the working directory for the lifetime of the object.
 class WorkingDir {
   public:

@@ -271,6 +271,9 @@ TEST_F(SpriteSetTest, BmpPreCheckLetsThroughWhatSdlDecodesSoundly) {
     add({"overlapping masks", false, 16, 3, 2, 3, 0, true, {0xf800, 0x0fe0, 0x001f}});
     add({"mask beyond 16 bits", false, 16, 3, 2, 3, 0, true, {0x1f0000, k565[1], k565[2]}});
     add({"mask wider than 8 bits", false, 32, 3, 2, 3, 0, true, {0x3ff00000, 0xffc00, 0x3ff}});
+    // Uncompressed, but the pixels start after the header: SDL reads masks
+    // there all the same.
+    add({"wide masks after the header", false, 32, 3, 2, 0, 0, true, {0x3ff00000, 0xffc00, 0x3ff}});
     BmpSpec maskCut = {"file ends in the masks", false, 16, 3, 2, 3, 0, true, {}};
     maskCut.cut = 2 * 8 + 6; // two 8-byte rows and half the masks
     add(maskCut);

@@ -23,6 +23,18 @@ count() { # count PHASE PASSED FAILED
   if [ "$3" -gt 0 ]; then failures+=("$1: $3 failed"); fi
 }
 
+# Adds the counts of the last "N passed, M failed" line of a log; a log
+# without one counts as one failure.
+count_summary() { # count_summary PHASE LOG
+  local line
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$2" | tail -1)
+  if [ -n "$line" ]; then
+    count "$1" "$(echo "$line" | cut -d' ' -f1)" "$(echo "$line" | cut -d' ' -f3)"
+  else
+    count "$1" 0 1
+  fi
+}
+
 # Runs ctest in a build folder and adds its counts.
 run_ctest() { # run_ctest PHASE BUILD_DIR [ctest args]
   local phase=$1 dir=$2
@@ -138,12 +150,7 @@ if [ -x build-test/quarndel ] && [ -x tests/e2e/run_all.sh ]; then
   log=$(mktemp)
   tests/e2e/run_all.sh "$root/build-test/quarndel" "$root/build-test/tests/e2e/e2e_close_window" \
     "$root" 2>&1 | tee "$log"
-  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
-  if [ -n "$line" ]; then
-    count e2e "$(echo "$line" | cut -d' ' -f1)" "$(echo "$line" | cut -d' ' -f3)"
-  else
-    count e2e 0 1
-  fi
+  count_summary e2e "$log"
   rm -f "$log"
 fi
 
@@ -167,12 +174,7 @@ else
   timeout -k 10 300 tests/package/check_package.sh "$root/build-test/tests/e2e/e2e_close_window" \
     2>&1 | tee "$log"
   echo "packaging phase: $(($(date +%s) - started)) s"
-  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
-  if [ -n "$line" ]; then
-    count package "$(echo "$line" | cut -d' ' -f1)" "$(echo "$line" | cut -d' ' -f3)"
-  else
-    count package 0 1
-  fi
+  count_summary package "$log"
   rm -f "$log"
 fi
 

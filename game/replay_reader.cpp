@@ -1,10 +1,9 @@
 #include "game/replay_file.h"
 
+#include "sprites/data_file.h"
+
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -396,39 +395,22 @@ bool ParseRecording(const char *text, size_t size, Recording &out, std::string &
 bool ReadRecording(const char *path, Recording &out, std::string &error) {
     // Only a regular file: opening a FIFO or a device must not block or
     // read for ever.
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    std::string text;
+    switch (ReadRegularFile(path, kMaxReplayBytes, text)) {
+    case FileRead::kRead:
+        return ParseRecording(text.data(), text.size(), out, error);
+    case FileRead::kCannotOpen:
         error = std::string("cannot open the file: ") + strerror(errno);
         return false;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
+    case FileRead::kNotRegular:
         error = "not a regular file";
         return false;
-    }
-    FILE *file = fdopen(fd, "rb");
-    if (file == nullptr) {
-        close(fd);
-        error = "cannot open the file";
+    case FileRead::kTooLarge:
+        error = "larger than " + std::to_string(kMaxReplayBytes / (1024 * 1024)) + " MiB";
         return false;
+    case FileRead::kFailed:
+        break;
     }
-    std::string text;
-    char buffer[65536];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) {
-        if (text.size() + got > (size_t)kMaxReplayBytes) {
-            fclose(file);
-            error = "larger than " + std::to_string(kMaxReplayBytes / (1024 * 1024)) + " MiB";
-            return false;
-        }
-        text.append(buffer, got);
-    }
-    bool failed = ferror(file) != 0;
-    fclose(file);
-    if (failed) {
-        error = "cannot read the file";
-        return false;
-    }
-    return ParseRecording(text.data(), text.size(), out, error);
+    error = "cannot read the file";
+    return false;
 }

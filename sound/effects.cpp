@@ -4,12 +4,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 #include "sound/wav_check.h"
+#include "sprites/data_file.h"
 #include "sprites/image.h"
 
 namespace {
@@ -43,7 +40,7 @@ const Effect kEffects[kGameEventCount] = {
 // An effect file larger than this is refused like an unreadable one: the
 // shipped ones are under 200 KiB, and the mixer converts to 16-bit stereo,
 // so a small-rate 8-bit file grows about twentyfold once loaded.
-constexpr off_t kMaxEffectBytes = 1 << 20;
+constexpr long kMaxEffectBytes = 1 << 20;
 
 Mix_Chunk *chunks[kGameEventCount] = {};
 int starts[kGameEventCount] = {};
@@ -59,32 +56,6 @@ void SilenceWhenMuted(void * /*unused*/, Uint8 *stream, int length) {
     }
 }
 
-// Reads a whole regular file of at most kMaxEffectBytes; opening never
-// blocks (a FIFO or device is refused like a missing file).
-bool ReadEffectFile(const char *path, std::vector<Uint8> &bytes) {
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info;
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-              info.st_size <= kMaxEffectBytes;
-    if (ok) {
-        bytes.resize(info.st_size);
-        size_t got = 0;
-        while (got < bytes.size()) {
-            ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-            if (n <= 0) {
-                break;
-            }
-            got += n;
-        }
-        ok = got == bytes.size();
-    }
-    close(fd);
-    return ok;
-}
-
 void HaltEffects() {
     if (audioReady) {
         for (int channel = 0; channel < kEffectChannels; ++channel) {
@@ -96,8 +67,11 @@ void HaltEffects() {
 } // namespace
 
 Mix_Chunk *LoadEffectFile(const char *path) {
-    std::vector<Uint8> bytes;
-    if (!ReadEffectFile(path, bytes) || !PlainPcmWav(bytes.data(), bytes.size())) {
+    // Read like every data file: opening never blocks, a FIFO or device is
+    // refused like a missing file, and so is a file over the bound.
+    std::string bytes;
+    if (ReadRegularFile(path, kMaxEffectBytes, bytes) != FileRead::kRead ||
+        !PlainPcmWav((const Uint8 *)bytes.data(), bytes.size())) {
         return nullptr;
     }
     SDL_RWops *rw = SDL_RWFromConstMem(bytes.data(), (int)bytes.size());

@@ -8,26 +8,43 @@
 
 #include "sprites/sprite.h"
 
-FILE *OpenRegularFile(const char *path, const char *mode) {
+namespace {
+
+// Opens path read-only and returns its descriptor when it is a regular file,
+// else -1 with the reason in *why. O_NONBLOCK: opening a FIFO without a
+// writer, or a terminal or other device, returns at once instead of waiting.
+int OpenRegularDescriptor(const char *path, FileRead *why) {
+    *why = FileRead::kCannotOpen;
     if (path == nullptr || path[0] == '\0') {
-        return nullptr;
+        return -1;
     }
-    // O_NONBLOCK: opening a FIFO without a writer, or a terminal or other
-    // device, returns at once instead of waiting.
     int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return nullptr;
+        return -1;
     }
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
-        return nullptr;
+        *why = FileRead::kNotRegular;
+        return -1;
     }
     // Reads from a regular file never block; plain blocking mode keeps the
     // stdio reads of the loaders as they are.
     int flags = fcntl(fd, F_GETFL);
     if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         close(fd);
+        return -1;
+    }
+    *why = FileRead::kRead;
+    return fd;
+}
+
+} // namespace
+
+FILE *OpenRegularFile(const char *path, const char *mode) {
+    FileRead why;
+    int fd = OpenRegularDescriptor(path, &why);
+    if (fd < 0) {
         return nullptr;
     }
     FILE *file = fdopen(fd, mode);
@@ -35,6 +52,31 @@ FILE *OpenRegularFile(const char *path, const char *mode) {
         close(fd);
     }
     return file;
+}
+
+FileRead ReadRegularFile(const char *path, long maxBytes, std::string &bytes) {
+    bytes.clear();
+    FileRead result;
+    int fd = OpenRegularDescriptor(path, &result);
+    if (fd < 0) {
+        return result;
+    }
+    // One byte past the bound tells a file over it from one exactly at it.
+    char buffer[65536];
+    ssize_t got;
+    while ((long)bytes.size() <= maxBytes && (got = read(fd, buffer, sizeof buffer)) != 0) {
+        if (got < 0) {
+            result = FileRead::kFailed;
+            break;
+        }
+        bytes.append(buffer, (size_t)got);
+    }
+    close(fd);
+    if (result == FileRead::kRead && (long)bytes.size() > maxBytes) {
+        bytes.resize((size_t)maxBytes);
+        result = FileRead::kTooLarge;
+    }
+    return result;
 }
 
 SDL_RWops *OpenRegularStream(const char *path) {

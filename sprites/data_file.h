@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <string>
 
 // Most bytes read from any one text file (frame lists, level files,
 // font.ini). The largest sensible frame list, 4096 frame lines of 254
@@ -17,6 +18,19 @@ constexpr long kMaxTextFileBytes = 1L << 20;
 // a symbolic link to one. A FIFO, device, directory, missing file or empty
 // path gives null, and the open never waits for a writer or a device.
 FILE *OpenRegularFile(const char *path, const char *mode);
+
+// What ReadRegularFile found.
+enum class FileRead {
+    kRead,       // the whole file is in bytes
+    kCannotOpen, // missing or unreadable; errno tells why
+    kNotRegular, // a FIFO, device or directory
+    kTooLarge,   // over the bound: bytes holds its first maxBytes
+    kFailed,     // a read error
+};
+
+// Reads up to maxBytes of the regular file path into bytes, opening it like
+// OpenRegularFile.
+FileRead ReadRegularFile(const char *path, long maxBytes, std::string &bytes);
 
 // The same as an SDL stream that closes the file when it is closed; null
 // where OpenRegularFile gives null.

@@ -268,12 +268,7 @@ void WriteTestDataTree(const std::string &root) {
 }
 
 void PushKey(SDLKey key) {
-    SDL_Event event = {};
-    event.type = SDL_KEYDOWN;
-    event.key.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = key;
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    PushKeyWith(key, KMOD_NONE);
 }
 
 void PushKeyWith(SDLKey key, SDLMod mod) {

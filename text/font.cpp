@@ -10,15 +10,18 @@
 
 namespace {
 
+// The path dir/name, or an empty path (which opens nothing) when it does not
+// fit the font's path buffer.
+std::string FontPath(const char *dir, const char *name) {
+    char path[kFontPathSize];
+    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
+    return n >= 0 && n < (int)sizeof path ? path : "";
+}
+
 // Opens dir/name in mode "rb"; null when it is missing, no regular file or
 // the path does not fit the font's path buffer.
 FILE *OpenFontFile(const char *dir, const char *name) {
-    char path[kFontPathSize];
-    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
-    if (n < 0 || n >= (int)sizeof path) {
-        return nullptr;
-    }
-    return OpenRegularFile(path, "rb");
+    return OpenRegularFile(FontPath(dir, name).c_str(), "rb");
 }
 
 // A byte past the end of a short file counts as 255.
@@ -39,16 +42,13 @@ BitmapFont *LoadFont(const char *dir) {
 }
 
 BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a) {
-    FILE *ini = OpenFontFile(dir, "font.ini");
-    if (ini == nullptr) {
-        return nullptr;
-    }
     // The number is scanned from the file's first kMaxTextFileBytes, as
     // fscanf would find it there.
-    long length = FileSize(ini);
-    std::string text(length >= 0 && length < kMaxTextFileBytes ? length : kMaxTextFileBytes, '\0');
-    text.resize(fread(&text[0], 1, text.size(), ini));
-    fclose(ini);
+    std::string text;
+    FileRead ini = ReadRegularFile(FontPath(dir, "font.ini").c_str(), kMaxTextFileBytes, text);
+    if (ini != FileRead::kRead && ini != FileRead::kTooLarge) {
+        return nullptr;
+    }
     int size = 0;
     int scanned = sscanf(text.c_str(), "%d", &size);
     if (scanned != 1 || size < kMinFontSize || size > kMaxFontSize) {

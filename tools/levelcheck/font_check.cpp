@@ -14,7 +14,7 @@ long FileSize(const std::string &path) {
     if (file == nullptr) {
         return -1;
     }
-    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
+    long size = ::FileSize(file);
     fclose(file);
     return size;
 }

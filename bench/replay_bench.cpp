@@ -5,10 +5,11 @@
 #include <cstdio>
 #include <string>
 
+#include "app/shell.h"
 #include "bench/bench_support.h"
 #include "game/events.h"
 #include "game/game.h"
-#include "game/replay.h"
+#include "replay/replay.h"
 #include "sprites/ticks.h"
 
 namespace {
@@ -26,6 +27,7 @@ void BM_RecordIteration(benchmark::State &state) {
     Options recordTo;
     recordTo.record = path;
     StartReplays(recordTo);
+    InstallDesktopHooks();
     SDL_Event event;
     float step = 1.0f;
     for (auto _ : state) {

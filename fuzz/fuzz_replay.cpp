@@ -1,7 +1,7 @@
 // Fuzzes the replay file reader.
 #include <cstdint>
 
-#include "game/replay_file.h"
+#include "replay/replay_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Recording recording;

@@ -1,6 +1,20 @@
 #include "game/pacer.h"
 
-#include "game/replay.h"
+#include "game/seams.h"
+
+namespace {
+
+void EndIteration(bool drewFrame) {
+    if (hooks.iterationEnded != nullptr) {
+        hooks.iterationEnded(drewFrame);
+    }
+}
+
+bool NoWaiting() {
+    return hooks.noWaiting != nullptr && hooks.noWaiting();
+}
+
+} // namespace
 
 Uint32 FramePacer::NextWait(Uint32 now) {
     static const Uint32 kSteps[3] = {16, 17, 17};
@@ -18,8 +32,8 @@ Uint32 FramePacer::NextWait(Uint32 now) {
 }
 
 void FramePacer::Wait() {
-    EndReplayIteration(true);
-    if (ReplayWithoutWaiting()) {
+    EndIteration(true);
+    if (NoWaiting()) {
         return;
     }
     Uint32 wait = NextWait(SDL_GetTicks());
@@ -29,8 +43,8 @@ void FramePacer::Wait() {
 }
 
 void IdleNap(Uint32 ms) {
-    EndReplayIteration(false);
-    if (!ReplayWithoutWaiting()) {
+    EndIteration(false);
+    if (!NoWaiting()) {
         SDL_Delay(ms);
     }
 }

@@ -1,9 +1,9 @@
 #include <cstdio>
 
-#include "game/data_folder.h"
 #include "game/events.h"
 #include "game/game.h"
 #include "game/pacer.h"
+#include "game/seams.h"
 #include "game/report.h"
 #include "sprites/ticks.h"
 

@@ -3,9 +3,7 @@
 #include <ctime>
 
 #include "game/game.h"
-#include "game/input.h"
-#include "game/options.h"
-#include "game/replay.h"
+#include "game/seams.h"
 #include "sound/effects.h"
 #include "sprites/image.h"
 #include "sprites/rect.h"
@@ -44,16 +42,18 @@ void Game::Init() {
         }
     }
     atexit(SDL_Quit);
-    OpenGamepad();
+    if (hooks.openInput != nullptr) {
+        hooks.openInput();
+    }
     SDL_WM_SetCaption("Quarndel", "icon.ico");
     screen = SDL_SetVideoMode(640, 480, 32,
-                              options.fullscreen ? SDL_HWPALETTE | SDL_FULLSCREEN : SDL_HWPALETTE);
+                              launch.fullscreen ? SDL_HWPALETTE | SDL_FULLSCREEN : SDL_HWPALETTE);
     if (screen == nullptr) {
         FailStartup("Unable to set 640x480 video: %s\n");
     }
     FSOUND_Init(44100, 32, 0);
     titleSong = FMUSIC_LoadSong("data/music/title_screen.mid");
-    LoadEffects(options.mute);
+    LoadEffects(launch.mute);
     gameOverImage = LoadStartupImage("data/gameover.bmp");
     SetBlackColorKey(gameOverImage);
     pausedImage = LoadStartupImage("data/paused.bmp");
@@ -63,7 +63,8 @@ void Game::Init() {
     if (font == nullptr) {
         ReportUnreadable("data/font");
     }
-    srand(ReplaySeed((Uint32)time(nullptr)));
+    Uint32 seed = (Uint32)time(nullptr);
+    srand(hooks.seed != nullptr ? hooks.seed(seed) : seed);
     SDL_ShowCursor(SDL_DISABLE);
     titleImage = LoadStartupImage("data/titlescreen.bmp");
     difficultyImage[0] = LoadStartupImage("data/difficulty/0.bmp");

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "game/options.h"
+#include "game/seams.h"
 #include "sound/effects.h"
 #include "sound/music.h"
 #include "sound/wav_check.h"
@@ -281,9 +281,9 @@ TEST_F(EffectsTest, MuteKeyOnTitleAndInPlaySilencesEffects) {
 }
 
 TEST_F(EffectsTest, MuteOptionStartsMuted) {
-    options.mute = true;
+    launch.mute = true;
     game.Init();
-    options = Options();
+    launch = LaunchChoices();
     EXPECT_TRUE(Muted());
     ReportEvent(GameEvent::MenuMove);
     EXPECT_EQ(Mix_Playing(-1), 0);

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "game/data_folder.h"
-#include "game/options.h"
+#include "app/data_folder.h"
+#include "app/options.h"
 #include "tests/support.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "game/input.h"
+#include "app/input.h"
 #include "tests/game_fixtures.h"
 
-#include "game/options.h"
+#include "game/seams.h"
 
 #include <cstring>
 #include <vector>
@@ -197,7 +197,7 @@ TEST_F(PlayLoopTest, NewGameOnlyAfterGameOverAndKeepsPauseAndDifficulty) {
 
 TEST_F(PlayLoopTest, LevelOptionStartsPlayAndEveryNewGameAtThatLevel) {
     EXPECT_EQ(level.levelNumber, 1); // without --level play starts at data/level_1
-    options.level = "data/level_2";
+    launch.firstLevel = "data/level_2";
     game.EnterPlay();
     EXPECT_EQ(level.levelNumber, 2);
     level.Load("data/level_1");
@@ -205,7 +205,7 @@ TEST_F(PlayLoopTest, LevelOptionStartsPlayAndEveryNewGameAtThatLevel) {
     PushKey(SDLK_n);
     StepAt(10);
     EXPECT_EQ(level.levelNumber, 2);
-    options = Options();
+    launch = LaunchChoices();
 }
 
 TEST_F(PlayLoopTest, EscapeDrawsALastFrameWithTheGameOverPicture) {

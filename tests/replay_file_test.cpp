@@ -7,9 +7,9 @@
 
 #include "game/events.h"
 #include "game/game.h"
-#include "game/options.h"
-#include "game/replay.h"
-#include "game/replay_file.h"
+#include "app/options.h"
+#include "replay/replay.h"
+#include "replay/replay_file.h"
 #include "sprites/ticks.h"
 #include "tests/support.h"
 

@@ -1,4 +1,4 @@
-#include "game/options.h"
+#include "game/seams.h"
 #include "tests/game_fixtures.h"
 
 namespace {
@@ -67,9 +67,9 @@ TEST_F(StartupTest, InitOpensTheWindowAndLoadsTheStartupAssets) {
 }
 
 TEST_F(StartupTest, FullscreenOptionAsksForAFullscreenMode) {
-    options.fullscreen = true;
+    launch.fullscreen = true;
     game.Init();
-    options = Options();
+    launch = LaunchChoices();
     ASSERT_NE(screen, nullptr);
     EXPECT_TRUE(screen->flags & SDL_FULLSCREEN);
     EXPECT_EQ(screen->w, 640);

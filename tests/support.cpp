@@ -9,7 +9,9 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/shell.h"
 #include "game/game.h"
+#include "game/seams.h"
 #include "sprites/ticks.h"
 
 void OpenTestScreen() {
@@ -179,6 +181,12 @@ void WriteLevel(const std::string &dir, const std::string &contents) {
     WriteFile(dir + "/leveldata", contents);
 }
 
+namespace {
+// The test binaries run the game as the program does: with the window's
+// input translated and the replay hooks in place.
+const bool kHooksInstalled = (InstallDesktopHooks(), true);
+} // namespace
+
 void ResetGlobals() {
     level = LevelInfo();
     background = nullptr;
@@ -195,6 +203,8 @@ void ResetGlobals() {
     lastFpsTime = 0;
     frameCounter = 0;
     ClearFakeTicks();
+    launch = LaunchChoices();
+    InstallDesktopHooks();
 }
 
 void ResetSdlInput() {

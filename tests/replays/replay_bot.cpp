@@ -15,11 +15,12 @@
 #include <cstring>
 #include <string>
 
+#include "app/options.h"
+#include "app/shell.h"
 #include "game/events.h"
 #include "game/game.h"
-#include "game/options.h"
 #include "game/pacer.h"
-#include "game/replay.h"
+#include "replay/replay.h"
 
 namespace {
 
@@ -183,6 +184,7 @@ int main(int argc, char **argv) {
     bool gameOverScript = strcmp(argv[1], "gameover") == 0;
     options.record = argv[2];
     StartReplays(options);
+    InstallDesktopHooks();
     game.Init();
     RunTitle(gameOverScript);
     game.EnterPlay();

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/data_folder.h"
+#include "app/data_folder.h"
 #include "tools/levelcheck/check.h"
 #include "tools/levelcheck/pictures.h"
 

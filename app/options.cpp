@@ -1,4 +1,4 @@
-#include "game/options.h"
+#include "app/options.h"
 
 #include <getopt.h>
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "game/options.h"
+#include "app/options.h"
 
 // The folder the build installs the data tree into (holding data/).
 const char *InstalledDataFolder();
@@ -30,7 +30,3 @@ DataFolderChoice ChooseDataFolder(const char *named, const char *installed);
 // to storage of this file. Returns -1 when the game should start, else the
 // exit status after one line on err.
 int EnterDataFolder(Options &options, FILE *err);
-
-// The level folder play starts with, and every new game: --level, else the
-// first level of the data tree.
-const char *FirstLevelFolder();

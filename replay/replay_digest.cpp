@@ -1,4 +1,4 @@
-#include "game/replay_digest.h"
+#include "replay/replay_digest.h"
 
 #include "game/game.h"
 

@@ -1,4 +1,4 @@
-#include "game/replay_file.h"
+#include "replay/replay_file.h"
 
 void AppendReplayEvent(std::string &line, const ReplayEvent &event) {
     switch (event.kind) {

@@ -1,4 +1,4 @@
-#include "game/replay_file.h"
+#include "replay/replay_file.h"
 
 #include "sprites/data_file.h"
 

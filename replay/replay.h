@@ -13,7 +13,7 @@
 // code added later) reads the clock.
 #include <SDL.h>
 
-#include "game/options.h"
+#include "app/options.h"
 
 // Exit status of a replay file that cannot be read.
 constexpr int kExitBadReplay = 2;
@@ -22,13 +22,16 @@ constexpr int kExitReplayDiffers = 1;
 
 // Called by main before Game::Init. With --record opens the recording; with
 // --replay reads the whole recording (a bad one ends the process with status
-// 2 and one line on standard error), sets the first level it was recorded
-// with, and with --headless chooses SDL's dummy video driver and no sound.
-// A headless replay draws the pixels of the last frame drawn only: every
-// frame redraws the whole screen, so the frames before leave nothing behind,
-// and everything else the game does runs as in any game.
-// Without either it does nothing.
-void StartReplays(Options &options);
+// 2 and one line on standard error) and with --headless chooses SDL's dummy video driver and no
+// sound. A headless replay draws the pixels of the last frame drawn only: every frame redraws the
+// whole screen, so the frames before leave nothing behind, and everything else the game does runs
+// as in any game. Without either it does nothing.
+void StartReplays(const Options &options);
+
+// The first level folder of the recording being replayed, relative to the
+// data folder like every path the game reads; null when no replay with play
+// is running.
+const char *ReplayFirstLevel();
 
 // The seed for srand: records the given one, or returns the recorded one.
 Uint32 ReplaySeed(Uint32 seed);

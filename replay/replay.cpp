@@ -1,4 +1,4 @@
-#include "game/replay.h"
+#include "replay/replay.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "game/game.h"
-#include "game/replay_digest.h"
-#include "game/replay_file.h"
+#include "replay/replay_digest.h"
+#include "replay/replay_file.h"
 #include "sprites/data_fingerprint.h"
 #include "sprites/ticks.h"
 
@@ -58,7 +58,6 @@ struct ReplayState {
 };
 
 ReplayState state;
-std::string startLevel; // kept for options.level, which points into it
 
 void NoteDifference(const std::string &what) {
     if (state.difference.empty()) {
@@ -378,7 +377,7 @@ void Finish() {
 
 } // namespace
 
-void StartReplays(Options &options) {
+void StartReplays(const Options &options) {
     ResetReplays();
     if (options.record != nullptr) {
         state.writer.file = fopen(options.record, "w");
@@ -409,13 +408,10 @@ void StartReplays(Options &options) {
     }
     state.headless = options.headless;
     state.verify = options.verify;
-    if (state.recording.hasPlay) {
-        startLevel = state.recording.startLevel;
-        if (options.level != nullptr && startLevel != options.level) {
-            fprintf(stderr, "quarndel: %s: the recording starts in %s; --level is left aside\n",
-                    options.replay, startLevel.c_str());
-        }
-        options.level = startLevel.c_str();
+    if (state.recording.hasPlay && options.level != nullptr &&
+        state.recording.startLevel != options.level) {
+        fprintf(stderr, "quarndel: %s: the recording starts in %s; --level is left aside\n",
+                options.replay, state.recording.startLevel.c_str());
     }
     if (state.headless) {
         // No window, and no sound: with an audio driver that does not exist
@@ -502,6 +498,13 @@ void EndReplayIteration(bool drewFrame) {
     state.clockFrozen = false;
     state.iterationOpen = false;
     ++state.iterations;
+}
+
+const char *ReplayFirstLevel() {
+    if (state.mode != kReplaying || !state.recording.hasPlay) {
+        return nullptr;
+    }
+    return state.recording.startLevel.c_str();
 }
 
 bool ReplayWithoutWaiting() {

@@ -1,4 +1,4 @@
-#include "game/data_folder.h"
+#include "app/data_folder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -93,8 +93,4 @@ int EnterDataFolder(Options &options, FILE *err) {
         return kExitNoData;
     }
     return -1;
-}
-
-const char *FirstLevelFolder() {
-    return options.level != nullptr ? options.level : kFirstLevel;
 }

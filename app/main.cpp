@@ -1,19 +1,23 @@
-#include "game/data_folder.h"
+#include "app/data_folder.h"
+#include "app/options.h"
+#include "app/shell.h"
 #include "game/game.h"
-#include "game/options.h"
-#include "game/replay.h"
+#include "replay/replay.h"
 
 int main(int argc, char **argv) {
     int status = ParseOptions(argc, argv, options, stdout, stderr);
     if (status >= 0) {
         return status;
     }
-    // A replay's files are named relative to the folder the game starts in.
+    // The recording named on the command line is read from the folder the
+    // game starts in; the levels it names are read from the data folder.
     StartReplays(options);
     status = EnterDataFolder(options, stderr);
     if (status >= 0) {
         return status;
     }
+    InstallDesktopHooks();
+    ApplyLaunchOptions(options);
     game.Init();
     game.RunTitle();
     // The first level is loaded even when the title screen was left without

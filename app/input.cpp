@@ -1,4 +1,4 @@
-#include "game/input.h"
+#include "app/input.h"
 
 #include "sound/effects.h"
 

@@ -1,0 +1,34 @@
+#pragma once
+// The places where additions around the game plug in. The rules never know
+// what is plugged in: with nothing set, the game is the documented one, fed
+// by SDL's own queue and clock, seeded from the time of day and paced in real
+// time. The program around the game (app/) and the replays (replay/) set
+// these before start-up.
+#include <SDL.h>
+
+// What the program chose for start-up.
+struct LaunchChoices {
+    bool fullscreen = false;          // start in a fullscreen video mode
+    bool mute = false;                // start with the tune and effects muted
+    const char *firstLevel = nullptr; // level folder play starts at; null: data/level_1
+};
+
+// Hooks into the loops. A null hook leaves the documented behaviour.
+struct GameHooks {
+    // The event source of both loops, in place of SDL_PollEvent.
+    int (*pollEvent)(SDL_Event *event) = nullptr;
+    // Given the seed start-up chose, returns the seed rand() gets.
+    Uint32 (*seed)(Uint32 seed) = nullptr;
+    // One iteration of the title or play loop is over, before any wait.
+    void (*iterationEnded)(bool drewFrame) = nullptr;
+    // True when the loops should not sleep (a replay run as fast as it goes).
+    bool (*noWaiting)() = nullptr;
+    // Called right after SDL starts, to open further input devices.
+    void (*openInput)() = nullptr;
+};
+
+extern LaunchChoices launch;
+extern GameHooks hooks;
+
+// The level folder play starts at, and every new game.
+const char *FirstLevelFolder();

@@ -3,8 +3,8 @@
 #include "game/events.h"
 #include "game/game.h"
 #include "game/pacer.h"
-#include "game/seams.h"
 #include "game/report.h"
+#include "game/seams.h"
 #include "sprites/ticks.h"
 
 namespace {

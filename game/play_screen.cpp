@@ -1,4 +1,5 @@
 #include "game/game.h"
+#include "game/seams.h"
 #include "sprites/rect.h"
 
 namespace {
@@ -63,7 +64,7 @@ void Game::DrawScene(bool live) {
     if (quit || gameOver) {
         Blit(gameOverImage, 10, 30);
     }
-    SDL_Flip(screen);
+    PresentFrame();
 }
 
 void Game::ScrollBackground() {

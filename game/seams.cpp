@@ -1,8 +1,18 @@
 #include "game/seams.h"
 
+#include "game/game.h"
+
 LaunchChoices launch;
 GameHooks hooks;
 
 const char *FirstLevelFolder() {
     return launch.firstLevel != nullptr ? launch.firstLevel : "data/level_1";
+}
+
+void PresentFrame() {
+    if (hooks.present != nullptr) {
+        hooks.present(screen);
+    } else {
+        SDL_Flip(screen);
+    }
 }

@@ -25,7 +25,15 @@ struct GameHooks {
     bool (*noWaiting)() = nullptr;
     // Called right after SDL starts, to open further input devices.
     void (*openInput)() = nullptr;
+    // Opens the window and returns the 640x480 surface the game draws into
+    // (null when no video mode could be set), in place of SDL_SetVideoMode.
+    SDL_Surface *(*openScreen)(bool fullscreen) = nullptr;
+    // Shows a drawn frame of the screen surface, in place of SDL_Flip.
+    void (*present)(SDL_Surface *screen) = nullptr;
 };
+
+// Shows the frame drawn into screen: through the present hook, else SDL_Flip.
+void PresentFrame();
 
 extern LaunchChoices launch;
 extern GameHooks hooks;

@@ -46,8 +46,12 @@ void Game::Init() {
         hooks.openInput();
     }
     SDL_WM_SetCaption("Quarndel", "icon.ico");
-    screen = SDL_SetVideoMode(640, 480, 32,
-                              launch.fullscreen ? SDL_HWPALETTE | SDL_FULLSCREEN : SDL_HWPALETTE);
+    if (hooks.openScreen != nullptr) {
+        screen = hooks.openScreen(launch.fullscreen);
+    } else {
+        screen = SDL_SetVideoMode(
+            640, 480, 32, launch.fullscreen ? SDL_HWPALETTE | SDL_FULLSCREEN : SDL_HWPALETTE);
+    }
     if (screen == nullptr) {
         FailStartup("Unable to set 640x480 video: %s\n");
     }

@@ -2,6 +2,7 @@
 #include "game/game.h"
 #include "game/pacer.h"
 #include "game/report.h"
+#include "game/seams.h"
 
 void Game::RunTitle() {
     FMUSIC_PlaySong(titleSong);
@@ -82,5 +83,5 @@ void Game::DrawTitle() {
         Blit(difficultyImage[difficulty], 300, 362);
     }
     cursor.Draw();
-    SDL_Flip(screen);
+    PresentFrame();
 }

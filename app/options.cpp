@@ -18,6 +18,7 @@ enum OptionId {
     kFullscreen,
     kMute,
     kRecord,
+    kOverwrite,
     kReplay,
     kHeadless,
     kVerify,
@@ -31,6 +32,7 @@ const struct option kLongOptions[] = {
     {"fullscreen", no_argument, nullptr, kFullscreen},
     {"mute", no_argument, nullptr, kMute},
     {"record", required_argument, nullptr, kRecord},
+    {"overwrite", no_argument, nullptr, kOverwrite},
     {"replay", required_argument, nullptr, kReplay},
     {"headless", no_argument, nullptr, kHeadless},
     {"verify", no_argument, nullptr, kVerify},
@@ -46,7 +48,8 @@ const char kHelpText[] =
     "  --level DIR      start play, and every new game, at the level folder DIR\n"
     "  --fullscreen     start in fullscreen (F11 or Alt+Enter toggles it)\n"
     "  --mute           start with the music and effects muted (M toggles it)\n"
-    "  --record FILE    record the game into FILE\n"
+    "  --record FILE    record the game into FILE (a new file, or a pipe)\n"
+    "  --overwrite      with --record: replace FILE when it exists\n"
     "  --replay FILE    play back the game recorded in FILE\n"
     "  --headless       with --replay: no window and no waiting; print the final state\n"
     "  --verify         with --replay --headless: exit 1 unless the game ends as recorded\n"
@@ -96,6 +99,9 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
         case kRecord:
             result.record = optarg;
             break;
+        case kOverwrite:
+            result.overwrite = true;
+            break;
         case kReplay:
             result.replay = optarg;
             break;
@@ -119,6 +125,9 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
     }
     if (result.verify && !result.headless) {
         return Usage(err, program, "--verify needs --headless", "");
+    }
+    if (result.overwrite && result.record == nullptr) {
+        return Usage(err, program, "--overwrite needs --record", "");
     }
     if (result.record != nullptr && result.replay != nullptr) {
         return Usage(err, program, "--record and --replay cannot be combined", "");

@@ -10,6 +10,7 @@ struct Options {
     bool fullscreen = false;       // --fullscreen
     bool mute = false;             // --mute: tune and effects start muted
     const char *record = nullptr;  // --record: file the game is recorded into
+    bool overwrite = false;        // --overwrite: --record may replace an existing file
     const char *replay = nullptr;  // --replay: recording played back
     bool headless = false;         // --headless: replay without window or pacing
     bool verify = false;           // --verify: replay must end as recorded

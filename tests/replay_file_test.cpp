@@ -5,9 +5,9 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "app/options.h"
 #include "game/events.h"
 #include "game/game.h"
-#include "app/options.h"
 #include "replay/replay.h"
 #include "replay/replay_file.h"
 #include "sprites/ticks.h"
@@ -108,6 +108,7 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
     std::string path = dir / "run.qrp";
     record.record = path.c_str();
     StartReplays(record);
+    ReplaySeed(7); // the file is made once the game seeds rand()
     Uint32 first = GetTicks();
     WaitForTheClock(); // a read later in the same iteration still gets its value
     EXPECT_EQ(GetTicks(), first);
@@ -123,7 +124,7 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
     ResetReplays();
 
     std::string text = ReadAll(path);
-    std::string lines[4];
+    std::string lines[5];
     size_t at = 0;
     for (std::string &line : lines) {
         size_t end = text.find('\n', at);
@@ -131,9 +132,10 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
         at = end + 1;
     }
     EXPECT_EQ(lines[0], "quarndel-replay 1");
-    EXPECT_EQ(lines[1].substr(0, lines[1].find(' ')), std::to_string(first));
-    EXPECT_NE(lines[1].find(" +13 -13 h+273 ="), std::string::npos) << lines[1];
-    EXPECT_NE(lines[2].find(" ~"), std::string::npos) << lines[2];
+    EXPECT_EQ(lines[1], "seed 7");
+    EXPECT_EQ(lines[2].substr(0, lines[2].find(' ')), std::to_string(first));
+    EXPECT_NE(lines[2].find(" +13 -13 h+273 ="), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find(" ~"), std::string::npos) << lines[3];
 }
 
 TEST_F(ReplayHooks, AReplayTakesClockAndKeysFromTheRecordingAloneTillEscape) {
@@ -265,8 +267,8 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
         {"garbage", "\x7f\x45LF\x02\x01\n", "line 1: not a replay file"},
         {"wrong version", "quarndel-replay 2\nseed 1\n", "line 1: replay version 2 is not"},
         {"version not a number", "quarndel-replay one\n", "line 1: replay version one"},
-        {"cut in a line", kHead + "16 =00", "line 3: the file is cut off"},
-        {"no end line", kHead + "16 =0000\n", "line 3: the file stops before its end line"},
+        {"cut before the seed", "quarndel-replay 1\nse", "line 2: the recording has no seed"},
+        {"bad line before a cut one", kHead + "16 =zz\n17", "line 3: the state digest"},
         {"iteration before the seed", "quarndel-replay 1\n16 =0000\n" + end1,
          "line 2: an iteration comes before the seed"},
         {"seed twice", kHead + "seed 8\n", "line 3: the seed line"},
@@ -291,12 +293,12 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
          kHead + "16 =0000\n" +
              [] {
                  std::string s;
-                 for (int i = 0; i < 4; ++i) {
+                 for (int i = 0; i < 9; ++i) {
                      s += "*1000000\n";
                  }
                  return s;
              }(),
-         "line 7: too many iterations"},
+         "line 12: too many iterations"},
         {"end counts wrong", kHead + "16 =0000\nend 0 1 1 00000000 2\n",
          "line 4: the end line counts 2 iterations but the file holds 1"},
         {"end short", kHead + "16 =0000\nend 0 1 1\n", "line 4: the end line needs"},
@@ -318,6 +320,38 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
         Parse(c.text, &error);
         EXPECT_NE(error.find(c.message), std::string::npos)
             << c.what << ": got \"" << error << "\"";
+    }
+}
+
+// A killed game leaves no end line, and its last line may stop anywhere: the
+// recording is read up to where it stops, with the iteration the game died
+// in when its clock step is there.
+TEST(ReplayFile, AKilledGamesRecordingIsReadUpToWhereItStops) {
+    struct Case {
+        const char *what;
+        std::string text;
+        size_t iterations;
+        size_t events;
+        bool lastHasDigest;
+        Uint32 lastClock;
+    } cases[] = {
+        {"no end line", kHead + "16 =0000\n", 1, 0, true, 16},
+        {"cut after the events", kHead + "16 =0000\n17 +274", 2, 1, false, 33},
+        {"cut in the digest", kHead + "16 =0000\n17 +274 =00", 2, 1, false, 33},
+        {"cut after the clock step", kHead + "16 =0000\n17", 2, 0, false, 33},
+        {"whole last line, no line feed", kHead + "16 =0000\n17 ~0001", 2, 0, true, 33},
+        {"cut in the end line", kHead + "16 =0000\nend 0 1", 1, 0, true, 16},
+        {"cut in an event", kHead + "16 =0000\n17 h", 1, 0, true, 16},
+        {"repeats flushed every second", kHead + "16 ~0000\n*100\n*100\n*3\n", 204, 0, true,
+         16 * 204},
+    };
+    for (const Case &c : cases) {
+        Recording r = Parse(c.text);
+        EXPECT_FALSE(r.hasEnd) << c.what;
+        ASSERT_EQ(r.iterations.size(), c.iterations) << c.what;
+        EXPECT_EQ(r.events.size(), c.events) << c.what;
+        EXPECT_EQ(r.iterations.back().hasDigest, c.lastHasDigest) << c.what;
+        EXPECT_EQ(r.iterations.back().clock, c.lastClock) << c.what;
     }
 }
 

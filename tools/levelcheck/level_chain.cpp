@@ -242,8 +242,7 @@ void CheckLevelChain(const std::string &firstLevel, Report &report) {
         }
         if (next.empty()) {
             ReportUnnamed(chain, level, kKeyNextLevel,
-                          "after the boss the game finds no next level and plays on in this one, "
-                          "as after none");
+                          "after the boss the game finds no next level and plays this one again");
             return;
         }
         std::string nextPath = LevelFilePath(next);

@@ -42,6 +42,7 @@ const ReplayIteration *CurrentIteration() {
                 "not finish\n",
                 Printable(session.path).c_str(), count);
     }
+    session.iterationOpen = false; // the iteration begun has nothing recorded
     int status = FinishSession();
     if (status == 0 && !session.recording.hasEnd && session.verify) {
         status = kExitReplayDiffers;

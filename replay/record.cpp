@@ -38,7 +38,7 @@ void ReportWriteFailure() {
 // Opens the file to record into without blocking: a regular file (new, or
 // replaced when the player asked for it) or a pipe some program reads.
 FILE *OpenTarget(std::string &error) {
-    const char *path = session.path.c_str();
+    const char *path = session.file.c_str();
     struct stat info;
     bool exists = stat(path, &info) == 0;
     int flags = O_WRONLY | O_NONBLOCK | O_CLOEXEC;

@@ -100,17 +100,20 @@ void FinishAtExit() {
 }
 
 // SIGTERM, SIGINT and SIGHUP end the run through the game's own quit, so
-// the recording gets its end line and a replay its verdict. A second signal
-// ends the program at once.
+// the recording gets its end line and a replay its verdict.
+// A signal the game was started to ignore (a background job's Ctrl-C) stays
+// ignored.
 void CatchStopSignals() {
     struct sigaction action;
     memset(&action, 0, sizeof action);
     action.sa_handler = OnStopSignal;
-    action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction old;
+        if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) {
+            sigaction(signal, &action, nullptr);
+        }
+    }
 }
 
 } // namespace
@@ -128,6 +131,11 @@ int FinishSession() {
 
 void StartReplays(const Options &options) {
     ResetReplays();
+    if (options.record == nullptr && options.replay == nullptr) {
+        return;
+    }
+    // Caught from the start: reading a long recording takes a while.
+    CatchStopSignals();
     if (options.record != nullptr) {
         std::string error;
         if (!CheckRecordingTarget(options.record, options.overwrite, error)) {
@@ -137,8 +145,17 @@ void StartReplays(const Options &options) {
         }
         session.mode = kRecording;
         session.path = options.record;
+        // The file is made once the game has started, in its data folder:
+        // a relative name is kept relative to the folder it was given in.
+        char *absolute = options.record[0] != '/' ? realpath(".", nullptr) : nullptr;
+        if (absolute != nullptr) {
+            session.file = std::string(absolute) + "/" + options.record;
+            free(absolute);
+        } else {
+            session.file = options.record;
+        }
         session.overwrite = options.overwrite;
-    } else if (options.replay != nullptr) {
+    } else {
         std::string error;
         session.path = options.replay;
         if (!LoadRecording(options.replay, error)) {
@@ -161,10 +178,7 @@ void StartReplays(const Options &options) {
             setenv("SDL_VIDEODRIVER", "dummy", 1);
             setenv("SDL_AUDIODRIVER", "none", 1);
         }
-    } else {
-        return;
     }
-    CatchStopSignals();
     SetTicksSource(SessionTicks);
     SetDataFileListener(NoteDataFile);
 }

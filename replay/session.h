@@ -21,6 +21,7 @@ struct ReplaySession {
     bool playSeen = false;
     std::vector<ReplayDataFile> filesSeen;
     std::string path; // the recording's file, as named on the command line
+    std::string file; // the file to record into, absolute when it was relative
 
     // Recording.
     ReplayWriter writer;

@@ -116,6 +116,10 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
     RealKey(SDLK_RETURN, false);
     SDL_GetKeyState(nullptr)[SDLK_UP] = 1; // changed without an event
     EXPECT_EQ(PollAll(), "+13 -13");
+    // Taken events are in the file before the rules run: a game that dies
+    // now leaves them behind.
+    EXPECT_NE(ReadAll(path).find("\n" + std::to_string(first) + " +13 -13 h+273"),
+              std::string::npos);
     EndReplayIteration(true);
     WaitForTheClock();
     EXPECT_GT(GetTicks(), first); // the next iteration reads the clock again
@@ -443,6 +447,83 @@ TEST_F(ReplayRun, OtherDataIsNamedAndTheReplayPlaysOn) {
         << out;
     EXPECT_EQ(out.find("data/ship/info is not"), std::string::npos) << out;
     EXPECT_NE(out.find("replay matches the recording"), std::string::npos) << out;
+}
+
+// Recording never destroys a file, says why it cannot write, and ends with
+// a failing status when the run is not all in the file; a recording plays
+// from any folder, a killed game's up to where it stops, and a verification
+// stopped by a signal never passes. The game runs on the title screen here
+// (no keys reach the dummy video driver) until a signal ends it.
+TEST_F(ReplayRun, RecordingsAreKeptSafeAndPlayFromAnyFolder) {
+    const std::string game = "env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=none " QUARNDEL_EXE;
+    const std::string data = " --data-dir " QUARNDEL_SOURCE_DIR;
+    const std::string kept = dir / "kept.qrp";
+    WriteFile(kept, "a recording\n");
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    // The long recording: the shipped one with eight million more
+    // iterations of its first idle run, so a headless replay takes seconds.
+    std::string longer;
+    ASSERT_EQ(RunCommand("awk '/^[*]/ && !done {print; for (i = 0; i < 8; i++) print "
+                         "\"*1000000\"; done = 1; next} /^end / {$6 += 8000000} {print}' " +
+                             Recording("gameover.qrp") + " > " + (dir / "long.qrp"),
+                         nullptr),
+              0);
+    struct Case {
+        const char *what;
+        std::string command;
+        int status;
+        const char *message;
+    } cases[] = {
+        {"an existing file", game + " --record " + kept, 2,
+         "kept.qrp: cannot record: the file exists; --overwrite replaces it"},
+        {"a data folder that fails", game + " --overwrite --record " + kept + " --data-dir /no", 1,
+         "--data-dir /no: no such folder"},
+        {"a start-up that fails",
+         "SDL_VIDEODRIVER=none " QUARNDEL_EXE " --overwrite --record " + kept + data, 1,
+         "Unable to init SDL"},
+        {"a device", game + " --record /dev/full", 2, "not a regular file or a pipe"},
+        {"no such folder", game + " --record " + (dir / "no/run.qrp"), 2, "no folder"},
+        {"a pipe nobody reads",
+         "timeout --preserve-status -s TERM 1 " + game + " --record " + (dir / "fifo") + data, 3,
+         "fifo: cannot write the recording: no program reads the pipe"},
+        {"a full disk",
+         "ulimit -f 1; timeout --preserve-status -s TERM 3 " + game + " --record " +
+             (dir / "full.qrp") + data,
+         3, "full.qrp: cannot write the recording: File too large"},
+        {"a file that ends at the limit",
+         "cd / && " + game + " --replay " + (dir / "full.qrp") + data + " --headless --verify", 1,
+         "without an end: the game did not finish"},
+        {"ended by SIGTERM",
+         "cd " + dir.Path() + " && timeout --preserve-status -s TERM 1 " + game +
+             " --record term.qrp" + data,
+         0, ""},
+        {"replayed from another folder",
+         "cd / && " + game + " --replay " + (dir / "term.qrp") + data + " --headless --verify", 0,
+         "replay matches the recording"},
+        {"killed", "timeout -s KILL 1 " + game + " --record " + (dir / "killed.qrp") + data, 137,
+         ""},
+        {"a killed game's recording", game + " --replay " + (dir / "killed.qrp") + " --headless", 0,
+         "the game did not finish"},
+        {"a killed game's recording verified",
+         game + " --replay " + (dir / "killed.qrp") + " --headless --verify", 1,
+         "the game did not finish"},
+        {"verification stopped by a signal",
+         "timeout --preserve-status -s INT 1 " + game + " --replay " + (dir / "long.qrp") +
+             " --headless --verify",
+         1, "the verification did not finish"},
+        {"the data folder named as .",
+         "cd " QUARNDEL_SOURCE_DIR " && " + game + " --data-dir . --replay " +
+             Recording("gameover.qrp") + " --headless --verify",
+         0, "replay matches the recording"},
+        {"no file named", game + " --replay ''", 2, "quarndel: : no file named"},
+    };
+    for (const Case &c : cases) {
+        std::string out;
+        int status = RunCommand(c.command, &out);
+        EXPECT_EQ(status, c.status) << c.what << ": " << out;
+        EXPECT_NE(out.find(c.message), std::string::npos) << c.what << ": " << out;
+    }
+    EXPECT_EQ(ReadAll(kept), "a recording\n");
 }
 
 } // namespace

@@ -121,6 +121,18 @@ else
     fail manual_pages_in_section_6 "man -w gave '$page' and '$check_page'"
 fi
 
+# The shipped recordings replay from /tmp against the installed tree: the
+# levels they name lie in the installed data folder, not in /tmp.
+for replay in "$root"/tests/replays/*.qrp; do
+    name=$(basename "$replay" .qrp)
+    if said=$(cd /tmp && SDL_AUDIODRIVER=none timeout -k 5 60 "$game" --replay "$replay" \
+        --headless --verify 2>&1); then
+        pass "recording_${name}_verifies_from_tmp"
+    else
+        fail "recording_${name}_verifies_from_tmp" "$(echo "$said" | tail -n 2 | tr '\n' ' ')"
+    fi
+done
+
 # The level checker finds the installed tree from anywhere, clean.
 if (cd /tmp && /usr/games/quarndel-check) >"$out/check.log" 2>&1; then
     pass level_checker_passes_the_installed_tree

@@ -68,6 +68,7 @@ bool ReplayWriter::Room(size_t moreIterations, size_t moreEvents, size_t moreFil
     if (bound == nullptr) {
         return true;
     }
+    FlushRepeats(); // the iterations held back are within the bounds
     failed = true;
     error = std::string("the recording reached ") + bound;
     return false;

@@ -254,6 +254,66 @@ TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
     EXPECT_EQ(r.end.frame, 0x8a7b6c5du);
 }
 
+// The writer stops at the reader's bounds instead of writing a file the
+// reader refuses: what it wrote up to there reads back like a killed game's
+// recording, held-back repeats included. A paused hour stays small: idle
+// iterations are one repeat line a second.
+TEST(ReplayFile, TheWriterStopsWhereTheReaderWouldRefuse) {
+    struct Case {
+        const char *what;
+        void (*write)(ReplayWriter &);
+        const char *error;
+        size_t iterations;
+    } cases[] = {
+        {"too many data files",
+         [](ReplayWriter &w) {
+             for (size_t i = 0; i <= kMaxReplayDataFiles; ++i) {
+                 w.DataFile(("data/level_" + std::to_string(i) + "/leveldata").c_str(), 1);
+             }
+             w.Iteration(10, nullptr, 0, 0x0001, true);
+         },
+         "the most data files", 0},
+        {"too many events at once",
+         [](ReplayWriter &w) {
+             std::vector<ReplayEvent> quits(kMaxEventsPerIteration + 1);
+             for (int i = 0; i < 150; ++i) {
+                 w.Iteration(10, nullptr, 0, 0x0001, false);
+             }
+             w.Iteration(10, quits.data(), quits.size(), 0x0001, true);
+         },
+         "the most events", 150},
+        {"an hour paused, then too many data files",
+         [](ReplayWriter &w) {
+             for (int i = 0; i < 360000; ++i) {
+                 w.Iteration(10, nullptr, 0, 0x0001, false);
+             }
+             for (size_t i = 0; i <= kMaxReplayDataFiles; ++i) {
+                 w.DataFile("data/level_1/leveldata", i);
+             }
+         },
+         "the most data files", 360000},
+    };
+    for (const Case &c : cases) {
+        ReplayWriter writer;
+        writer.file = tmpfile();
+        writer.Header();
+        writer.Seed(1);
+        c.write(writer);
+        EXPECT_TRUE(writer.Failed()) << c.what;
+        EXPECT_NE(writer.Error().find(c.error), std::string::npos) << c.what;
+        writer.End(ReplayEnd());
+        long size = ftell(writer.file);
+        std::string text((size_t)size, '\0');
+        rewind(writer.file);
+        EXPECT_EQ(fread(&text[0], 1, text.size(), writer.file), text.size());
+        fclose(writer.file);
+        EXPECT_LT(size, 400L * 1024) << c.what; // of which the paused hour is 18 KB
+        Recording r = Parse(text);
+        EXPECT_FALSE(r.hasEnd) << c.what;
+        EXPECT_EQ(r.iterations.size(), c.iterations) << c.what;
+    }
+}
+
 // Every kind of bad file is refused with a message naming the line and the
 // fault; none crashes, hangs or allocates by a number it holds.
 TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {

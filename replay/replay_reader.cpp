@@ -2,6 +2,7 @@
 
 #include "sprites/data_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -229,8 +230,15 @@ bool ParseRepeat(ParseState &state, LineReader &line, const char *word, size_t l
     Uint32 step = out.iterations.size() >= 2
                       ? last.clock - out.iterations[out.iterations.size() - 2].clock
                       : last.clock;
-    if (out.iterations.size() + count > kMaxReplayIterations) {
+    size_t needed = out.iterations.size() + count;
+    if (needed > kMaxReplayIterations) {
         return line.Fail("too many iterations");
+    }
+    if (needed > out.iterations.capacity()) {
+        // Grown by doubling, but never past the bound: a day of iterations
+        // takes 144 MB, and doubling beyond would take twice that.
+        out.iterations.reserve(
+            std::min(std::max(needed, 2 * out.iterations.capacity()), kMaxReplayIterations));
     }
     for (Uint32 i = 0; i < count; ++i) {
         state.clock += step;
@@ -418,6 +426,13 @@ std::string Printable(const std::string &text) {
 bool ParseRecording(const char *text, size_t size, Recording &out, std::string &error) {
     out = Recording();
     ParseState state(out);
+    // Room for every line and every blank-separated word up front, within
+    // the bounds: the records grow without copies, so a file at the bounds
+    // stays within the game's memory budget.
+    size_t lines = (size_t)std::count(text, text + size, '\n') + 1;
+    size_t words = (size_t)std::count(text, text + size, ' ');
+    out.iterations.reserve(std::min(lines, kMaxReplayIterations));
+    out.events.reserve(std::min(words, kMaxReplayEvents));
     const char *p = text;
     const char *end = text + size;
     size_t number = 0;

@@ -26,15 +26,15 @@ timeouts=$(mktemp)
 trap 'rm -f "$timeouts"' EXIT
 
 # Runs a command with a time limit of SECONDS (then 10 more before KILL).
-# Returns its status; a run killed at the limit prints and notes
+# Returns its status; a run killed at its limit prints and notes
 # "TIMEOUT NAME" and returns 124 or 137. The limits are generous: a slow,
 # busy machine must not fail a run, a hang must end it.
 limited() { # limited NAME SECONDS COMMAND...
-  local name=$1 seconds=$2 status
+  local name=$1 seconds=$2 status started=$SECONDS
   shift 2
   timeout -k 10 "$seconds" "$@"
   status=$?
-  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+  if { [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; } && [ $((SECONDS - started)) -ge "$seconds" ]; then
     echo "TIMEOUT $name: still running after $seconds s" | tee -a "$timeouts" >&2
   fi
   return "$status"

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "app/options.h"
 #include "game/events.h"
@@ -491,6 +492,124 @@ TEST_F(ReplayRun, AChangedStateIsReportedAtItsFirstIteration) {
                        std::to_string(changed) + ": state digest"),
               std::string::npos)
         << out;
+}
+
+// Copies of a complete recording, each with one fault: the verdict of
+// --verify is status 1 and a message on standard error that names what
+// differs, wherever the fault is (the last frame, whether a frame was drawn,
+// a state digest up to the last iteration, an event, the end line).
+TEST_F(ReplayRun, EveryKindOfDifferenceFailsTheVerifyAndIsNamed) {
+    std::vector<std::string> lines;
+    std::vector<int> iteration; // of each iteration line, else 0
+    {
+        std::string text = ReadAll(Recording("gameover.qrp"));
+        int count = 0;
+        for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+            std::string line = text.substr(at, end - at);
+            if (line[0] == '*') {
+                count += std::stoi(line.substr(1));
+            }
+            bool plain = line[0] >= '0' && line[0] <= '9';
+            iteration.push_back(plain ? ++count : 0);
+            lines.push_back(line);
+        }
+    }
+    ASSERT_GT(lines.size(), 10u);
+    ASSERT_EQ(lines.back().substr(0, 4), "end ");
+    // The first iteration line from iteration `from` on that holds `part`
+    // and stands for one iteration only (no repeat follows it).
+    auto find = [&](int from, const std::string &part) {
+        for (size_t i = 0; i + 1 < lines.size(); ++i) {
+            if (iteration[i] >= from && lines[i].find(part) != std::string::npos &&
+                lines[i + 1][0] != '*') {
+                return i;
+            }
+        }
+        ADD_FAILURE() << "no iteration line with " << part;
+        return lines.size() - 1;
+    };
+    auto digestOf = [&](size_t i) { return lines[i].substr(lines[i].rfind(' ') + 2); };
+    int score = 0, lives = 0, level = 0;
+    unsigned frame = 0, iterations = 0;
+    ASSERT_EQ(sscanf(lines.back().c_str(), "end %d %d %d %x %u", &score, &lives, &level, &frame,
+                     &iterations),
+              5);
+    auto endLine = [&](int s, int l, int v, unsigned f) {
+        char text[128];
+        snprintf(text, sizeof text, "end %d %d %d %08x %u", s, l, v, f, iterations);
+        return std::string(text);
+    };
+    auto ends = [&](int s, int l, int v) {
+        return "the game ends with score " + std::to_string(score) + ", lives " +
+               std::to_string(lives) + ", level " + std::to_string(level) + "; recorded score " +
+               std::to_string(s) + ", lives " + std::to_string(l) + ", level " + std::to_string(v);
+    };
+    auto at = [&](size_t i) { return "first at iteration " + std::to_string(iteration[i]) + ": "; };
+
+    struct Case {
+        const char *what;
+        size_t line;
+        std::string edited;
+        std::string message; // after "replay differs from the recording: "
+    };
+    std::vector<Case> cases;
+    size_t last = lines.size() - 1;
+    auto hex = [](unsigned value) {
+        char text[16];
+        snprintf(text, sizeof text, "%08x", value);
+        return std::string(text);
+    };
+    unsigned otherFrame = frame ^ 0x10000000u;
+    cases.push_back(
+        {"the last frame's checksum", last, endLine(score, lives, level, otherFrame),
+         "the last frame's checksum is " + hex(frame) + ", recorded " + hex(otherFrame)});
+    size_t drew = find(200, " =");
+    std::string noFrame = lines[drew];
+    noFrame[noFrame.rfind(' ') + 1] = '~';
+    cases.push_back({"no frame recorded where the game draws one", drew, noFrame,
+                     at(drew) + "state digest " + digestOf(drew) + ", recorded " + digestOf(drew) +
+                         " (no frame)"});
+    size_t still = find(1, " ~");
+    std::string aFrame = lines[still];
+    aFrame[aFrame.rfind(' ') + 1] = '=';
+    cases.push_back({"a frame recorded where the game draws none", still, aFrame,
+                     at(still) + "state digest " + digestOf(still) + " (no frame), recorded " +
+                         digestOf(still)});
+    size_t final = last - 1; // the last iteration: its digest counts too
+    ASSERT_EQ(lines[final + 1][0], 'e');
+    std::string digest = lines[final];
+    char &digit = digest[digest.size() - 1];
+    digit = digit == '0' ? '1' : '0';
+    cases.push_back({"the last iteration's state digest", final, digest,
+                     at(final) + "state digest " + digestOf(final) + ", recorded " +
+                         digest.substr(digest.size() - 4)});
+    size_t pause = find(1, " +112 ");
+    std::string noPause = lines[pause];
+    noPause.replace(noPause.find("+112"), 4, "+113"); // P, pausing, became Q, nothing
+    cases.push_back({"one event", pause, noPause, at(pause) + "state digest "});
+    cases.push_back({"the end line's score", last, endLine(score + 1, lives, level, frame),
+                     ends(score + 1, lives, level)});
+    cases.push_back({"the end line's lives", last, endLine(score, lives - 1, level, frame),
+                     ends(score, lives - 1, level)});
+    cases.push_back({"the end line's level", last, endLine(score, lives, level + 1, frame),
+                     ends(score, lives, level + 1)});
+
+    for (const Case &c : cases) {
+        ASSERT_NE(c.edited, lines[c.line]) << c.what;
+        std::string text;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            text += (i == c.line ? c.edited : lines[i]) + "\n";
+        }
+        WriteFile(dir / "edited.qrp", text);
+        int status = 0;
+        std::string out = Run("--replay " + (dir / "edited.qrp") + " --headless --verify", &status);
+        EXPECT_EQ(status, 1) << c.what << "\n" << out;
+        EXPECT_NE(out.find("quarndel: " + (dir / "edited.qrp") +
+                           ": replay differs from the recording: " + c.message),
+                  std::string::npos)
+            << c.what << ": " << c.message << "\n"
+            << out;
+    }
 }
 
 TEST_F(ReplayRun, OtherDataIsNamedAndTheReplayPlaysOn) {

@@ -17,6 +17,7 @@
 #include "game/game.h"
 #include "sprites/data_file.h"
 #include "sprites/data_fingerprint.h"
+#include "sprites/ticks.h"
 #include "tools/levelcheck/level_chain.h"
 #include "tools/levelcheck/report.h"
 
@@ -266,6 +267,22 @@ bool StartLevelWatch() {
     return true;
 }
 
+void StopLevelWatch() {
+    if (inotifyFd >= 0) {
+        close(inotifyFd);
+        SetDataFileOpenedListener(nullptr);
+    }
+    inotifyFd = -1;
+    levelDir.clear();
+    before = LevelInfo();
+    levelFilesRead = 0;
+    levelChanged = changePending = checkPending = ownReading = false;
+    watchedFiles.clear();
+    folderWatches.clear();
+    fileWatches.clear();
+    ShowWatchReport({});
+}
+
 bool LevelWatchRunning() {
     return inotifyFd >= 0;
 }
@@ -284,7 +301,7 @@ void PollLevelWatch() {
         changePending = false;
         WatchLevelFiles();
     }
-    Uint32 now = SDL_GetTicks();
+    Uint32 now = GetTicks();
     if (ReadChanges()) {
         changePending = true;
         lastChange = now;

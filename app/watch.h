@@ -14,6 +14,9 @@
 // game then plays on without reloading.
 bool StartLevelWatch();
 
+// Closes the descriptor and forgets the level; the game plays on unwatched.
+void StopLevelWatch();
+
 // True once StartLevelWatch succeeded.
 bool LevelWatchRunning();
 
@@ -22,5 +25,5 @@ bool LevelWatchRunning();
 // quiet for a moment. Does nothing unless watching.
 void PollLevelWatch();
 
-// The files watched for the level in play, for tests.
+// The files watched for the level in play.
 int WatchedFileCount();

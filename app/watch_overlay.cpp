@@ -1,6 +1,7 @@
 #include "app/watch_overlay.h"
 
 #include "game/game.h"
+#include "sprites/ticks.h"
 
 namespace {
 
@@ -41,14 +42,18 @@ std::vector<std::string> Wrapped(const std::string &text, int width) {
 
 void ShowWatchReport(const std::vector<std::string> &lines) {
     shownLines = lines;
-    shownSince = SDL_GetTicks();
+    shownSince = GetTicks();
+}
+
+const std::vector<std::string> &ShownWatchReport() {
+    return shownLines;
 }
 
 void DrawWatchOverlay(SDL_Surface *target) {
     if (shownLines.empty() || font == nullptr || target == nullptr) {
         return;
     }
-    if (SDL_GetTicks() - shownSince > kWatchReportShowMs) {
+    if (GetTicks() - shownSince > kWatchReportShowMs) {
         shownLines.clear();
         return;
     }

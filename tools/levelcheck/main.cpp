@@ -53,7 +53,8 @@ const char *const kHelp =
     "--new-level DIR writes a starter level into the new folder DIR: a leveldata\n"
     "with every key under a comment saying what it does, its own copies of the\n"
     "first level's background, title picture and boss, and NEXT LEVEL none. It\n"
-    "never writes into a folder that exists. Play it with quarndel --level DIR.\n"
+    "never writes into a folder that exists (exit status 1). Play it with\n"
+    "quarndel --watch --level DIR: every save shows in the running game.\n"
     "\n"
     "Exit status: 0 when there is no error, 1 when there is, 2 for bad usage or\n"
     "when the checker cannot start SDL video.\n";

@@ -143,13 +143,20 @@ int WriteNewLevel(const char *dirArg, const char *dataFolder, FILE *out, FILE *e
                 path.c_str(), kLevelFieldSize - 1);
         return kNewLevelRefused;
     }
+    std::string model = data + kModelLevel;
+    if (!Exists(model + "/scene.bmp")) {
+        fprintf(err,
+                "quarndel-check: no %s/scene.bmp to start from: run quarndel-check from the "
+                "folder that holds data/\n",
+                model.c_str());
+        return kNewLevelRefused;
+    }
     if (!MakeParents(dir) || mkdir(dir.c_str(), 0777) != 0) {
         fprintf(err, "quarndel-check: cannot create %s: %s\n", dir.c_str(), strerror(errno));
         return kNewLevelRefused;
     }
     char text[sizeof kLevelText + 3 * kLevelFieldSize];
     snprintf(text, sizeof text, kLevelText, path.c_str());
-    std::string model = data + kModelLevel;
     bool ok = Copy(model + "/scene.bmp", dir + "/scene.bmp") &&
               Copy(model + "/title.bmp", dir + "/title.bmp") &&
               CopyFolder(model + "/boss", dir + "/boss") && WriteWhole(dir + "/leveldata", text);

@@ -22,6 +22,7 @@ enum OptionId {
     kReplay,
     kHeadless,
     kVerify,
+    kWatch,
 };
 
 const struct option kLongOptions[] = {
@@ -36,6 +37,7 @@ const struct option kLongOptions[] = {
     {"replay", required_argument, nullptr, kReplay},
     {"headless", no_argument, nullptr, kHeadless},
     {"verify", no_argument, nullptr, kVerify},
+    {"watch", no_argument, nullptr, kWatch},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -53,6 +55,8 @@ const char kHelpText[] =
     "  --replay FILE    play back the game recorded in FILE\n"
     "  --headless       with --replay: no window and no waiting; print the final state\n"
     "  --verify         with --replay --headless: exit 1 unless the game ends as recorded\n"
+    "  --watch          reload the level in play whenever one of its files is saved,\n"
+    "                   and show what quarndel-check finds in it\n"
     "  -h, --help       show this help and exit\n"
     "      --version    show the version and exit\n";
 
@@ -111,6 +115,9 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
         case kVerify:
             result.verify = true;
             break;
+        case kWatch:
+            result.watch = true;
+            break;
         case ':':
             return Usage(err, program, "option needs a value: ", argv[optind - 1]);
         default:
@@ -131,6 +138,10 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
     }
     if (result.record != nullptr && result.replay != nullptr) {
         return Usage(err, program, "--record and --replay cannot be combined", "");
+    }
+    if (result.watch && (result.record != nullptr || result.replay != nullptr)) {
+        // A recording holds the level files a game was played with.
+        return Usage(err, program, "--watch cannot be combined with --record or --replay", "");
     }
     return -1;
 }

@@ -14,6 +14,7 @@ struct Options {
     const char *replay = nullptr;  // --replay: recording played back
     bool headless = false;         // --headless: replay without window or pacing
     bool verify = false;           // --verify: replay must end as recorded
+    bool watch = false;            // --watch: reload the level in play when its files change
 };
 
 // The options the game was started with; all off until ParseOptions runs.

@@ -1,6 +1,8 @@
 #include "app/shell.h"
 
 #include "app/input.h"
+#include "app/watch.h"
+#include "app/watch_overlay.h"
 #include "game/seams.h"
 #include "replay/replay.h"
 
@@ -18,8 +20,20 @@ int PollLiveEvent(SDL_Event *event) {
 }
 
 // What the loops take: the live events, recorded or replaced by a recording.
+// Once the loop has taken every event of an iteration, --watch looks for
+// changed level files.
 int PollShellEvent(SDL_Event *event) {
-    return ReplayPollEvent(event, PollLiveEvent);
+    int got = ReplayPollEvent(event, PollLiveEvent);
+    if (got == 0) {
+        PollLevelWatch();
+    }
+    return got;
+}
+
+// With --watch: what the reload found, over the frame, then the frame.
+void PresentWatchedFrame(SDL_Surface *frame) {
+    DrawWatchOverlay(frame);
+    SDL_Flip(frame);
 }
 
 } // namespace
@@ -37,4 +51,7 @@ void ApplyLaunchOptions(const Options &options) {
     launch.mute = options.mute;
     const char *recorded = ReplayFirstLevel();
     launch.firstLevel = recorded != nullptr ? recorded : options.level;
+    if (options.watch && StartLevelWatch()) {
+        hooks.present = PresentWatchedFrame;
+    }
 }

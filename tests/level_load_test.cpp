@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
 
 #include "game/game.h"
 #include "sprites/data_file.h"
@@ -220,6 +223,43 @@ TEST_F(LevelLoadTest, ReadersStopExactlyAtTheirBound) {
         const char *reader = c.text ? "text reader, " : "whole-file reader, ";
         EXPECT_EQ(read.size(), (size_t)c.maxBytes) << reader << c.fileBytes << " bytes";
         EXPECT_TRUE(read == bytes.substr(0, (size_t)c.maxBytes)) << reader << c.fileBytes;
+    }
+}
+
+// The key a scan format starts with: "ENEMY 1" for "ENEMY 1: %d %d %d".
+std::string KeyOfFormat(const char *format) {
+    return std::string(format, strcspn(format, ":"));
+}
+
+// The manual page quarndel-level(5) names each key in a tagged paragraph
+// (.TP or .TQ) whose tag reads .BI "KEY: " value.
+std::set<std::string> KeysOfManualPage(const std::string &path) {
+    std::set<std::string> keys;
+    std::ifstream page(path);
+    std::string line;
+    bool tag = false;
+    while (std::getline(page, line)) {
+        if (tag && line.rfind(".BI \"", 0) == 0 && line.find(':') != std::string::npos) {
+            keys.insert(line.substr(5, line.find(':') - 5));
+        }
+        tag = line == ".TP" || line == ".TQ";
+    }
+    return keys;
+}
+
+TEST(LevelManualPage, NamesExactlyTheKeysTheReadersKnow) {
+    std::set<std::string> known = {KeyOfFormat(kLevelNumberFormat), KeyOfFormat(kFrameListHeader)};
+    for (const LevelKey &key : kLevelKeys) {
+        known.insert(KeyOfFormat(key.format));
+    }
+    std::set<std::string> documented =
+        KeysOfManualPage(std::string(QUARNDEL_SOURCE_DIR) + "/man/quarndel-level.5");
+    for (const std::string &key : known) {
+        EXPECT_EQ(documented.count(key), 1u) << "the manual page does not name " << key;
+    }
+    for (const std::string &key : documented) {
+        EXPECT_EQ(known.count(key), 1u)
+            << "the manual page names " << key << ", which no reader knows";
     }
 }
 

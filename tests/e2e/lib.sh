@@ -131,8 +131,8 @@ e2e_cleanup() {
 
 # ---------------------------------------------------------------- the game
 
-# e2e_start_game [ARGS...] — starts the game with ARGS in DATA_PARENT_DIR and
-# waits for its window. Its last frame is held on screen when it ends (e2e_wait_quitting).
+# e2e_start_game [ARGS...] — starts the game with ARGS in DATA_PARENT_DIR
+# and waits for its window. Its last frame is held on screen when it ends (e2e_wait_quitting).
 # Sets E2E_GAME_PID and E2E_WIN; fails with E2E_REASON set.
 e2e_start_game() {
     e2e_stop_game

@@ -1,5 +1,6 @@
 #include "app/data_folder.h"
 #include "app/options.h"
+#include "app/sdl_library.h"
 #include "app/shell.h"
 #include "game/game.h"
 #include "replay/replay.h"
@@ -17,6 +18,7 @@ int main(int argc, char **argv) {
         return status;
     }
     InstallDesktopHooks();
+    ChooseCheapPresentation();
     ApplyLaunchOptions(options);
     game.Init();
     game.RunTitle();

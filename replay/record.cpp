@@ -146,6 +146,7 @@ void OpenRecording(Uint32 seed) {
     }
     session.writer.Header();
     session.writer.Seed(seed);
+    session.writer.Sdl(RunningSdl());
     // Files read before the recording was open (none today) still belong in it.
     for (const ReplayDataFile &f : session.filesSeen) {
         session.writer.DataFile(f.path.c_str(), f.hash);

@@ -2,6 +2,8 @@
 
 #include "game/game.h"
 
+#include <cstring>
+
 namespace {
 
 struct Digest {
@@ -81,11 +83,27 @@ Uint32 FrameChecksum(SDL_Surface *surface) {
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0) {
         return 0;
     }
+    // Only the bits that hold colour count. The fourth byte of a 32-bit
+    // screen is no part of the picture: the classic library leaves it 0,
+    // sdl12-compat's alpha blits leave the source's alpha there. With those
+    // bits taken as 0, a frame the classic library drew hashes as before.
+    const SDL_PixelFormat *format = surface->format;
+    Uint32 colour = format->Rmask | format->Gmask | format->Bmask | format->Amask;
+    bool masked = format->BytesPerPixel == 4 && colour != 0xffffffffu;
     Uint32 hash = kFnvOffset;
     const Uint8 *row = (const Uint8 *)surface->pixels;
-    size_t rowBytes = (size_t)surface->w * surface->format->BytesPerPixel;
+    size_t rowBytes = (size_t)surface->w * format->BytesPerPixel;
     for (int y = 0; y < surface->h; ++y) {
-        hash = HashBytes(row, rowBytes, hash);
+        if (masked) {
+            for (int x = 0; x < surface->w; ++x) {
+                Uint32 pixel;
+                memcpy(&pixel, row + (size_t)x * 4, sizeof pixel);
+                pixel &= colour;
+                hash = HashBytes(&pixel, sizeof pixel, hash);
+            }
+        } else {
+            hash = HashBytes(row, rowBytes, hash);
+        }
         row += surface->pitch;
     }
     if (SDL_MUSTLOCK(surface)) {

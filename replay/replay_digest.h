@@ -14,5 +14,6 @@ Uint32 HashBytes(const void *data, size_t size, Uint32 hash);
 Uint16 StateDigest();
 
 // A hash of the 640x480 pixels of a surface, row by row (the pitch's padding
-// left out). 0 for no surface.
+// left out, and a 32-bit pixel's bits that hold no colour taken as 0). 0 for
+// no surface.
 Uint32 FrameChecksum(SDL_Surface *surface);

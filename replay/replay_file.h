@@ -6,6 +6,7 @@
 //
 //   quarndel-replay 1                 the version line, always first
 //   seed 1765105211                   the value the game seeded rand() with
+//   sdl 1.2.15 classic                the SDL 1.2 that drew it (or 1.2.60 sdl12-compat)
 //   f 9c1e02a7 data/cursor/info       a data file read, with a hash of its bytes
 //   play 1 data/level_1               play began: difficulty, first level folder
 //   17 +274 =5b0e                     an iteration: clock step in ms, events, state digest
@@ -20,6 +21,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "app/sdl_library.h"
 
 constexpr int kReplayVersion = 1;
 constexpr const char *kReplayMagic = "quarndel-replay";
@@ -82,6 +85,10 @@ struct ReplayEnd {
 struct Recording {
     Uint32 seed = 0;
     bool hasSeed = false;
+    // Which SDL drew the frames. Recordings made before the line existed
+    // have none; they were all drawn by the classic library.
+    bool hasSdl = false;
+    SdlLibrary sdl;
     bool hasPlay = false;
     Uint32 playIteration = 0; // iterations before the play phase began
     int difficulty = 0;
@@ -121,6 +128,7 @@ class ReplayWriter {
 
     void Header();
     void Seed(Uint32 seed);
+    void Sdl(const SdlLibrary &library);
     void DataFile(const char *path, Uint32 hash);
     void Play(int difficulty, const char *level);
     // An iteration's line, written in three steps: its clock change since the

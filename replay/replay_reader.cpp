@@ -266,6 +266,46 @@ bool ParseSeed(ParseState &state, LineReader &line) {
     return true;
 }
 
+// "sdl 1.2.15 classic" or "sdl 1.2.60 sdl12-compat": the SDL that drew the
+// frames, before every iteration.
+bool ParseSdl(ParseState &state, LineReader &line) {
+    Recording &out = state.out;
+    if (out.hasSdl || !out.iterations.empty()) {
+        return line.Fail("the sdl line is not before every iteration, or comes twice");
+    }
+    const char *word;
+    size_t length;
+    Uint32 parts[3] = {};
+    bool good = line.Word(word, length);
+    const char *p = word;
+    const char *stop = word + length;
+    for (int i = 0; good && i < 3; ++i) {
+        const char *dot = i < 2 ? (const char *)memchr(p, '.', (size_t)(stop - p)) : stop;
+        good = dot != nullptr && ParseUnsigned(p, (size_t)(dot - p), 255, parts[i]);
+        p = dot + 1;
+    }
+    if (!good) {
+        return line.Fail("the sdl line's version is not three numbers from 0 to 255");
+    }
+    const char *name;
+    size_t nameLength;
+    bool named = line.Word(name, nameLength);
+    std::string implementation = named ? std::string(name, nameLength) : "";
+    if (implementation != SdlImplementationName(false) &&
+        implementation != SdlImplementationName(true)) {
+        return line.Fail("the sdl line names neither classic nor sdl12-compat");
+    }
+    if (line.Word(word, length)) {
+        return line.Fail("something follows the sdl line's implementation");
+    }
+    out.hasSdl = true;
+    out.sdl.major = (int)parts[0];
+    out.sdl.minor = (int)parts[1];
+    out.sdl.patch = (int)parts[2];
+    out.sdl.compat = implementation == SdlImplementationName(true);
+    return true;
+}
+
 // "f 9c1e02a7 data/cursor/info": a data file and the hash of its bytes.
 bool ParseDataFile(ParseState &state, LineReader &line) {
     Recording &out = state.out;
@@ -357,6 +397,9 @@ bool ParseLine(ParseState &state, LineReader &line) {
     std::string key(word, length);
     if (key == "seed") {
         return ParseSeed(state, line);
+    }
+    if (key == "sdl") {
+        return ParseSdl(state, line);
     }
     if (key == "f") {
         return ParseDataFile(state, line);

@@ -90,6 +90,11 @@ void ReplayWriter::Seed(Uint32 seed) {
     Put("seed " + std::to_string(seed));
 }
 
+void ReplayWriter::Sdl(const SdlLibrary &library) {
+    FlushRepeats();
+    Put("sdl " + SdlLibraryText(library));
+}
+
 void ReplayWriter::DataFile(const char *path, Uint32 hash) {
     if (!Room(0, 0, 1) || strlen(path) > kMaxReplayLine - 16) {
         return;

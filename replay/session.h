@@ -46,6 +46,7 @@ struct ReplaySession {
     Uint32 paceRealStart = 0;
     Uint32 paceRecordedStart = 0;
     std::string difference; // the first difference from the recording, if any
+    std::string otherSdl;   // the verdict when only the last frame differs, drawn by another SDL
 };
 
 extern ReplaySession session;

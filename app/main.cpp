@@ -18,7 +18,7 @@ int main(int argc, char **argv) {
         return status;
     }
     InstallDesktopHooks();
-    ChooseCheapPresentation();
+    ChooseCheapPresentation(options.fullscreen);
     ApplyLaunchOptions(options);
     game.Init();
     game.RunTitle();

@@ -35,12 +35,14 @@ std::string SdlLibraryText(const SdlLibrary &library) {
            std::to_string(library.patch) + " " + SdlImplementationName(library.compat);
 }
 
-void ChooseCheapPresentation() {
-    if (!RunningSdl().compat || getenv("SDL_RENDER_DRIVER") != nullptr ||
-        getenv("SDL_HINT_RENDER_DRIVER") != nullptr) {
+void ChooseCheapPresentation(bool fullscreen) {
+    if (fullscreen || !RunningSdl().compat || getenv("SDL_RENDER_DRIVER") != nullptr ||
+        getenv("SDL_FRAMEBUFFER_ACCELERATION") != nullptr) {
         return;
     }
-    // SDL 2 reads its hints from the environment when it creates the
-    // renderer; overwrite 0 keeps a value set meanwhile.
+    // SDL 2 reads these hints from the environment when sdl12-compat opens
+    // the window. Both are needed: SDL 2's software renderer alone still
+    // shows its picture through an OpenGL texture.
     setenv("SDL_RENDER_DRIVER", "software", 0);
+    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
 }

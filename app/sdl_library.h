@@ -27,10 +27,12 @@ std::string SdlLibraryText(const SdlLibrary &library);
 // The implementation's word in that text.
 const char *SdlImplementationName(bool compat);
 
-// On sdl12-compat, before the window opens: presents frames with SDL 2's
-// software renderer unless the player chose a render driver themselves
-// (SDL_RENDER_DRIVER or SDL_HINT_RENDER_DRIVER set). The pixels are the
-// same; the default, OpenGL, costs several times the CPU where OpenGL is
-// drawn in software (no graphics acceleration). Does nothing on the classic
-// library.
-void ChooseCheapPresentation();
+// On sdl12-compat, before the window opens: presents frames without OpenGL
+// (SDL 2's software renderer drawing straight into the X window) unless the
+// player chose a presentation themselves (SDL_RENDER_DRIVER or
+// SDL_FRAMEBUFFER_ACCELERATION set) or the game starts fullscreen, where a
+// graphics card scales the picture for less. A 640x480 window shows the
+// same pixels either way; OpenGL costs more than twice the CPU where it is
+// drawn in software (no graphics acceleration: a VM, Xvfb, an old laptop).
+// Does nothing on the classic library.
+void ChooseCheapPresentation(bool fullscreen);

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "app/options.h"
+#include "app/sdl_library.h"
 #include "game/events.h"
 #include "game/game.h"
 #include "replay/replay.h"
+#include "replay/replay_digest.h"
 #include "replay/replay_file.h"
 #include "sprites/ticks.h"
 #include "tests/support.h"
@@ -129,7 +131,7 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
     ResetReplays();
 
     std::string text = ReadAll(path);
-    std::string lines[5];
+    std::string lines[6];
     size_t at = 0;
     for (std::string &line : lines) {
         size_t end = text.find('\n', at);
@@ -138,9 +140,10 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
     }
     EXPECT_EQ(lines[0], "quarndel-replay 1");
     EXPECT_EQ(lines[1], "seed 7");
-    EXPECT_EQ(lines[2].substr(0, lines[2].find(' ')), std::to_string(first));
-    EXPECT_NE(lines[2].find(" +13 -13 h+273 ="), std::string::npos) << lines[2];
-    EXPECT_NE(lines[3].find(" ~"), std::string::npos) << lines[3];
+    EXPECT_EQ(lines[2], "sdl " + SdlLibraryText(RunningSdl()));
+    EXPECT_EQ(lines[3].substr(0, lines[3].find(' ')), std::to_string(first));
+    EXPECT_NE(lines[3].find(" +13 -13 h+273 ="), std::string::npos) << lines[3];
+    EXPECT_NE(lines[4].find(" ~"), std::string::npos) << lines[4];
 }
 
 TEST_F(ReplayHooks, AReplayTakesClockAndKeysFromTheRecordingAloneTillEscape) {
@@ -193,6 +196,12 @@ TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
     std::string text = Written([](ReplayWriter &w) {
         w.Header();
         w.Seed(4294967295u);
+        SdlLibrary compat;
+        compat.major = 1;
+        compat.minor = 2;
+        compat.patch = 60;
+        compat.compat = true;
+        w.Sdl(compat);
         w.DataFile("data/cursor/info", 0x9c1e02a7);
         ReplayEvent keys[3];
         keys[0].kind = kReplayKeyDown;
@@ -217,12 +226,17 @@ TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
         end.iterations = 5;
         w.End(end);
     });
-    EXPECT_EQ(text, "quarndel-replay 1\nseed 4294967295\nf 9c1e02a7 data/cursor/info\n"
+    EXPECT_EQ(text, "quarndel-replay 1\nseed 4294967295\nsdl 1.2.60 sdl12-compat\n"
+                    "f 9c1e02a7 data/cursor/info\n"
                     "4294967290 +13 -13:1 h+273 =beef\nplay 2 data/level 1\n17 ~0001\n*2\n"
                     "16 q =0002\nend 1240 -1 2 8a7b6c5d 5\n");
 
     Recording r = Parse(text);
     EXPECT_EQ(r.seed, 4294967295u);
+    EXPECT_TRUE(r.hasSdl);
+    EXPECT_EQ(SdlLibraryText(r.sdl), "1.2.60 sdl12-compat");
+    EXPECT_FALSE(Parse(kHead + "sdl 1.2.15 classic\n").sdl.compat);
+    EXPECT_FALSE(Parse(kHead).hasSdl); // recordings made before the line existed
     ASSERT_EQ(r.files.size(), 1u);
     EXPECT_EQ(r.files[0].path, "data/cursor/info");
     EXPECT_EQ(r.files[0].hash, 0x9c1e02a7u);
@@ -339,6 +353,14 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
         {"seed twice", kHead + "seed 8\n", "line 3: the seed line"},
         {"seed after an iteration", "quarndel-replay 1\nseed 1\n16 =0000\nseed 2\n", "line 4"},
         {"huge seed", "quarndel-replay 1\nseed 4294967296\n", "line 2: the seed is not"},
+        {"sdl twice", kHead + "sdl 1.2.15 classic\nsdl 1.2.15 classic\n", "line 4: the sdl line"},
+        {"sdl after an iteration", kHead + "16 =0000\nsdl 1.2.15 classic\n", "line 4: the sdl"},
+        {"sdl version cut short", kHead + "sdl 1.2 classic\n", "line 3: the sdl line's version"},
+        {"sdl version too long", kHead + "sdl 1.2.15.1 classic\n", "line 3: the sdl line's"},
+        {"sdl version too big", kHead + "sdl 1.2.256 classic\n", "line 3: the sdl line's"},
+        {"sdl of no known kind", kHead + "sdl 1.2.15 other\n", "line 3: the sdl line names"},
+        {"sdl without its kind", kHead + "sdl 1.2.15\n", "line 3: the sdl line names"},
+        {"words after the sdl kind", kHead + "sdl 1.2.60 sdl12-compat x\n", "line 3: something"},
         {"huge clock step", kHead + "99999999999 =0000\n" + end1, "line 3: the clock step"},
         {"negative clock step", kHead + "-5 =0000\n" + end1, "line 3: the clock step"},
         {"unknown event", kHead + "16 x12 =0000\n" + end1, "line 3: not an event: x12"},
@@ -610,6 +632,87 @@ TEST_F(ReplayRun, EveryKindOfDifferenceFailsTheVerifyAndIsNamed) {
             << c.what << ": " << c.message << "\n"
             << out;
     }
+
+    // Which SDL drew the recording (its sdl line after the seed; none: the
+    // classic library) decides whether a last frame that differs in nothing
+    // but its pixels passes: only when another implementation drew it.
+    ASSERT_EQ(lines[1].substr(0, 5), "seed ");
+    SdlLibrary running = RunningSdl();
+    const std::string same = "sdl " + SdlLibraryText(running);
+    const std::string other = running.compat ? "sdl 1.2.15 classic" : "sdl 1.2.60 sdl12-compat";
+    const std::string acrossSdl = "replay matches the recording but for the last frame's pixels";
+    std::string lastDigest = lines[final];
+    lastDigest[lastDigest.size() - 1] = lastDigest[lastDigest.size() - 1] == '0' ? '1' : '0';
+    struct SdlCase {
+        const char *what;
+        std::string sdl; // the sdl line, or none
+        size_t line;     // a line edited besides the end line
+        std::string edited;
+        std::string end;
+        int status;
+        std::string message;
+    } sdlCases[] = {
+        {"another SDL, only the frame differs", other, 0, lines[0],
+         endLine(score, lives, level, otherFrame), 0, acrossSdl},
+        {"the same SDL, the frame differs", same, 0, lines[0],
+         endLine(score, lives, level, otherFrame), 1, "the last frame's checksum is"},
+        {"no sdl line: drawn by the classic library", "", 0, lines[0],
+         endLine(score, lives, level, otherFrame), running.compat ? 0 : 1,
+         running.compat ? acrossSdl : "the last frame's checksum is"},
+        {"another SDL, the score differs too", other, 0, lines[0],
+         endLine(score + 1, lives, level, otherFrame), 1, ends(score + 1, lives, level)},
+        {"another SDL, a state digest differs too", other, final, lastDigest,
+         endLine(score, lives, level, otherFrame), 1, at(final) + "state digest "},
+    };
+    for (const SdlCase &c : sdlCases) {
+        std::string text;
+        for (size_t i = 0; i < last; ++i) {
+            text += (i == c.line ? c.edited : lines[i]) + "\n";
+            if (i == 1 && !c.sdl.empty()) {
+                text += c.sdl + "\n";
+            }
+        }
+        WriteFile(dir / "edited.qrp", text + c.end + "\n");
+        int status = 0;
+        std::string out = Run("--replay " + (dir / "edited.qrp") + " --headless --verify", &status);
+        EXPECT_EQ(status, c.status) << c.what << "\n" << out;
+        EXPECT_NE(out.find(c.message), std::string::npos) << c.what << "\n" << out;
+        if (c.status == 0) {
+            EXPECT_EQ(out.find("differs"), std::string::npos) << c.what << "\n" << out;
+            EXPECT_NE(out.find("replayed on SDL " + SdlLibraryText(running)), std::string::npos)
+                << c.what << "\n"
+                << out;
+        }
+    }
+}
+
+// The checksum of a frame counts the bits that hold colour: the fourth byte
+// of a 32-bit pixel, which sdl12-compat's blits fill and the classic
+// library's leave 0, changes nothing, and a frame with that byte 0 hashes
+// exactly as its bytes always did (recorded checksums stay valid).
+TEST(ReplayFile, TheFrameChecksumCountsColourBitsOnly) {
+    SDL_Surface *frame =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 32, 0xff0000, 0x00ff00, 0x0000ff, 0);
+    ASSERT_NE(frame, nullptr);
+    Uint8 *pixels = (Uint8 *)frame->pixels;
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            Uint32 colour = (Uint32)(x * 7 + y * 13) & 0xffffff;
+            memcpy(pixels + y * frame->pitch + x * 4, &colour, 4);
+        }
+    }
+    Uint32 bytes = kFnvOffset;
+    for (int y = 0; y < 480; ++y) {
+        bytes = HashBytes(pixels + y * frame->pitch, 640 * 4, bytes);
+    }
+    Uint32 plain = FrameChecksum(frame);
+    EXPECT_EQ(plain, bytes);
+    Uint32 *corner = (Uint32 *)(pixels + 5 * frame->pitch + 9 * 4);
+    *corner |= 0xcf000000u; // what sdl12-compat leaves behind a blended glyph
+    EXPECT_EQ(FrameChecksum(frame), plain);
+    *corner ^= 0x00000001u; // one level of blue
+    EXPECT_NE(FrameChecksum(frame), plain);
+    SDL_FreeSurface(frame);
 }
 
 TEST_F(ReplayRun, OtherDataIsNamedAndTheReplayPlaysOn) {

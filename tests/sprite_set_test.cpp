@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/sdl_library.h"
 #include "game/game.h"
 #include "sprites/image.h"
 #include "tests/support.h"
@@ -295,7 +296,10 @@ TEST_F(SpriteSetTest, BmpPreCheckLetsThroughWhatSdlDecodesSoundly) {
         std::string path = tmp / "case.bmp";
         WriteFile(path, MakeBmp(b));
         SDL_Surface *ours = LoadBmp(path.c_str());
-        EXPECT_EQ(ours != nullptr, b.loads) << b.name;
+        // sdl12-compat decodes with SDL 2, which refuses 16-bit masks 8 bits
+        // wide: that picture is missing there, as SDL decides.
+        bool refusedBySdl2 = b.bits == 16 && b.mask[0] == 0xff00 && RunningSdl().compat;
+        EXPECT_EQ(ours != nullptr, b.loads && !refusedBySdl2) << b.name;
         if (ours != nullptr) {
             SDL_Surface *sdl = SDL_LoadBMP(path.c_str());
             ASSERT_NE(sdl, nullptr) << b.name;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs to build and run ("run"), or to
 # build and run every test, benchmark, fuzzer and the asset generator, and to
-# build and check the Debian package ("test").
+# build and check the Debian package ("test"). The tests also run the game on
+# sdl12-compat (libsdl1.2-compat, installed beside the classic library).
 # Only missing packages are installed; apt-get runs as root (or through sudo).
 set -euo pipefail
 
@@ -9,7 +10,7 @@ run_packages=(g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev timgm6
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool
   imagemagick x11-utils libx11-dev clang libclang-rt-14-dev libsdl-gfx1.2-dev libfreetype-dev
   fonts-dejavu-core libpng-dev debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils
-  man-db)
+  man-db libsdl1.2-compat)
 
 case "${1:-run}" in
   run) wanted=("${run_packages[@]}") ;;

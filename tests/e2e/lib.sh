@@ -145,6 +145,9 @@ e2e_start_game() {
     (
         cd "$E2E_ROOT" || exit 125
         export SDL_AUDIODRIVER=dummy
+        # Without a window manager the classic library opens the window at
+        # (0,0) and sdl12-compat centres it; both place it where this says.
+        export SDL_VIDEO_WINDOW_POS=${SDL_VIDEO_WINDOW_POS:-0,0}
         export E2E_QUIT_MARK=$run/quitting
         export LD_PRELOAD=$E2E_HOLD_LIB${LD_PRELOAD:+:$LD_PRELOAD}
         # A sanitized game wants its runtime first; the preload is harmless.
@@ -174,6 +177,10 @@ e2e_start_game() {
     # The window exists before the first frame is drawn into it.
     e2e_wait_until 10000 e2e_screen_drawn || { e2e_fail "window stayed black for 10 s"; return 1; }
 }
+
+# e2e_sdl_compat — true when the game runs on sdl12-compat (SDL 1.2 over
+# SDL 2; put in front of the classic library with LD_LIBRARY_PATH).
+e2e_sdl_compat() { ldd "$E2E_GAME" 2>/dev/null | grep -q 'sdl12-compat/libSDL-1\.2'; }
 
 e2e_screen_drawn() {
     local shot=$E2E_TMP/drawn.miff

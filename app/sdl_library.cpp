@@ -37,7 +37,8 @@ std::string SdlLibraryText(const SdlLibrary &library) {
 
 void ChooseCheapPresentation(bool fullscreen) {
     if (fullscreen || !RunningSdl().compat || getenv("SDL_RENDER_DRIVER") != nullptr ||
-        getenv("SDL_FRAMEBUFFER_ACCELERATION") != nullptr) {
+        getenv("SDL_FRAMEBUFFER_ACCELERATION") != nullptr ||
+        getenv("SDL12COMPAT_WINDOW_SCALING") != nullptr) {
         return;
     }
     // SDL 2 reads these hints from the environment when sdl12-compat opens

@@ -30,8 +30,9 @@ const char *SdlImplementationName(bool compat);
 // On sdl12-compat, before the window opens: presents frames without OpenGL
 // (SDL 2's software renderer drawing straight into the X window) unless the
 // player chose a presentation themselves (SDL_RENDER_DRIVER or
-// SDL_FRAMEBUFFER_ACCELERATION set) or the game starts fullscreen, where a
-// graphics card scales the picture for less. A 640x480 window shows the
+// SDL_FRAMEBUFFER_ACCELERATION set), asked sdl12-compat to scale the window
+// (SDL12COMPAT_WINDOW_SCALING, scaled smoothly by OpenGL only) or the game
+// starts fullscreen, where a graphics card scales the picture for less. A 640x480 window shows the
 // same pixels either way; OpenGL costs more than twice the CPU where it is
 // drawn in software (no graphics acceleration: a VM, Xvfb, an old laptop).
 // Does nothing on the classic library.

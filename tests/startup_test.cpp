@@ -120,4 +120,37 @@ TEST_F(StartupTest, EscapeOnTheTitleEndsWithoutAPlayFrame) {
     EXPECT_EQ(game.scrollOffset, 0.0f);
 }
 
+// On sdl12-compat a window is presented without OpenGL unless the player
+// chose otherwise; on the classic library nothing is set.
+TEST(Presentation, TheCheapOneIsChosenOnlyOnSdl12CompatAndNeverOverTheirs) {
+    const char *names[] = {"SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION",
+                           "SDL12COMPAT_WINDOW_SCALING"};
+    auto clear = [&] {
+        for (const char *name : names) {
+            unsetenv(name);
+        }
+    };
+    auto driver = [] {
+        const char *value = getenv("SDL_RENDER_DRIVER");
+        return std::string(value != nullptr ? value : "unset");
+    };
+    bool compat = RunningSdl().compat;
+    clear();
+    ChooseCheapPresentation(false);
+    EXPECT_EQ(driver(), compat ? "software" : "unset");
+    const char *acceleration = getenv("SDL_FRAMEBUFFER_ACCELERATION");
+    EXPECT_EQ(acceleration != nullptr ? acceleration : "unset",
+              std::string(compat ? "0" : "unset"));
+    clear();
+    ChooseCheapPresentation(true); // fullscreen: a graphics card scales for less
+    EXPECT_EQ(driver(), "unset");
+    for (const char *name : names) {
+        clear();
+        setenv(name, name == names[0] ? "opengl" : "1", 1);
+        ChooseCheapPresentation(false);
+        EXPECT_EQ(driver(), name == names[0] ? "opengl" : "unset") << name;
+    }
+    clear();
+}
+
 } // namespace

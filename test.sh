@@ -262,13 +262,15 @@ elif [ -x build-test/quarndel ]; then
     count compat-replay 0 1
   else
     for library in "$compat_dir" ""; do
+      where=$classic_sdl
+      [ -n "$library" ] && where=$compat_sdl
       if out=$(XDG_CONFIG_HOME=$fresh/config XDG_DATA_HOME=$fresh/data SDL_AUDIODRIVER=none \
         LD_LIBRARY_PATH=$library limited "verifying a game recorded on sdl12-compat" 300 \
         build-test/quarndel --replay "$fresh/compat.qrp" --headless --verify 2>&1); then
-        echo "PASS a game recorded on $compat_sdl verified on ${library:+$compat_sdl}${library:-$classic_sdl}: $(echo "$out" | tail -1)"
+        echo "PASS a game recorded on $compat_sdl verified on $where: $(echo "$out" | tail -1)"
         count compat-replay 1 0
       else
-        echo "FAIL a game recorded on $compat_sdl does not verify on ${library:+$compat_sdl}${library:-$classic_sdl}"
+        echo "FAIL a game recorded on $compat_sdl does not verify on $where"
         echo "$out" | tail -20
         count compat-replay 0 1
       fi

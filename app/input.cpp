@@ -1,5 +1,6 @@
 #include "app/input.h"
 
+#include "app/window.h"
 #include "sound/effects.h"
 
 namespace {
@@ -95,24 +96,14 @@ void ButtonChanged(const SDL_JoyButtonEvent &button, KeyEvents &out) {
     AddKey(out, key, button.state == SDL_PRESSED);
 }
 
-// SDL 1.2's own toggle: the 640x480 picture, unscaled and centred on the
-// screen, and back. The pointer stays hidden in both.
-void ToggleFullscreen() {
-    SDL_Surface *surface = SDL_GetVideoSurface();
-    if (surface != nullptr) {
-        SDL_WM_ToggleFullScreen(surface);
-    }
-    SDL_ShowCursor(SDL_DISABLE);
-}
-
 void ControlKey(SDL_Event *event) {
     const SDL_keysym &key = event->key.keysym;
     if (key.sym == SDLK_m) {
         ToggleMute();
     } else if (key.sym == SDLK_F11) {
-        ToggleFullscreen();
+        ToggleWindowFullscreen();
     } else if (key.sym == SDLK_RETURN && (key.mod & KMOD_ALT) != 0) {
-        ToggleFullscreen();
+        ToggleWindowFullscreen();
         event->type = SDL_NOEVENT;
     }
 }

@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include "app/input.h"
+#include "app/window.h"
 #include "game/seams.h"
 #include "replay/replay.h"
 
@@ -30,11 +31,16 @@ void InstallDesktopHooks() {
     hooks.iterationEnded = EndReplayIteration;
     hooks.noWaiting = ReplayWithoutWaiting;
     hooks.openInput = OpenGamepad;
+    hooks.openScreen = OpenWindowScreen;
+    hooks.present = PresentWindow;
 }
 
 void ApplyLaunchOptions(const Options &options) {
     launch.fullscreen = options.fullscreen;
     launch.mute = options.mute;
+    PrepareWindow(options.scale == kScaleOptionAuto ? kScaleAuto
+                  : options.scale > 0               ? options.scale
+                                                    : 1);
     const char *recorded = ReplayFirstLevel();
     launch.firstLevel = recorded != nullptr ? recorded : options.level;
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "app/shell.h"
+#include "app/window.h"
 #include "game/game.h"
 #include "game/seams.h"
 #include "sprites/ticks.h"
@@ -204,6 +205,7 @@ void ResetGlobals() {
     frameCounter = 0;
     ClearFakeTicks();
     launch = LaunchChoices();
+    ResetWindow();
     InstallDesktopHooks();
 }
 

@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include "app/input.h"
+#include "app/settings.h"
 #include "app/window.h"
 #include "game/seams.h"
 #include "replay/replay.h"
@@ -11,6 +12,9 @@ namespace {
 // stands for, and the window's closing. Mute and fullscreen act here, so
 // they also work while a replay plays.
 int PollLiveEvent(SDL_Event *event) {
+    if (PendingInput(event)) {
+        return 1;
+    }
     int got = SDL_PollEvent(event);
     if (got != 0) {
         TranslateInput(event);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/settings.h"
 #include "app/shell.h"
 #include "app/window.h"
 #include "game/game.h"
@@ -206,6 +207,7 @@ void ResetGlobals() {
     ClearFakeTicks();
     launch = LaunchChoices();
     ResetWindow();
+    ForgetSettings();
     InstallDesktopHooks();
 }
 

@@ -1,0 +1,210 @@
+#include "app/settings.h"
+
+#include <errno.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "app/atomic_file.h"
+#include "app/bindings.h"
+#include "app/window.h"
+#include "sprites/data_file.h"
+
+Settings settings;
+
+namespace {
+
+// The file as read: its lines (without line feeds), where it lives, and
+// whether it may be rewritten (it was read whole, or is not there yet).
+struct SettingsFile {
+    std::string path;
+    std::vector<std::string> lines;
+    bool writable = false;
+};
+
+SettingsFile file;
+
+// The longest settings file read: far more than any player writes.
+constexpr long kMaxSettingsBytes = 64 * 1024;
+
+std::string Trim(const std::string &text) {
+    size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) {
+        return "";
+    }
+    size_t last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+bool ReadOnOff(const std::string &value, bool &out) {
+    if (value == "on" || value == "yes" || value == "true" || value == "1") {
+        out = true;
+    } else if (value == "off" || value == "no" || value == "false" || value == "0") {
+        out = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ReadNumber(const std::string &value, int low, int high, int &out) {
+    if (value.empty() || value.size() > 3 ||
+        value.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    int n = atoi(value.c_str());
+    if (n < low || n > high) {
+        return false;
+    }
+    out = n;
+    return true;
+}
+
+// Splits "name = value"; false for a line that is not one.
+bool SplitLine(const std::string &line, std::string &name, std::string &value) {
+    size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+        return false;
+    }
+    name = Trim(line.substr(0, equals));
+    value = Trim(line.substr(equals + 1));
+    return !name.empty();
+}
+
+// Applies one setting. Returns "" when taken, else what is wrong with it.
+std::string Apply(const std::string &name, const std::string &value, const std::string &where) {
+    bool ok = false;
+    bool known = true;
+    if (name == "scale") {
+        if (value == "auto") {
+            settings.scale = kScaleAuto;
+            ok = true;
+        } else {
+            ok = ReadNumber(value, 1, 4, settings.scale);
+        }
+    } else if (name == "fullscreen") {
+        ok = ReadOnOff(value, settings.fullscreen);
+    } else if (name == "mute") {
+        ok = ReadOnOff(value, settings.mute);
+    } else if (name == "music_volume") {
+        ok = ReadNumber(value, 0, 100, settings.musicVolume);
+    } else if (name == "effects_volume") {
+        ok = ReadNumber(value, 0, 100, settings.effectsVolume);
+    } else if (name == "gamepad") {
+        ok = ReadOnOff(value, settings.gamepad);
+    } else {
+        std::string problem;
+        if (ReadBinding(name, value, where, problem)) {
+            return problem;
+        }
+        known = false;
+    }
+    if (!known) {
+        return "unknown setting '" + name + "'";
+    }
+    return ok ? "" : "bad value '" + value + "' for " + name;
+}
+
+} // namespace
+
+std::string SettingsPath(const char *named) {
+    if (named != nullptr) {
+        return named;
+    }
+    const char *config = getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && config[0] == '/') {
+        return std::string(config) + "/quarndel/settings.ini";
+    }
+    const char *home = getenv("HOME");
+    if (home != nullptr && home[0] != '\0') {
+        return std::string(home) + "/.config/quarndel/settings.ini";
+    }
+    return "";
+}
+
+void LoadSettings(const std::string &path, FILE *err) {
+    ForgetSettings();
+    file.path = path;
+    if (path.empty()) {
+        return;
+    }
+    std::string bytes;
+    FileRead read = ReadRegularFile(path.c_str(), kMaxSettingsBytes, bytes);
+    if (read == FileRead::kCannotOpen && (errno == ENOENT || errno == ENOTDIR)) {
+        file.writable = true; // none yet: made on the first change
+        return;
+    }
+    if (read != FileRead::kRead) {
+        fprintf(err, "quarndel: %s: cannot read the settings file; it is left as it is\n",
+                path.c_str());
+        return;
+    }
+    file.writable = true;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) {
+            end = bytes.size();
+        }
+        file.lines.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    for (size_t i = 0; i < file.lines.size(); ++i) {
+        std::string line = Trim(file.lines[i]);
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::string name, value, problem;
+        if (!SplitLine(line, name, value)) {
+            problem = "not a 'name = value' line";
+        } else {
+            problem = Apply(name, value, path + ":" + std::to_string(i + 1));
+        }
+        if (!problem.empty()) {
+            fprintf(err, "quarndel: %s:%zu: %s; ignored\n", path.c_str(), i + 1, problem.c_str());
+        }
+    }
+}
+
+bool ChangeSetting(const char *name, const char *value, FILE *err) {
+    if (file.path.empty() || !file.writable) {
+        return false;
+    }
+    std::vector<std::string> lines = file.lines;
+    bool found = false;
+    bool changed = false;
+    for (std::string &line : lines) {
+        std::string n, v;
+        std::string trimmed = Trim(line);
+        if (trimmed.empty() || trimmed[0] == '#' || !SplitLine(trimmed, n, v) || n != name) {
+            continue;
+        }
+        found = true;
+        if (v != value) {
+            line = n + " = " + value;
+            changed = true;
+        }
+    }
+    if (found && !changed) {
+        return true; // the file already says so
+    }
+    if (!found) {
+        lines.push_back(std::string(name) + " = " + value);
+    }
+    std::string contents;
+    for (const std::string &line : lines) {
+        contents += line + "\n";
+    }
+    if (!WriteFileAtomically(file.path, contents, err)) {
+        return false;
+    }
+    file.lines = lines;
+    return true;
+}
+
+void ForgetSettings() {
+    settings = Settings();
+    file = SettingsFile();
+    ClearBindings();
+}

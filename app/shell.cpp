@@ -40,11 +40,15 @@ void InstallDesktopHooks() {
 }
 
 void ApplyLaunchOptions(const Options &options) {
-    launch.fullscreen = options.fullscreen;
-    launch.mute = options.mute;
-    PrepareWindow(options.scale == kScaleOptionAuto ? kScaleAuto
-                  : options.scale > 0               ? options.scale
-                                                    : 1);
+    // The settings file first; the command line wins over it for this run.
+    LoadSettings(SettingsPath(options.settings), stderr);
+    launch.fullscreen = options.fullscreen || settings.fullscreen;
+    launch.mute = options.mute || settings.mute;
+    int scale = settings.scale;
+    if (options.scale != 0) {
+        scale = options.scale == kScaleOptionAuto ? kScaleAuto : options.scale;
+    }
+    PrepareWindow(scale);
     const char *recorded = ReplayFirstLevel();
     launch.firstLevel = recorded != nullptr ? recorded : options.level;
 }

@@ -3,7 +3,8 @@
 # --scale auto open a 1280x960 window showing the title picture with every
 # pixel doubled; F11 covers the screen with the doubled picture centred,
 # black around, and F11 again brings the 640x480 window back; M survives a
-# restart through the settings file.
+# restart through the settings file; a game recorded with bound keys
+# verifies without them.
 #
 # Usage: test_window.sh GAME_EXE CLOSE_TOOL DATA_PARENT_DIR
 E2E_SCREEN=1920x1080x24
@@ -72,7 +73,45 @@ check_f11_centres_the_doubled_picture() {
     e2e_wait_until 3000 window_is 640 480 || { e2e_fail "after F11 twice the window is '$(e2e_geometry)'"; return 1; }
 }
 
+# M survives a restart: the first run writes "mute = on"; the second starts
+# muted, so its M writes "mute = off".
+check_mute_survives_a_restart() {
+    local file=$E2E_CONFIG/quarndel/settings.ini
+    E2E_GAME_ARGS=()
+    rm -rf "$E2E_CONFIG"
+    e2e_start_game || return 1
+    [ ! -e "$file" ] || { e2e_fail "a settings file was made before any change"; return 1; }
+    e2e_key m
+    e2e_wait_until 3000 grep -qx 'mute = on' "$file" || { e2e_fail "after M the file holds '$(cat "$file" 2>/dev/null)'"; return 1; }
+    e2e_stop_game
+    e2e_start_game || return 1
+    e2e_key m
+    e2e_wait_until 3000 grep -qx 'mute = off' "$file" || { e2e_fail "after a restart and M the file holds '$(cat "$file" 2>/dev/null)'"; return 1; }
+}
+
+# A game played with bound keys is recorded as the documented keys: it
+# verifies with no settings file at all.
+check_bound_recording_verifies_without_settings() {
+    local ini=$E2E_TMP/bind.ini rec=$E2E_TMP/bound.qrp out
+    printf 'right = d\nfire = left ctrl\nquit = q\n' >"$ini"
+    E2E_GAME_ARGS=(--settings "$ini" --record "$rec")
+    e2e_start_game || return 1
+    e2e_key Return
+    sleep 0.5
+    e2e_keydown d
+    sleep 0.4
+    e2e_keyup d
+    e2e_key ctrl ctrl q
+    e2e_wait_quitting 5000 || return 1
+    e2e_wait_exit 5000 || return 1
+    out=$(cd "$E2E_ROOT" && XDG_CONFIG_HOME=$E2E_TMP/none SDL_AUDIODRIVER=none timeout 60 \
+        "$E2E_GAME" --replay "$rec" --headless --verify 2>&1) ||
+        { e2e_fail "the recording does not verify: $out"; return 1; }
+}
+
 e2e_check scale_2_opens_1280x960_with_the_title_doubled check_scale_2
 e2e_check scale_auto_on_1920x1080_doubles check_scale_auto
 e2e_check f11_centres_the_doubled_picture_on_1920x1080 check_f11_centres_the_doubled_picture
+e2e_check m_survives_a_restart_through_the_settings_file check_mute_survives_a_restart
+e2e_check a_recording_with_bound_keys_verifies_without_settings check_bound_recording_verifies_without_settings
 e2e_finish

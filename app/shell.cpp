@@ -5,6 +5,8 @@
 #include "app/window.h"
 #include "game/seams.h"
 #include "replay/replay.h"
+#include "sound/effects.h"
+#include "sound/music.h"
 
 namespace {
 
@@ -27,6 +29,22 @@ int PollShellEvent(SDL_Event *event) {
     return ReplayPollEvent(event, PollLiveEvent);
 }
 
+// The first frame shown: the mixer is open by then, so the settings' volumes
+// can reach every channel. At full volume nothing is touched.
+bool volumesSet = false;
+void PresentShellFrame(SDL_Surface *picture) {
+    if (!volumesSet) {
+        volumesSet = true;
+        if (settings.musicVolume != 100) {
+            SetMusicVolume(settings.musicVolume);
+        }
+        if (settings.effectsVolume != 100) {
+            SetEffectsVolume(settings.effectsVolume);
+        }
+    }
+    PresentWindow(picture);
+}
+
 } // namespace
 
 void InstallDesktopHooks() {
@@ -36,7 +54,8 @@ void InstallDesktopHooks() {
     hooks.noWaiting = ReplayWithoutWaiting;
     hooks.openInput = OpenGamepad;
     hooks.openScreen = OpenWindowScreen;
-    hooks.present = PresentWindow;
+    hooks.present = PresentShellFrame;
+    volumesSet = false;
 }
 
 void ApplyLaunchOptions(const Options &options) {

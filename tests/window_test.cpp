@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/scaler.h"
+#include "app/settings.h"
 #include "app/window.h"
 #include "game/seams.h"
 #include "tests/game_fixtures.h"
@@ -111,6 +112,25 @@ TEST_F(WindowTest, FullscreenFromScaleOneMovesTheDrawingAndLeavingKeepsIt) {
     EXPECT_FALSE(WindowFullscreen());
     PresentFrame();
     EXPECT_EQ(PixelAt(video, 321, 123), Pattern(321, 123));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WindowTest, TheSettingsVolumesReachTheMixerWithTheFirstFrame) {
+    WriteFile("volumes.ini", "music_volume = 25\neffects_volume = 50\n");
+    LoadSettings("volumes.ini", stderr);
+    game.Init();
+    if (Mix_QuerySpec(nullptr, nullptr, nullptr) == 0) {
+        GTEST_SKIP() << "no audio device";
+    }
+    EXPECT_EQ(Mix_Volume(0, -1), MIX_MAX_VOLUME);
+    PresentFrame();
+    EXPECT_EQ(Mix_Volume(0, -1), MIX_MAX_VOLUME / 2);
+    EXPECT_EQ(Mix_VolumeMusic(-1), MIX_MAX_VOLUME / 4);
+    Mix_Volume(-1, MIX_MAX_VOLUME);
+    Mix_VolumeMusic(MIX_MAX_VOLUME);
 }
 
 } // namespace

@@ -83,13 +83,16 @@ bool ReadKeys(int action, const std::string &value, std::string &problem) {
             problem = "unknown key '" + name + "' for " + kActionNames[action];
             return true;
         }
+        if (key == SDLK_m || key == SDLK_F11) {
+            problem = "key '" + name + "' mutes or toggles fullscreen";
+            return true;
+        }
         int other = keyAction[key];
         for (int a = 0; a < kActionCount && other < 0; ++a) {
             other = kActionKeys[a] == key ? a : -1; // a documented key is its action's
         }
         if (other >= 0 && other != action) {
-            problem = "key '" + name + "' already belongs to " + kActionNames[other] + "; " +
-                      kActionNames[action] + " not bound";
+            problem = "key '" + name + "' already belongs to " + kActionNames[other];
             return true;
         }
         if (count == 16) {
@@ -119,8 +122,7 @@ bool ReadButton(int action, const std::string &value, std::string &problem) {
     int button = atoi(value.c_str());
     for (int a = 0; a < kActionCount; ++a) {
         if (a != action && fileButton[a] == button) {
-            problem = "button " + value + " already belongs to pad_" + kActionNames[a] + "; pad_" +
-                      kActionNames[action] + " not mapped";
+            problem = "button " + value + " already belongs to pad_" + kActionNames[a];
             return true;
         }
     }

@@ -1,6 +1,9 @@
 #include "app/settings.h"
 
 #include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -106,6 +109,89 @@ std::string Apply(const std::string &name, const std::string &value, const std::
     return ok ? "" : "bad value '" + value + "' for " + name;
 }
 
+std::vector<std::string> SplitLines(const std::string &bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) {
+            end = bytes.size();
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Two games at once: the one changing a setting holds the folder's lock
+// from reading the file as it is now to renaming the new one into place, so
+// neither loses the other's change. -1 when there is no folder yet.
+int LockFolderOf(const std::string &path) {
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0 && flock(fd, LOCK_EX) != 0) {
+        close(fd);
+        fd = -1;
+    }
+    return fd;
+}
+
+// The file's lines as they are now, when another game may have changed
+// them; false when it exists but cannot be read.
+bool RereadLines(std::vector<std::string> &lines) {
+    std::string bytes;
+    FileRead read = ReadRegularFile(file.path.c_str(), kMaxSettingsBytes, bytes);
+    if (read == FileRead::kRead) {
+        lines = SplitLines(bytes);
+        return true;
+    }
+    if (read == FileRead::kCannotOpen && (errno == ENOENT || errno == ENOTDIR)) {
+        lines.clear();
+        return true;
+    }
+    return false;
+}
+
+bool WriteChange(const char *name, const char *value, FILE *err) {
+    std::vector<std::string> lines;
+    if (!RereadLines(lines)) {
+        fprintf(err, "quarndel: %s: cannot read the settings file; %s not kept\n",
+                file.path.c_str(), name);
+        return false;
+    }
+    bool found = false;
+    bool changed = false;
+    for (std::string &line : lines) {
+        std::string n, v;
+        std::string trimmed = Trim(line);
+        if (trimmed.empty() || trimmed[0] == '#' || !SplitLine(trimmed, n, v) || n != name) {
+            continue;
+        }
+        found = true;
+        if (v != value) {
+            line = n + " = " + value;
+            changed = true;
+        }
+    }
+    if (found && !changed) {
+        file.lines = lines;
+        return true; // the file already says so
+    }
+    if (!found) {
+        lines.push_back(std::string(name) + " = " + value);
+    }
+    std::string contents;
+    for (const std::string &line : lines) {
+        contents += line + "\n";
+    }
+    if (!WriteFileAtomically(file.path, contents, err)) {
+        return false;
+    }
+    file.lines = lines;
+    return true;
+}
+
 } // namespace
 
 std::string SettingsPath(const char *named) {
@@ -141,15 +227,7 @@ void LoadSettings(const std::string &path, FILE *err) {
         return;
     }
     file.writable = true;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) {
-            end = bytes.size();
-        }
-        file.lines.push_back(bytes.substr(start, end - start));
-        start = end + 1;
-    }
+    file.lines = SplitLines(bytes);
     for (size_t i = 0; i < file.lines.size(); ++i) {
         std::string line = Trim(file.lines[i]);
         if (line.empty() || line[0] == '#') {
@@ -171,36 +249,12 @@ bool ChangeSetting(const char *name, const char *value, FILE *err) {
     if (file.path.empty() || !file.writable) {
         return false;
     }
-    std::vector<std::string> lines = file.lines;
-    bool found = false;
-    bool changed = false;
-    for (std::string &line : lines) {
-        std::string n, v;
-        std::string trimmed = Trim(line);
-        if (trimmed.empty() || trimmed[0] == '#' || !SplitLine(trimmed, n, v) || n != name) {
-            continue;
-        }
-        found = true;
-        if (v != value) {
-            line = n + " = " + value;
-            changed = true;
-        }
+    int lock = LockFolderOf(file.path);
+    bool kept = WriteChange(name, value, err);
+    if (lock >= 0) {
+        close(lock); // lets go of the lock
     }
-    if (found && !changed) {
-        return true; // the file already says so
-    }
-    if (!found) {
-        lines.push_back(std::string(name) + " = " + value);
-    }
-    std::string contents;
-    for (const std::string &line : lines) {
-        contents += line + "\n";
-    }
-    if (!WriteFileAtomically(file.path, contents, err)) {
-        return false;
-    }
-    file.lines = lines;
-    return true;
+    return kept;
 }
 
 void ForgetSettings() {

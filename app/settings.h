@@ -30,8 +30,10 @@ std::string SettingsPath(const char *named);
 // reported once and left alone: it is never overwritten.
 void LoadSettings(const std::string &path, FILE *err);
 
-// Records a value the player changed in the game: the line of that name gets
-// the new value, or a line is added, and the file is rewritten atomically.
+// Records a value the player changed in the game: in the file as it is now
+// (another game may have changed it), under the folder's lock, the line of
+// that name gets the new value, or a line is added, and the file is
+// rewritten atomically.
 // Nothing is written when the value is what the file already says, or when
 // no settings file was chosen. A write that fails is reported on err and
 // the game plays on. Returns whether the file holds the value.

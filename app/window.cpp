@@ -101,6 +101,7 @@ void PrepareWindow(int scale) {
     // SDL 1.2 would otherwise switch a real monitor to 640x480 for
     // fullscreen, and a crash would leave the desktop so.
     setenv("SDL_VIDEO_X11_VIDMODE", "0", 0);
+    setenv("SDL_VIDEO_X11_XRANDR", "0", 0);
 }
 
 SDL_Surface *OpenWindowScreen(bool fullscreen) {

@@ -68,8 +68,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         Folder folder;
         const char *change; // "name=value" changed in the game, or null
         std::string used;
-        const char *printed; // with FILE for the file's path
-        const char *after;   // the file afterwards; "(none)" when absent
+        const char *printed;             // with FILE for the file's path
+        const char *after;               // the file afterwards; "(none)" when absent
+        const char *meanwhile = nullptr; // another game's file, written after loading
     };
     const Case cases[] = {
         {"good",
@@ -85,15 +86,16 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
          "quarndel: FILE:1: unknown setting 'colour'; ignored\n", nullptr},
         {"bad values",
          "scale = 5\nmute = maybe\nmusic_volume = 101\nfullscreen = on\njust text\n"
-         "left = w\nup = w\nfire = no such key\n",
+         "left = w\nup = w\nfire = no such key\npause = m\n",
          kNormal, nullptr,
          "scale=1 fullscreen=1 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=left",
          "quarndel: FILE:1: bad value '5' for scale; ignored\n"
          "quarndel: FILE:2: bad value 'maybe' for mute; ignored\n"
          "quarndel: FILE:3: bad value '101' for music_volume; ignored\n"
          "quarndel: FILE:5: not a 'name = value' line; ignored\n"
-         "quarndel: FILE:7: key 'w' already belongs to left; up not bound; ignored\n"
-         "quarndel: FILE:8: unknown key 'no such key' for fire; ignored\n",
+         "quarndel: FILE:7: key 'w' already belongs to left; ignored\n"
+         "quarndel: FILE:8: unknown key 'no such key' for fire; ignored\n"
+         "quarndel: FILE:9: key 'm' mutes or toggles fullscreen; ignored\n",
          nullptr},
         {"comments and unknown lines kept on rewrite",
          "# mine\nscale = 2  \n\nshader = crt\n  # quiet nights\nmute = off # was on\n", kNormal,
@@ -105,6 +107,8 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         {"a new name goes at the end", "scale = 2\n", kNormal, "fullscreen=on",
          "scale=2 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w", "",
          "scale = 2\nfullscreen = on\n"},
+        {"another game's change since loading is kept", "mute = off\n", kNormal, "mute=on",
+         kDefaults, "", "mute = on\nscale = 3\n", "mute = off\nscale = 3\n"},
         {"no file and no change makes none", nullptr, kNormal, nullptr, kDefaults, "", "(none)"},
         {"no file, a change makes one", nullptr, kNormal, "mute=on", kDefaults, "", "mute = on\n"},
         {"a failing rename leaves the old file", "mute = off\n", kRenameFails, "mute=on", kDefaults,
@@ -130,6 +134,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         LoadSettings(path, err);
         ResolveKeyBindings(err);
         EXPECT_EQ(Used(), c.used) << c.name;
+        if (c.meanwhile != nullptr) {
+            WriteFile(path, c.meanwhile);
+        }
         if (c.folder == kRenameFails) {
             renameForAtomicWrite = FailingRename;
         }
@@ -153,6 +160,42 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         }
         ForgetSettings();
     }
+}
+
+TEST(Settings, PadButtonsFollowTheLayoutAndTheFile) {
+    TempDir tmp;
+    WriteFile(tmp / "pad.ini", "pad_fire = 3\npad_pause = 3\npad_up = 1\npad_quit = 12\n");
+    FILE *err = tmpfile();
+    LoadSettings(tmp / "pad.ini", err);
+    EXPECT_EQ(ReadAll(err), "quarndel: " + tmp / "pad.ini" +
+                                ":2: button 3 already belongs to pad_fire; ignored\n"
+                                "quarndel: " +
+                                tmp / "pad.ini" +
+                                ":3: the stick and hat steer; pad_up cannot be mapped; ignored\n");
+    fclose(err);
+    struct Case {
+        PadLayout layout;
+        int button, action;
+    };
+    const Case cases[] = {
+        {kPadXbox, 3, kActFire},
+        {kPadXbox, 0, -1}, // fire moved to 3 by the file
+        {kPadXbox, 6, -1},
+        {kPadXbox, 12, kActQuit},
+        {kPadXbox, 7, kActPause},
+        {kPadPlayStation, 6, -1},
+        {kPadPlayStation, 7, -1},
+        {kPadPlayStation, 9, kActPause},
+        {kPadPlayStation, 1, kActChoose},
+    };
+    for (const Case &c : cases) {
+        UsePadLayout(c.layout);
+        EXPECT_EQ(ButtonAction(c.button), c.action) << c.layout << " button " << c.button;
+    }
+    EXPECT_EQ(LayoutOfPad("Sony Interactive Entertainment Wireless Controller"), kPadPlayStation);
+    EXPECT_EQ(LayoutOfPad("Microsoft X-Box 360 pad"), kPadXbox);
+    EXPECT_EQ(LayoutOfPad(nullptr), kPadXbox);
+    ForgetSettings();
 }
 
 TEST(Settings, ThePathFollowsTheNamedFileThenXdgThenHome) {

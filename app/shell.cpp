@@ -60,11 +60,16 @@ void InstallDesktopHooks() {
 
 void ApplyLaunchOptions(const Options &options) {
     // The settings file first; the command line wins over it for this run.
-    LoadSettings(SettingsPath(options.settings), stderr);
+    // A headless replay has no window and no player: it reads none.
+    if (!options.headless) {
+        LoadSettings(SettingsPath(options.settings), stderr);
+    }
     launch.fullscreen = options.fullscreen || settings.fullscreen;
     launch.mute = options.mute || settings.mute;
     int scale = settings.scale;
-    if (options.scale != 0) {
+    if (options.headless) {
+        scale = 1; // nothing is shown: no picture to enlarge
+    } else if (options.scale != 0) {
         scale = options.scale == kScaleOptionAuto ? kScaleAuto : options.scale;
     }
     PrepareWindow(scale);

@@ -5,16 +5,17 @@
 #include <cstdio>
 
 struct Options {
-    const char *dataDir = nullptr;  // --data-dir: folder holding data/
-    const char *level = nullptr;    // --level: level folder play starts with
-    bool fullscreen = false;        // --fullscreen
-    int scale = 0;                  // --scale: 1 to 4, kScaleOptionAuto, 0 when not given
+    const char *dataDir = nullptr; // --data-dir: folder holding data/
+    const char *level = nullptr;   // --level: level folder play starts with
+    bool fullscreen = false;       // --fullscreen
+    bool mute = false;             // --mute: tune and effects start muted
+    const char *record = nullptr;  // --record: file the game is recorded into
+    const char *replay = nullptr;  // --replay: recording played back
+    bool headless = false;         // --headless: replay without window or pacing
+    bool verify = false;           // --verify: replay must end as recorded
+
+    int scale = 0;                  // --scale: 1 to 4, kScaleOptionAuto; 0 when not given
     const char *settings = nullptr; // --settings: the settings file in place of the usual one
-    bool mute = false;              // --mute: tune and effects start muted
-    const char *record = nullptr;   // --record: file the game is recorded into
-    const char *replay = nullptr;   // --replay: recording played back
-    bool headless = false;          // --headless: replay without window or pacing
-    bool verify = false;            // --verify: replay must end as recorded
 };
 
 // --scale auto: the largest whole factor that fits the desktop.

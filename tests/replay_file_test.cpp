@@ -5,9 +5,9 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "app/options.h"
 #include "game/events.h"
 #include "game/game.h"
+#include "app/options.h"
 #include "replay/replay.h"
 #include "replay/replay_file.h"
 #include "sprites/ticks.h"

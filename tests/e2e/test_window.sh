@@ -45,7 +45,17 @@ scaled_window() {
     enlarged_title "$E2E_TMP/scaled.miff" 2 0 0
 }
 
-check_scale_2() { scaled_window --scale 2; }
+# --scale 2, and fullscreen and back: the window returns at its scale.
+check_scale_2() {
+    scaled_window --scale 2 || return 1
+    e2e_key F11
+    e2e_wait_until 5000 fullscreen_shows_doubled_title || { e2e_fail "F11 at scale 2 shows no centred doubled title"; return 1; }
+    e2e_key F11
+    e2e_wait_until 3000 window_is 1280 960 || { e2e_fail "after F11 twice the window is '$(e2e_geometry)'"; return 1; }
+    import -window root "$E2E_TMP/back.miff" 2>/dev/null || return 1
+    E2E_LAST_SHOT=$E2E_TMP/back.miff
+    enlarged_title "$E2E_TMP/back.miff" 2 0 0
+}
 check_scale_auto() { scaled_window --scale auto; }
 
 # The whole screen black outside the centred picture, and the picture there.
@@ -109,7 +119,7 @@ check_bound_recording_verifies_without_settings() {
         { e2e_fail "the recording does not verify: $out"; return 1; }
 }
 
-e2e_check scale_2_opens_1280x960_with_the_title_doubled check_scale_2
+e2e_check scale_2_opens_1280x960_with_the_title_doubled_and_returns_from_fullscreen check_scale_2
 e2e_check scale_auto_on_1920x1080_doubles check_scale_auto
 e2e_check f11_centres_the_doubled_picture_on_1920x1080 check_f11_centres_the_doubled_picture
 e2e_check m_survives_a_restart_through_the_settings_file check_mute_survives_a_restart

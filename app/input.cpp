@@ -172,6 +172,21 @@ void KeyChanged(SDL_Event *event) {
     event->key.keysym.sym = key;
 }
 
+// Back in focus, SDL has set its held keys from the keyboard without events
+// (keys let go elsewhere are up). Every key takes SDL's word; a documented
+// key another source holds counts as let go by the keyboard, since SDL's
+// entry may be the one this code wrote: better let go once too early than
+// hold an arrow nobody holds.
+void KeyboardRefreshed() {
+    Uint8 *keys = SDL_GetKeyState(nullptr);
+    for (int k = SDLK_FIRST + 1; k < SDLK_LAST; ++k) {
+        keyDown[k] = keys[k] != 0 && !OthersHold((SDLKey)k);
+    }
+    for (SDLKey key : kActionKeys) {
+        keys[key] = Held(key) ? 1 : 0;
+    }
+}
+
 void ControlKey(SDL_Event *event) {
     const SDL_keysym &key = event->key.keysym;
     if (key.sym == SDLK_m) {
@@ -233,6 +248,11 @@ void TranslateInput(SDL_Event *event) {
         return;
     case SDL_KEYUP:
         KeyChanged(event);
+        return;
+    case SDL_ACTIVEEVENT:
+        if ((event->active.state & SDL_APPINPUTFOCUS) != 0 && event->active.gain != 0) {
+            KeyboardRefreshed();
+        }
         return;
     case SDL_JOYAXISMOTION:
         if (event->jaxis.which == 0) {

@@ -393,6 +393,22 @@ TEST_F(PlayLoopTest, TheStickLetsGoOfNothingTheKeyboardHoldsAndDoesNotChatter) {
     Key(SDLK_DOWN, false);
     StepAt(40);
     EXPECT_EQ(game.keys[SDLK_DOWN], 0);
+    // Down let go while the window was out of focus: no event, and SDL's
+    // array says so on the way back; the stick's release then lets go.
+    Key(SDLK_DOWN, true);
+    PushAxis(1, 32767);
+    StepAt(41);
+    SDL_GetKeyState(nullptr)[SDLK_DOWN] = 0;
+    SDL_Event focus = {};
+    focus.type = SDL_ACTIVEEVENT;
+    focus.active.gain = 1;
+    focus.active.state = SDL_APPINPUTFOCUS;
+    SDL_PushEvent(&focus);
+    StepAt(42);
+    EXPECT_EQ(game.keys[SDLK_DOWN], 1); // the stick still holds it
+    PushAxis(1, 0);
+    StepAt(43);
+    EXPECT_EQ(game.keys[SDLK_DOWN], 0);
     // Near the edge: taken beyond the dead zone, let go only well inside it.
     PushAxis(0, kStickDeadZone + 1);
     StepAt(50);

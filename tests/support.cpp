@@ -187,6 +187,10 @@ namespace {
 // The test binaries run the game as the program does: with the window's
 // input translated and the replay hooks in place.
 const bool kHooksInstalled = (InstallDesktopHooks(), true);
+// Neither the tests nor the games they start read or write the player's
+// own settings: the settings folder points where nothing is.
+const bool kNoPlayerSettings =
+    (setenv("XDG_CONFIG_HOME", "/tmp/quarndel-tests-have-no-settings", 1), true);
 } // namespace
 
 void ResetGlobals() {

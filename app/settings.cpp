@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -19,7 +20,8 @@ Settings settings;
 namespace {
 
 // The file as read: its lines (without line feeds), where it lives, and
-// whether it may be rewritten (it was read whole, or is not there yet).
+// whether the game may write it (it was read whole, is not there yet, or is
+// a regular file it cannot read, to be moved aside).
 struct SettingsFile {
     std::string path;
     std::vector<std::string> lines;
@@ -153,9 +155,33 @@ bool RereadLines(std::vector<std::string> &lines) {
     return false;
 }
 
+bool IsRegularFile(const std::string &path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// A settings file the game cannot read is never overwritten: it is renamed
+// to the first free name of PATH.unreadable, PATH.unreadable.2 ... .9.
+bool MoveAside(FILE *err) {
+    for (int n = 1; n <= 9; ++n) {
+        std::string aside = file.path + ".unreadable" + (n > 1 ? "." + std::to_string(n) : "");
+        struct stat st;
+        if (lstat(aside.c_str(), &st) == 0) {
+            continue;
+        }
+        if (renameForAtomicWrite(file.path.c_str(), aside.c_str()) != 0) {
+            break;
+        }
+        fprintf(err, "quarndel: %s: cannot read the settings file; moved aside to %s\n",
+                file.path.c_str(), aside.c_str());
+        return true;
+    }
+    return false;
+}
+
 bool WriteChange(const char *name, const char *value, FILE *err) {
     std::vector<std::string> lines;
-    if (!RereadLines(lines)) {
+    if (!RereadLines(lines) && !(IsRegularFile(file.path) && MoveAside(err))) {
         fprintf(err, "quarndel: %s: cannot read the settings file; %s not kept\n",
                 file.path.c_str(), name);
         return false;
@@ -222,8 +248,13 @@ void LoadSettings(const std::string &path, FILE *err) {
         return;
     }
     if (read != FileRead::kRead) {
-        fprintf(err, "quarndel: %s: cannot read the settings file; it is left as it is\n",
-                path.c_str());
+        // A file the game cannot read is kept: moved aside on the first
+        // change when it is a regular file, else left alone and never
+        // written over.
+        file.writable = IsRegularFile(path);
+        fprintf(err, "quarndel: %s: cannot read the settings file; %s\n", path.c_str(),
+                file.writable ? "it is moved aside when a setting changes"
+                              : "settings are not kept");
         return;
     }
     file.writable = true;

@@ -61,7 +61,7 @@ const char kDefaults[] =
     "scale=1 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w";
 
 TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
-    enum Folder { kNormal, kFolderIsAFile, kRenameFails };
+    enum Folder { kNormal, kFolderIsAFile, kRenameFails, kTooLarge };
     struct Case {
         const char *name;
         const char *file; // null: no file
@@ -109,6 +109,12 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
          "scale = 2\nfullscreen = on\n"},
         {"another game's change since loading is kept", "mute = off\n", kNormal, "mute=on",
          kDefaults, "", "mute = on\nscale = 3\n", "mute = off\nscale = 3\n"},
+        {"an unreadable file is moved aside, never overwritten", "", kTooLarge, "mute=on",
+         kDefaults,
+         "quarndel: FILE: cannot read the settings file; it is moved aside when a setting "
+         "changes\n"
+         "quarndel: FILE: cannot read the settings file; moved aside to FILE.unreadable\n",
+         "mute = on\n"},
         {"no file and no change makes none", nullptr, kNormal, nullptr, kDefaults, "", "(none)"},
         {"no file, a change makes one", nullptr, kNormal, "mute=on", kDefaults, "", "mute = on\n"},
         {"a failing rename leaves the old file", "mute = off\n", kRenameFails, "mute=on", kDefaults,
@@ -128,7 +134,7 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         }
         std::string path = dir + "/settings.ini";
         if (c.file != nullptr) {
-            WriteFile(path, c.file);
+            WriteFile(path, c.folder == kTooLarge ? std::string(70000, '#') : c.file);
         }
         FILE *err = tmpfile();
         LoadSettings(path, err);
@@ -144,7 +150,7 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
             std::string change = c.change;
             size_t eq = change.find('=');
             bool ok = ChangeSetting(change.substr(0, eq).c_str(), change.c_str() + eq + 1, err);
-            EXPECT_EQ(ok, c.folder == kNormal) << c.name;
+            EXPECT_EQ(ok, c.folder == kNormal || c.folder == kTooLarge) << c.name;
         }
         renameForAtomicWrite = rename;
         std::string printed = c.printed;
@@ -155,7 +161,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         fclose(err);
         std::string after = c.after != nullptr ? c.after : c.file;
         EXPECT_EQ(Slurp(path), after) << c.name;
-        if (c.folder != kFolderIsAFile) {
+        if (c.folder == kTooLarge) {
+            EXPECT_EQ(Slurp(path + ".unreadable"), std::string(70000, '#')) << c.name;
+        } else if (c.folder != kFolderIsAFile) {
             EXPECT_EQ(FilesIn(dir), after == "(none)" ? 0 : 1) << c.name << ": a file left beside";
         }
         ForgetSettings();

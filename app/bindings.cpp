@@ -48,7 +48,7 @@ void MakeReady() {
     }
 }
 
-// SDL's name of every key, looked up once.
+// The key SDL gives this name (in any case); SDLK_UNKNOWN for none.
 SDLKey KeyNamed(const std::string &name) {
     for (int k = SDLK_FIRST + 1; k < SDLK_LAST; ++k) {
         const char *known = SDL_GetKeyName((SDLKey)k);
@@ -66,7 +66,8 @@ std::string Trim(const std::string &text) {
     return first == std::string::npos ? "" : text.substr(first, last - first + 1);
 }
 
-bool ReadKeys(int action, const std::string &value, std::string &problem) {
+// Binds the keys of one line to action, or none of them: problem says why.
+void ReadKeys(int action, const std::string &value, std::string &problem) {
     // Checked whole before any key is taken: a bad line binds nothing.
     SDLKey keys[16];
     int count = 0;
@@ -81,11 +82,11 @@ bool ReadKeys(int action, const std::string &value, std::string &problem) {
         SDLKey key = KeyNamed(name);
         if (key == SDLK_UNKNOWN) {
             problem = "unknown key '" + name + "' for " + kActionNames[action];
-            return true;
+            return;
         }
         if (key == SDLK_m || key == SDLK_F11) {
             problem = "key '" + name + "' mutes or toggles fullscreen";
-            return true;
+            return;
         }
         int other = keyAction[key];
         for (int a = 0; a < kActionCount && other < 0; ++a) {
@@ -93,18 +94,17 @@ bool ReadKeys(int action, const std::string &value, std::string &problem) {
         }
         if (other >= 0 && other != action) {
             problem = "key '" + name + "' already belongs to " + kActionNames[other];
-            return true;
+            return;
         }
         if (count == 16) {
             problem = std::string("too many keys for ") + kActionNames[action];
-            return true;
+            return;
         }
         keys[count++] = key;
     }
     for (int i = 0; i < count; ++i) {
         keyAction[keys[i]] = action;
     }
-    return true;
 }
 
 bool ReadButton(int action, const std::string &value, std::string &problem) {

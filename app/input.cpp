@@ -136,7 +136,7 @@ void ButtonChanged(const SDL_JoyButtonEvent &button, KeyEvents &out) {
         return;
     }
     if (action == kActQuit) {
-        // Escape only once held long enough (PadQuitDue); letting go ends it.
+        // Escape only once held long enough (PendingInput); letting go ends it.
         buttonHeld[button.button] = down;
         quitPressedAt = GetTicks();
         if (!down && quitSent) {

@@ -6,6 +6,8 @@
 # reader and the replay reader, the real-window tests under Xvfb, the level
 # checker on the shipped tree and, as root, the Debian package built,
 # installed, played from /tmp and purged. Ends with one line "N passed, M failed".
+# Every run of a test binary or script has a time limit: one that hangs is
+# killed, counted as failed and named in a "TIMEOUT name" line.
 set -uo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
@@ -17,6 +19,26 @@ failed=0
 failures=()
 
 note() { printf '\n=== %s ===\n' "$*"; }
+
+# The runs that outlived their limit, one "TIMEOUT name" line each; kept in a
+# file because many runs happen in subshells.
+timeouts=$(mktemp)
+trap 'rm -f "$timeouts"' EXIT
+
+# Runs a command with a time limit of SECONDS (then 10 more before KILL).
+# Returns its status; a run killed at its limit prints and notes
+# "TIMEOUT NAME" and returns 124 or 137. The limits are generous: a slow,
+# busy machine must not fail a run, a hang must end it.
+limited() { # limited NAME SECONDS COMMAND...
+  local name=$1 seconds=$2 status started=$SECONDS
+  shift 2
+  timeout -k 10 "$seconds" "$@"
+  status=$?
+  if { [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; } && [ $((SECONDS - started)) -ge "$seconds" ]; then
+    echo "TIMEOUT $name: still running after $seconds s" | tee -a "$timeouts" >&2
+  fi
+  return "$status"
+}
 count() { # count PHASE PASSED FAILED
   passed=$((passed + $2))
   failed=$((failed + $3))
@@ -41,8 +63,9 @@ run_ctest() { # run_ctest PHASE BUILD_DIR [ctest args]
   shift 2
   local log
   log=$(mktemp)
-  (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ctest --output-on-failure "$@") \
-    2>&1 | tee "$log"
+  # Each test has its own CTest TIMEOUT; this limit is for ctest itself.
+  (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+    limited "ctest in $dir" 5400 ctest --output-on-failure "$@") 2>&1 | tee "$log"
   local total fails
   total=$(sed -n 's/.*tests passed, [0-9]* tests* failed out of \([0-9]*\).*/\1/p' "$log" | tail -1)
   fails=$(sed -n 's/.*tests passed, \([0-9]*\) tests* failed out of.*/\1/p' "$log" | tail -1)
@@ -63,7 +86,8 @@ run_whole_shuffled() { # run_whole_shuffled PHASE BUILD_DIR
   for bin in "$root/$dir"/tests/*_test "$root/$dir"/tools/levelcheck/tests/*_test; do
     [ -x "$bin" ] || continue
     case "$(basename "$bin")" in soak_test) continue ;; esac
-    if (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$bin" --gtest_shuffle \
+    if (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+      limited "$(basename "$bin") whole, shuffled" 900 "$bin" --gtest_shuffle \
       >"$bin.whole.log" 2>&1); then
       echo "PASS $(basename "$bin") whole, shuffled ($(grep -o 'seed of [0-9]*' "$bin.whole.log"))"
       count "$phase" 1 0
@@ -102,7 +126,7 @@ if build sanitize build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARNDEL_WERROR=ON \
   note "Soak: 200000 frames of scripted play under AddressSanitizer and LeakSanitizer"
   if (cd build-asan && QUARNDEL_SOAK_ITERATIONS=200000 ASAN_OPTIONS=detect_leaks=1 \
     LSAN_OPTIONS="suppressions=$root/tests/lsan.supp" SDL_VIDEODRIVER=dummy \
-    SDL_AUDIODRIVER=dummy tests/soak_test); then
+    SDL_AUDIODRIVER=dummy limited soak 3600 tests/soak_test); then
     count soak 1 0
   else
     count soak 0 1
@@ -116,8 +140,8 @@ for exe in build-test/quarndel build-asan/quarndel; do
   [ -x "$exe" ] || continue
   for replay in tests/replays/*.qrp; do
     [ -f "$replay" ] || continue
-    if out=$(ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=none "$exe" --replay "$replay" \
-      --headless --verify 2>&1); then
+    if out=$(ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=none limited "replay $exe $replay" \
+      600 "$exe" --replay "$replay" --headless --verify 2>&1); then
       echo "PASS $exe $replay: $(echo "$out" | head -1)"
       count replay 1 0
     else
@@ -128,13 +152,43 @@ for exe in build-test/quarndel build-asan/quarndel; do
   done
 done
 
+note "A fresh game recorded by the scripted player, then verified headless"
+# The shipped recordings keep verifying even when the recorder writes
+# something wrong; a game recorded now by the current code catches that.
+if [ -x build-test/quarndel ] && [ ! -x build-test/tests/replay_bot ]; then
+  echo "FAIL build-test/tests/replay_bot, the scripted player, is missing"
+  count fresh-replay 0 1
+elif [ -x build-test/quarndel ]; then
+  fresh=$(mktemp -d)
+  started=$(date +%s)
+  if ! out=$(XDG_CONFIG_HOME=$fresh/config XDG_DATA_HOME=$fresh/data SDL_VIDEODRIVER=dummy \
+    SDL_AUDIODRIVER=none limited "recording a fresh game" 120 build-test/tests/replay_bot short \
+    "$fresh/fresh.qrp" 2>&1); then
+    echo "FAIL recording a fresh game with build-test/tests/replay_bot short"
+    echo "$out" | tail -20
+    count fresh-replay 0 1
+  elif out=$(XDG_CONFIG_HOME=$fresh/config XDG_DATA_HOME=$fresh/data SDL_AUDIODRIVER=none \
+    limited "verifying a fresh game" 300 build-test/quarndel --replay "$fresh/fresh.qrp" \
+    --headless --verify 2>&1); then
+    echo "PASS a fresh game recorded and verified: $(echo "$out" | head -1)" \
+      "($(($(date +%s) - started)) s)"
+    count fresh-replay 1 0
+  else
+    echo "FAIL a fresh game recorded by build-test/tests/replay_bot short does not verify"
+    echo "$out" | tail -20
+    cp "$fresh/fresh.qrp" build-test/fresh-failed.qrp && echo "kept as build-test/fresh-failed.qrp"
+    count fresh-replay 0 1
+  fi
+  rm -rf "$fresh"
+fi
+
 note "Fuzzing every data-file reader briefly"
 if build fuzz build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DQUARNDEL_FUZZ=ON -DQUARNDEL_TESTS=OFF -DQUARNDEL_ASSETGEN=OFF; then
   for target in build-fuzz/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
     name=$(basename "$target")
-    if fuzz/run.sh "$target" 5 >"build-fuzz/$name.log" 2>&1; then
+    if limited "$name" 300 fuzz/run.sh "$target" 5 >"build-fuzz/$name.log" 2>&1; then
       echo "PASS $name ($(grep -o 'stat::number_of_executed_units: *[0-9]*' "build-fuzz/$name.log" | grep -o '[0-9]*$') runs)"
       count fuzz 1 0
     else
@@ -148,15 +202,16 @@ fi
 note "Real-window tests under Xvfb"
 if [ -x build-test/quarndel ] && [ -x tests/e2e/run_all.sh ]; then
   log=$(mktemp)
-  tests/e2e/run_all.sh "$root/build-test/quarndel" "$root/build-test/tests/e2e/e2e_close_window" \
-    "$root" 2>&1 | tee "$log"
+  # run_all.sh limits each script; this limit is for the whole phase.
+  limited e2e 1800 tests/e2e/run_all.sh "$root/build-test/quarndel" \
+    "$root/build-test/tests/e2e/e2e_close_window" "$root" 2>&1 | tee "$log"
   count_summary e2e "$log"
   rm -f "$log"
 fi
 
 note "Level checker on the shipped tree"
 if [ -x build-test/tools/levelcheck/quarndel-check ] &&
-  build-test/tools/levelcheck/quarndel-check data/level_1; then
+  limited quarndel-check 120 build-test/tools/levelcheck/quarndel-check data/level_1; then
   count levelcheck 1 0
 else
   count levelcheck 0 1
@@ -171,7 +226,7 @@ elif [ ! -x build-test/tests/e2e/e2e_close_window ]; then
 else
   log=$(mktemp)
   started=$(date +%s)
-  timeout -k 10 300 tests/package/check_package.sh "$root/build-test/tests/e2e/e2e_close_window" \
+  limited package 300 tests/package/check_package.sh "$root/build-test/tests/e2e/e2e_close_window" \
     2>&1 | tee "$log"
   echo "packaging phase: $(($(date +%s) - started)) s"
   count_summary package "$log"
@@ -180,5 +235,6 @@ fi
 
 echo
 for f in "${failures[@]}"; do echo "failed: $f"; done
+while read -r line; do echo "failed: $line"; done <"$timeouts"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -25,5 +25,5 @@ int main(int argc, char **argv) {
     game.EnterPlay();
     game.RunPlay();
     FreeFont(font);
-    return 0;
+    return FinishReplays();
 }

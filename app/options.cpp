@@ -19,11 +19,13 @@ enum OptionId {
     kFullscreen,
     kMute,
     kRecord,
+    kOverwrite,
     kReplay,
     kHeadless,
     kVerify,
     kScale,
     kSettings,
+    kWatch,
 };
 
 const struct option kLongOptions[] = {
@@ -34,11 +36,13 @@ const struct option kLongOptions[] = {
     {"fullscreen", no_argument, nullptr, kFullscreen},
     {"mute", no_argument, nullptr, kMute},
     {"record", required_argument, nullptr, kRecord},
+    {"overwrite", no_argument, nullptr, kOverwrite},
     {"replay", required_argument, nullptr, kReplay},
     {"headless", no_argument, nullptr, kHeadless},
     {"verify", no_argument, nullptr, kVerify},
     {"scale", required_argument, nullptr, kScale},
     {"settings", required_argument, nullptr, kSettings},
+    {"watch", no_argument, nullptr, kWatch},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -54,10 +58,13 @@ const char kHelpText[] =
     "                   fits the desktop\n"
     "  --settings FILE  read and keep the settings in FILE\n"
     "  --mute           start with the music and effects muted (M toggles it)\n"
-    "  --record FILE    record the game into FILE\n"
+    "  --record FILE    record the game into FILE (a new file, or a pipe)\n"
+    "  --overwrite      with --record: replace FILE when it exists\n"
     "  --replay FILE    play back the game recorded in FILE\n"
     "  --headless       with --replay: no window and no waiting; print the final state\n"
     "  --verify         with --replay --headless: exit 1 unless the game ends as recorded\n"
+    "  --watch          reload the level in play whenever one of its files is saved,\n"
+    "                   and show what quarndel-check finds in it\n"
     "  -h, --help       show this help and exit\n"
     "      --version    show the version and exit\n";
 
@@ -115,6 +122,9 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
         case kRecord:
             result.record = optarg;
             break;
+        case kOverwrite:
+            result.overwrite = true;
+            break;
         case kReplay:
             result.replay = optarg;
             break;
@@ -133,6 +143,9 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
         case kSettings:
             result.settings = optarg;
             break;
+        case kWatch:
+            result.watch = true;
+            break;
         case ':':
             return Usage(err, program, "option needs a value: ", argv[optind - 1]);
         default:
@@ -148,8 +161,15 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
     if (result.verify && !result.headless) {
         return Usage(err, program, "--verify needs --headless", "");
     }
+    if (result.overwrite && result.record == nullptr) {
+        return Usage(err, program, "--overwrite needs --record", "");
+    }
     if (result.record != nullptr && result.replay != nullptr) {
         return Usage(err, program, "--record and --replay cannot be combined", "");
+    }
+    if (result.watch && (result.record != nullptr || result.replay != nullptr)) {
+        // A recording holds the level files a game was played with.
+        return Usage(err, program, "--watch cannot be combined with --record or --replay", "");
     }
     return -1;
 }

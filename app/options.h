@@ -10,12 +10,14 @@ struct Options {
     bool fullscreen = false;       // --fullscreen
     bool mute = false;             // --mute: tune and effects start muted
     const char *record = nullptr;  // --record: file the game is recorded into
+    bool overwrite = false;        // --overwrite: --record may replace an existing file
     const char *replay = nullptr;  // --replay: recording played back
     bool headless = false;         // --headless: replay without window or pacing
     bool verify = false;           // --verify: replay must end as recorded
 
     int scale = 0;                  // --scale: 1 to 4, kScaleOptionAuto; 0 when not given
     const char *settings = nullptr; // --settings: the settings file in place of the usual one
+    bool watch = false;             // --watch: reload the level in play when its files change
 };
 
 // --scale auto: the largest whole factor that fits the desktop.

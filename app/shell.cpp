@@ -2,6 +2,8 @@
 
 #include "app/input.h"
 #include "app/settings.h"
+#include "app/watch.h"
+#include "app/watch_overlay.h"
 #include "app/window.h"
 #include "game/seams.h"
 #include "replay/replay.h"
@@ -25,8 +27,14 @@ int PollLiveEvent(SDL_Event *event) {
 }
 
 // What the loops take: the live events, recorded or replaced by a recording.
+// Once the loop has taken every event of an iteration, --watch looks for
+// changed level files.
 int PollShellEvent(SDL_Event *event) {
-    return ReplayPollEvent(event, PollLiveEvent);
+    int got = ReplayPollEvent(event, PollLiveEvent);
+    if (got == 0) {
+        PollLevelWatch();
+    }
+    return got;
 }
 
 // The first frame shown: the mixer is open by then, so the settings' volumes
@@ -42,6 +50,7 @@ void PresentShellFrame(SDL_Surface *picture) {
             SetEffectsVolume(settings.effectsVolume);
         }
     }
+    DrawWatchOverlay(picture); // with --watch: what the last reload found
     PresentWindow(picture);
 }
 
@@ -75,4 +84,7 @@ void ApplyLaunchOptions(const Options &options) {
     PrepareWindow(scale);
     const char *recorded = ReplayFirstLevel();
     launch.firstLevel = recorded != nullptr ? recorded : options.level;
+    if (options.watch) {
+        StartLevelWatch();
+    }
 }

@@ -53,11 +53,13 @@ void Boss::EndOfLevel(Game &game) {
     if (ship.distance >= level.distance && defeated == 0) {
         Appear();
     }
-    // An empty NEXT LEVEL (no level file ever named one) has nowhere to go and
-    // ends the chain like "none": read as a folder it would name
-    // "/leveldata" at the filesystem root, and once a boss without pictures
-    // counts as destroyed, the level would start over on every frame.
-    bool lastLevel = strcmp(level.nextLevel, "none") == 0 || level.nextLevel[0] == '\0';
+    // An empty NEXT LEVEL (no level file ever named one) names "/leveldata":
+    // it is reported and the level starts over after its boss. A boss with
+    // no picture, though, counts as destroyed the moment it would come, so
+    // the level would start over on every frame: then play goes on as after
+    // "none".
+    bool nowhere = level.nextLevel[0] == '\0' && set.Image(0) == nullptr;
+    bool lastLevel = strcmp(level.nextLevel, "none") == 0 || nowhere;
     if (ship.distance >= level.distance && defeated == 1 && !lastLevel) {
         level.Load(level.nextLevel);
         level.Setup();

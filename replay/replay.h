@@ -49,5 +49,12 @@ void EndReplayIteration(bool drewFrame);
 // True in a headless replay: the pacer and the idle nap do not sleep.
 bool ReplayWithoutWaiting();
 
+// Ends the recording or the replay when the game ends: writes the end line,
+// or prints the final state and the verdict. Returns the exit status the
+// program should end with: 0, kExitReplayDiffers (a verified replay that
+// differs, or a verification stopped before its end), or 3 when the
+// recording could not be written whole.
+int FinishReplays();
+
 // Stops recording or replaying and forgets everything, for tests.
 void ResetReplays();

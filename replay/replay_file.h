@@ -25,14 +25,22 @@ constexpr int kReplayVersion = 1;
 constexpr const char *kReplayMagic = "quarndel-replay";
 
 // Bounds on what a replay file may hold, so that a broken or hostile file can
-// neither exhaust memory nor make a replay run for ever.
-constexpr long kMaxReplayBytes = 16L * 1024 * 1024; // about 9 hours of play
-constexpr size_t kMaxReplayIterations = 4000000;    // about 18 hours at 60 a second
-constexpr size_t kMaxReplayEvents = 4000000;
+// neither exhaust memory nor make a replay run for ever. They hold a whole day
+// of play: the loops make at most 100 iterations a second (the idle nap of a
+// paused game; drawn frames come at 60), lines average about 11 bytes, and a
+// run of idle iterations is one repeat line a second. The writer stops
+// recording rather than write past them (ReplayWriter::Full).
+constexpr long kMaxReplayBytes = 128L * 1024 * 1024;
+constexpr size_t kMaxReplayIterations = 9000000; // a day at 100 a second is 8640000
+constexpr size_t kMaxReplayEvents = 9000000;
 constexpr size_t kMaxEventsPerIteration = 512; // SDL queues at most 128 at once
 constexpr size_t kMaxReplayDataFiles = 10000;
-constexpr size_t kMaxReplayLine = 8192;    // longest line: 512 events of 11 characters fit
-constexpr Uint32 kMaxRepeat = 1000000;     // longest "*N" run of one line
+constexpr size_t kMaxReplayLine = 8192; // longest line: 512 events of 11 characters fit
+constexpr Uint32 kMaxRepeat = 1000000;  // longest "*N" run of one line
+// The writer ends a run of repeats at least this often, so that a game
+// killed while paused loses at most a second of iterations in which nothing
+// happened.
+constexpr Uint32 kRepeatFlushEvery = 100;
 constexpr int kReplayKeyCount = SDLK_LAST; // key symbols 0 .. SDLK_LAST - 1
 
 enum ReplayEventKind : Uint8 {
@@ -52,9 +60,10 @@ struct ReplayEvent {
 struct ReplayIteration {
     Uint32 clock = 0;      // the clock value the iteration read, in ms
     Uint32 firstEvent = 0; // index into Recording::events
-    Uint32 eventCount = 0;
-    Uint16 digest = 0; // the game state after the iteration, folded to 16 bits
-    bool drew = true;  // the iteration drew a frame ("=" before the digest, else "~")
+    Uint16 eventCount = 0; // at most kMaxEventsPerIteration
+    Uint16 digest = 0;     // the game state after the iteration, folded to 16 bits
+    bool drew = true;      // the iteration drew a frame ("=" before the digest, else "~")
+    bool hasDigest = true; // false for the iteration a killed game died in
 };
 
 struct ReplayDataFile {
@@ -80,20 +89,32 @@ struct Recording {
     std::vector<ReplayIteration> iterations;
     std::vector<ReplayEvent> events;
     std::vector<ReplayDataFile> files;
+    // A recording of a game that was killed has no end line; its last line
+    // may be the iteration the game died in, cut before its digest.
     bool hasEnd = false;
     ReplayEnd end;
 };
 
 // Reads a whole replay file from memory into out. On a bad file returns false
-// with error set to one line naming the line number and what is wrong.
+// with error set to one line naming the line number and what is wrong. A file
+// that stops without its end line (the game was killed) is read up to where
+// it stops: a last line cut short counts when it holds an iteration's clock
+// step and events, and is left out otherwise.
 bool ParseRecording(const char *text, size_t size, Recording &out, std::string &error);
 
 // Reads the file at path (at most kMaxReplayBytes) and parses it.
 bool ReadRecording(const char *path, Recording &out, std::string &error);
 
-// Writes a replay file line by line as the game runs. Every call writes whole
-// lines and flushes them, so a crash or a kill loses at most the iterations
-// still held back as a run of repeats.
+// Writes a replay file line by line as the game runs. An iteration's clock
+// step and events are written as soon as they are taken, before the rules
+// run, and its digest when it ends; each write is flushed, so the recording
+// of a killed game holds the iteration it died in. Idle iterations that
+// repeat the line before are held back as a count and written as one "*N"
+// line at least once a second (kRepeatFlushEvery).
+//
+// The first write that fails (a full disk, a closed pipe) or would take the
+// file past the reader's bounds stops the recording: nothing more is
+// written, and failed() and error() tell what happened.
 class ReplayWriter {
   public:
     FILE *file = nullptr;
@@ -102,17 +123,42 @@ class ReplayWriter {
     void Seed(Uint32 seed);
     void DataFile(const char *path, Uint32 hash);
     void Play(int difficulty, const char *level);
-    // clockStep is the clock change since the previous iteration (modulo 2^32).
+    // An iteration's line, written in three steps: its clock change since the
+    // previous iteration (modulo 2^32) with the events of its first round of
+    // polling, events it takes later, and its state digest.
+    void IterationStart(Uint32 clockStep, const ReplayEvent *events, size_t count);
+    void IterationEvents(const ReplayEvent *events, size_t count);
+    void IterationEnd(Uint16 digest, bool drew);
+    // A whole iteration at once.
     void Iteration(Uint32 clockStep, const ReplayEvent *events, size_t count, Uint16 digest,
                    bool drew);
     void End(const ReplayEnd &end);
 
+    bool Failed() const { return failed; }
+    // Why the recording stopped: a system error text, or the bound it reached.
+    const std::string &Error() const { return error; }
+
   private:
-    std::string lastLine; // the last iteration line written
-    Uint32 repeats = 0;   // copies of lastLine held back
+    std::string lastLine;     // the last event-less iteration line, for repeats
+    Uint32 repeats = 0;       // copies of lastLine held back
+    std::string openLine;     // the iteration line being written
+    bool openWritten = false; // openLine is already in the file, without its end
+    size_t openEvents = 0;
+    long bytes = 0; // written so far
+    size_t iterations = 0;
+    size_t events = 0;
+    size_t dataFiles = 0;
+    bool failed = false;
+    std::string error;
     void FlushRepeats();
+    void Write(const std::string &text);
     void Put(const std::string &line);
+    bool Room(size_t moreIterations, size_t moreEvents, size_t moreFiles);
 };
 
 // Appends the text of one event ("+274", "-32:64", "q", "h+273") to line.
 void AppendReplayEvent(std::string &line, const ReplayEvent &event);
+
+// The text of a recording or a path made safe to print: control characters
+// and DEL become \xNN, so a hostile file cannot drive the terminal.
+std::string Printable(const std::string &text);

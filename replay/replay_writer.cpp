@@ -1,5 +1,15 @@
 #include "replay/replay_file.h"
 
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Room kept below the byte bound for the line being written and the end line.
+constexpr long kTailRoom = (long)kMaxReplayLine + 128;
+
+} // namespace
+
 void AppendReplayEvent(std::string &line, const ReplayEvent &event) {
     switch (event.kind) {
     case kReplayQuit:
@@ -22,12 +32,46 @@ void AppendReplayEvent(std::string &line, const ReplayEvent &event) {
     }
 }
 
-void ReplayWriter::Put(const std::string &line) {
-    if (file != nullptr) {
-        fputs(line.c_str(), file);
-        fputc('\n', file);
-        fflush(file);
+void ReplayWriter::Write(const std::string &text) {
+    if (file == nullptr || failed) {
+        return;
     }
+    if (fputs(text.c_str(), file) == EOF || fflush(file) == EOF) {
+        failed = true;
+        error = strerror(errno);
+        return;
+    }
+    bytes += (long)text.size();
+}
+
+void ReplayWriter::Put(const std::string &line) {
+    Write(line + "\n");
+}
+
+// Whether the file may take what comes next and stay within the reader's
+// bounds; when not, the recording stops here.
+bool ReplayWriter::Room(size_t moreIterations, size_t moreEvents, size_t moreFiles) {
+    if (failed) {
+        return false;
+    }
+    const char *bound = nullptr;
+    if (bytes > kMaxReplayBytes - kTailRoom) {
+        bound = "the largest file a replay reads";
+    } else if (iterations + moreIterations > kMaxReplayIterations) {
+        bound = "the most iterations a replay reads";
+    } else if (events + moreEvents > kMaxReplayEvents ||
+               openEvents + moreEvents > kMaxEventsPerIteration) {
+        bound = "the most events a replay reads";
+    } else if (dataFiles + moreFiles > kMaxReplayDataFiles) {
+        bound = "the most data files a replay reads";
+    }
+    if (bound == nullptr) {
+        return true;
+    }
+    FlushRepeats(); // the iterations held back are within the bounds
+    failed = true;
+    error = std::string("the recording reached ") + bound;
+    return false;
 }
 
 void ReplayWriter::FlushRepeats() {
@@ -47,10 +91,14 @@ void ReplayWriter::Seed(Uint32 seed) {
 }
 
 void ReplayWriter::DataFile(const char *path, Uint32 hash) {
+    if (!Room(0, 0, 1) || strlen(path) > kMaxReplayLine - 16) {
+        return;
+    }
     char text[16];
     snprintf(text, sizeof text, "%08x", (unsigned)hash);
     FlushRepeats();
     Put(std::string("f ") + text + " " + path);
+    ++dataFiles;
 }
 
 void ReplayWriter::Play(int difficulty, const char *level) {
@@ -58,24 +106,77 @@ void ReplayWriter::Play(int difficulty, const char *level) {
     Put("play " + std::to_string(difficulty) + " " + level);
 }
 
-void ReplayWriter::Iteration(Uint32 clockStep, const ReplayEvent *events, size_t count,
-                             Uint16 digest, bool drew) {
-    std::string line = std::to_string(clockStep);
-    for (size_t i = 0; i < count; ++i) {
-        line += ' ';
-        AppendReplayEvent(line, events[i]);
+void ReplayWriter::IterationStart(Uint32 clockStep, const ReplayEvent *events, size_t count) {
+    openEvents = 0;
+    openWritten = false;
+    if (!Room(1, count, 0)) {
+        return;
     }
-    char text[8];
-    snprintf(text, sizeof text, " %c%04x", drew ? '=' : '~', (unsigned)digest);
-    line += text;
-    // Idle iterations (paused, game over) repeat one line; a run is one line.
-    if (count == 0 && line == lastLine && repeats < kMaxRepeat) {
-        ++repeats;
+    openLine = std::to_string(clockStep);
+    for (size_t i = 0; i < count; ++i) {
+        openLine += ' ';
+        AppendReplayEvent(openLine, events[i]);
+    }
+    openEvents = count;
+    this->events += count;
+    // An idle line like the one before may become a repeat: it waits for its
+    // digest. Every other line goes to the file at once.
+    if (count == 0 && !lastLine.empty() &&
+        lastLine.compare(0, openLine.size() + 1, openLine + " ") == 0) {
         return;
     }
     FlushRepeats();
-    Put(line);
-    lastLine = count == 0 ? line : std::string();
+    Write(openLine);
+    openWritten = true;
+}
+
+void ReplayWriter::IterationEvents(const ReplayEvent *events, size_t count) {
+    if (count == 0 || !Room(0, count, 0)) {
+        return;
+    }
+    std::string more;
+    for (size_t i = 0; i < count; ++i) {
+        more += ' ';
+        AppendReplayEvent(more, events[i]);
+    }
+    if (!openWritten) {
+        FlushRepeats();
+        Write(openLine);
+        openWritten = true;
+    }
+    Write(more);
+    openLine += more;
+    openEvents += count;
+    this->events += count;
+}
+
+void ReplayWriter::IterationEnd(Uint16 digest, bool drew) {
+    if (failed) {
+        return;
+    }
+    char text[8];
+    snprintf(text, sizeof text, " %c%04x", drew ? '=' : '~', (unsigned)digest);
+    std::string line = openLine + text;
+    ++iterations;
+    if (openWritten) {
+        Put(text);
+    } else if (line == lastLine && repeats < kRepeatFlushEvery) {
+        ++repeats; // idle iterations (paused, game over) repeat one line
+    } else {
+        FlushRepeats();
+        Put(line);
+    }
+    if (repeats == kRepeatFlushEvery) {
+        FlushRepeats();
+    }
+    lastLine = openEvents == 0 ? line : std::string();
+    openWritten = false;
+}
+
+void ReplayWriter::Iteration(Uint32 clockStep, const ReplayEvent *events, size_t count,
+                             Uint16 digest, bool drew) {
+    IterationStart(clockStep, events, count);
+    IterationEnd(digest, drew);
 }
 
 void ReplayWriter::End(const ReplayEnd &end) {

@@ -1,6 +1,8 @@
 #include "sound/effects.h"
 
 #include <SDL.h>
+#include <sys/stat.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +12,8 @@
 #include "sprites/image.h"
 
 namespace {
+
+const char kSoundsFolder[] = "data/sounds";
 
 // Effects play on the first mixer channels, reserved so that nothing else
 // takes them, in groups by weight: a burst of light effects only ever
@@ -97,6 +101,13 @@ void LoadEffects(bool mute) {
         Mix_GroupChannels(first, first + kGroupChannels - 1, group);
     }
     Mix_SetPostMix(SilenceWhenMuted, nullptr);
+    // A data tree without a sounds folder (every tree made before the
+    // effects) plays silent and says nothing; in one with the folder, each
+    // effect that is missing or refused is reported.
+    struct stat info;
+    if (stat(kSoundsFolder, &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return;
+    }
     for (int i = 0; i < kGameEventCount; ++i) {
         chunks[i] = LoadEffectFile(kEffects[i].path);
         if (chunks[i] == nullptr) {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "sprites/data_file.h"
+#include "sprites/image.h"
 
 struct FMUSIC_MODULE {
     Mix_Music *music;
@@ -106,8 +107,11 @@ FMUSIC_MODULE *FMUSIC_LoadSong(const char *name) {
     FILE *file = OpenRegularFile(name, "rb");
     long size = FileSize(file);
     if (file != nullptr && (size < 0 || size > kMaxTuneBytes)) {
+        // Refused like a file that cannot be opened, and said so: a tune
+        // this large is not one the game can play without stalling.
         fclose(file);
         file = nullptr;
+        ReportUnreadable(name);
     }
     SDL_RWops *rw = file != nullptr ? SDL_RWFromFP(file, 1) : nullptr;
     if (rw == nullptr) {

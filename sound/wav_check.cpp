@@ -63,7 +63,13 @@ bool PlainPcmWav(const uint8_t *bytes, size_t size) {
         } else if (!formatSeen && !Is(chunk, "fact") && !Is(chunk, "LIST")) {
             return false; // SDL takes only these before the format
         }
-        at = body + length + (length & 1); // chunks are padded to even sizes
+        if ((length & 1) != 0) {
+            // Chunks are padded to even sizes, but SDL's reader does not
+            // skip the pad byte after an odd-sized chunk before the format
+            // or the data: it would read the next chunk one byte off.
+            return false;
+        }
+        at = body + length;
         if (at > size) {
             return false;
         }

@@ -2,13 +2,21 @@
 
 namespace {
 DataFileListener dataFileListener = nullptr;
+DataFileOpenedListener openedListener = nullptr;
 } // namespace
+
+void SetDataFileOpenedListener(DataFileOpenedListener listener) {
+    openedListener = listener;
+}
 
 void SetDataFileListener(DataFileListener listener) {
     dataFileListener = listener;
 }
 
 void NoteDataFileOpened(const char *path, FILE *file) {
+    if (openedListener != nullptr && file != nullptr) {
+        openedListener(path);
+    }
     if (dataFileListener == nullptr || file == nullptr) {
         return;
     }

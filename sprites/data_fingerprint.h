@@ -14,6 +14,12 @@ constexpr long kMaxHashedBytes = 1L << 20;
 
 void SetDataFileListener(DataFileListener listener); // null: stop telling
 
+// A second listener, told only the path of each text data file opened (no
+// hash, nothing read twice): live level reloading uses it to learn which
+// level is in play. Independent of the listener above.
+using DataFileOpenedListener = void (*)(const char *path);
+void SetDataFileOpenedListener(DataFileOpenedListener listener); // null: stop telling
+
 // Called by the loaders with a file they just opened for reading: hashes its
 // bytes (up to kMaxHashedBytes) and puts the file back where it was.
 void NoteDataFileOpened(const char *path, FILE *file);

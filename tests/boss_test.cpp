@@ -181,6 +181,22 @@ TEST_F(BossTest, BossWithoutAPictureCountsAsDestroyedWhenItWouldCome) {
     EXPECT_EQ(game.showLevelImage, 0);
     boss.EndOfLevel(game);
     EXPECT_EQ(game.showLevelImage, 0);
+
+    // A boss that was fought, though, leads to "/leveldata", which is
+    // reported, and the level starts over.
+    WriteSpriteSet("data/real_boss", 1, 40, 40);
+    level = LevelInfo();
+    WriteLevel("data/level_4", "LEVEL: 4\nDISTANCE: 1\nBOSS: data/real_boss\n");
+    level.Load("data/level_4");
+    level.Setup();
+    ship.distance = 1;
+    boss.defeated = 1;
+    game.showLevelImage = 0;
+    boss.EndOfLevel(game);
+    EXPECT_EQ(level.levelNumber, 4);
+    EXPECT_EQ(game.showLevelImage, 1);
+    EXPECT_EQ(boss.defeated, 0);
+    EXPECT_EQ(ship.distance, 0);
 }
 
 } // namespace

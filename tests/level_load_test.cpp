@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <set>
+#include <string>
 
 #include "game/game.h"
 #include "sprites/data_file.h"
@@ -176,6 +179,88 @@ TEST_F(LevelLoadTest, OnlyRegularLevelFilesAreReadAndOnlyTheirFirstMegabyte) {
     EXPECT_EQ(info.levelNumber, 3);
     EXPECT_EQ(info.distance, 4);
     EXPECT_EQ(info.bossHp, 0); // beyond byte kMaxTextFileBytes
+}
+
+// Both readers of data files at their bound and one byte past it: the text
+// reader gives exactly its first kMaxTextFileBytes bytes, line by line; the
+// whole-file reader reads a file of exactly maxBytes and calls one byte more
+// too large, keeping the first maxBytes (also where the bound is one read
+// buffer).
+TEST_F(LevelLoadTest, ReadersStopExactlyAtTheirBound) {
+    struct Case {
+        bool text; // ReadTextLine, else ReadRegularFile with maxBytes
+        long maxBytes;
+        long fileBytes;
+        FileRead result; // of ReadRegularFile (the text reader has no verdict)
+    } cases[] = {
+        {true, kMaxTextFileBytes, kMaxTextFileBytes, FileRead::kRead},
+        {true, kMaxTextFileBytes, kMaxTextFileBytes + 1, FileRead::kRead},
+        {false, 100, 100, FileRead::kRead},
+        {false, 100, 101, FileRead::kTooLarge},
+        {false, 65536, 65536, FileRead::kRead},
+        {false, 65536, 65537, FileRead::kTooLarge},
+    };
+    for (const Case &c : cases) {
+        std::string bytes;
+        for (long i = 0; i < c.fileBytes; ++i) {
+            bytes += i % 200 == 199 ? '\n' : (char)('a' + i % 26);
+        }
+        std::string path = tmp / "file";
+        WriteFile(path, bytes);
+        std::string read;
+        if (c.text) {
+            FILE *file = OpenRegularFile(path.c_str(), "r");
+            ASSERT_NE(file, nullptr);
+            char line[256];
+            while (ReadTextLine(line, sizeof line, file) != nullptr) {
+                read += line;
+            }
+            fclose(file);
+        } else {
+            EXPECT_EQ(ReadRegularFile(path.c_str(), c.maxBytes, read), c.result)
+                << "whole-file reader, " << c.fileBytes << " bytes";
+        }
+        const char *reader = c.text ? "text reader, " : "whole-file reader, ";
+        EXPECT_EQ(read.size(), (size_t)c.maxBytes) << reader << c.fileBytes << " bytes";
+        EXPECT_TRUE(read == bytes.substr(0, (size_t)c.maxBytes)) << reader << c.fileBytes;
+    }
+}
+
+// The key a scan format starts with: "ENEMY 1" for "ENEMY 1: %d %d %d".
+std::string KeyOfFormat(const char *format) {
+    return std::string(format, strcspn(format, ":"));
+}
+
+// The manual page quarndel-level(5) names each key in a tagged paragraph
+// (.TP or .TQ) whose tag reads .BI "KEY: " value.
+std::set<std::string> KeysOfManualPage(const std::string &path) {
+    std::set<std::string> keys;
+    std::ifstream page(path);
+    std::string line;
+    bool tag = false;
+    while (std::getline(page, line)) {
+        if (tag && line.rfind(".BI \"", 0) == 0 && line.find(':') != std::string::npos) {
+            keys.insert(line.substr(5, line.find(':') - 5));
+        }
+        tag = line == ".TP" || line == ".TQ";
+    }
+    return keys;
+}
+
+TEST(LevelManualPage, NamesExactlyTheKeysTheReadersKnow) {
+    std::set<std::string> known = {KeyOfFormat(kLevelNumberFormat), KeyOfFormat(kFrameListHeader)};
+    for (const LevelKey &key : kLevelKeys) {
+        known.insert(KeyOfFormat(key.format));
+    }
+    std::set<std::string> documented =
+        KeysOfManualPage(std::string(QUARNDEL_SOURCE_DIR) + "/man/quarndel-level.5");
+    for (const std::string &key : known) {
+        EXPECT_EQ(documented.count(key), 1u) << "the manual page does not name " << key;
+    }
+    for (const std::string &key : documented) {
+        EXPECT_EQ(known.count(key), 1u)
+            << "the manual page names " << key << ", which no reader knows";
+    }
 }
 
 } // namespace

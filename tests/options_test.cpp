@@ -263,4 +263,18 @@ TEST(DataFolder, TheGameChangesIntoTheNamedFolderAndStillFindsARelativeLevel) {
     EXPECT_EQ(out, "quarndel: --data-dir " + (start / "nowhere") + ": no such folder\n");
 }
 
+TEST(Options, WatchIsReadAndNeverCombinedWithRecordings) {
+    Parsed p = Parse({"--watch", "--level", "data/mine"});
+    EXPECT_EQ(p.status, -1);
+    EXPECT_TRUE(p.options.watch);
+    EXPECT_FALSE(Parse({}).options.watch);
+    EXPECT_NE(Parse({"--help"}).out.find("--watch"), std::string::npos);
+    for (const char *other : {"--record", "--replay"}) {
+        p = Parse({"--watch", other, "run.qrp"});
+        EXPECT_EQ(p.status, kExitUsage);
+        EXPECT_EQ(
+            p.err.rfind("quarndel: --watch cannot be combined with --record or --replay\n", 0), 0u);
+    }
+}
+
 } // namespace

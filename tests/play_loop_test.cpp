@@ -425,4 +425,32 @@ TEST_F(PlayLoopTest, TheStickLetsGoOfNothingTheKeyboardHoldsAndDoesNotChatter) {
     EXPECT_EQ(game.keys[SDLK_RIGHT], 0);
 }
 
+// The stick's dead zone on both axes and both ways: a stick exactly at the
+// dead zone is centred, one step past it holds the arrow.
+TEST_F(PlayLoopTest, StickSteersOnlyPastTheDeadZone) {
+    struct Tilt {
+        Uint8 axis;
+        Sint16 value;
+        SDLKey steers; // SDLK_UNKNOWN: no arrow held
+    } tilts[] = {
+        {0, -kStickDeadZone, SDLK_UNKNOWN}, {0, -kStickDeadZone - 1, SDLK_LEFT},
+        {0, kStickDeadZone, SDLK_UNKNOWN},  {0, kStickDeadZone + 1, SDLK_RIGHT},
+        {1, -kStickDeadZone, SDLK_UNKNOWN}, {1, -kStickDeadZone - 1, SDLK_UP},
+        {1, kStickDeadZone, SDLK_UNKNOWN},  {1, kStickDeadZone + 1, SDLK_DOWN},
+    };
+    PushAxis(0, 0);
+    PushAxis(1, 0);
+    StepAt(10);
+    for (const Tilt &t : tilts) {
+        PushAxis(t.axis, t.value);
+        StepAt(now + 10);
+        for (SDLKey key : {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT}) {
+            EXPECT_EQ(game.keys[key], key == t.steers ? 1 : 0)
+                << "axis " << (int)t.axis << " at " << t.value << ", key " << key;
+        }
+        PushAxis(t.axis, 0);
+        StepAt(now + 10);
+    }
+}
+
 } // namespace

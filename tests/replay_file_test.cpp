@@ -4,10 +4,11 @@
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
+#include "app/options.h"
 #include "game/events.h"
 #include "game/game.h"
-#include "app/options.h"
 #include "replay/replay.h"
 #include "replay/replay_file.h"
 #include "sprites/ticks.h"
@@ -108,6 +109,7 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
     std::string path = dir / "run.qrp";
     record.record = path.c_str();
     StartReplays(record);
+    ReplaySeed(7); // the file is made once the game seeds rand()
     Uint32 first = GetTicks();
     WaitForTheClock(); // a read later in the same iteration still gets its value
     EXPECT_EQ(GetTicks(), first);
@@ -115,6 +117,10 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
     RealKey(SDLK_RETURN, false);
     SDL_GetKeyState(nullptr)[SDLK_UP] = 1; // changed without an event
     EXPECT_EQ(PollAll(), "+13 -13");
+    // Taken events are in the file before the rules run: a game that dies
+    // now leaves them behind.
+    EXPECT_NE(ReadAll(path).find("\n" + std::to_string(first) + " +13 -13 h+273"),
+              std::string::npos);
     EndReplayIteration(true);
     WaitForTheClock();
     EXPECT_GT(GetTicks(), first); // the next iteration reads the clock again
@@ -123,7 +129,7 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
     ResetReplays();
 
     std::string text = ReadAll(path);
-    std::string lines[4];
+    std::string lines[5];
     size_t at = 0;
     for (std::string &line : lines) {
         size_t end = text.find('\n', at);
@@ -131,9 +137,10 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
         at = end + 1;
     }
     EXPECT_EQ(lines[0], "quarndel-replay 1");
-    EXPECT_EQ(lines[1].substr(0, lines[1].find(' ')), std::to_string(first));
-    EXPECT_NE(lines[1].find(" +13 -13 h+273 ="), std::string::npos) << lines[1];
-    EXPECT_NE(lines[2].find(" ~"), std::string::npos) << lines[2];
+    EXPECT_EQ(lines[1], "seed 7");
+    EXPECT_EQ(lines[2].substr(0, lines[2].find(' ')), std::to_string(first));
+    EXPECT_NE(lines[2].find(" +13 -13 h+273 ="), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find(" ~"), std::string::npos) << lines[3];
 }
 
 TEST_F(ReplayHooks, AReplayTakesClockAndKeysFromTheRecordingAloneTillEscape) {
@@ -248,6 +255,66 @@ TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
     EXPECT_EQ(r.end.frame, 0x8a7b6c5du);
 }
 
+// The writer stops at the reader's bounds instead of writing a file the
+// reader refuses: what it wrote up to there reads back like a killed game's
+// recording, held-back repeats included. A paused hour stays small: idle
+// iterations are one repeat line a second.
+TEST(ReplayFile, TheWriterStopsWhereTheReaderWouldRefuse) {
+    struct Case {
+        const char *what;
+        void (*write)(ReplayWriter &);
+        const char *error;
+        size_t iterations;
+    } cases[] = {
+        {"too many data files",
+         [](ReplayWriter &w) {
+             for (size_t i = 0; i <= kMaxReplayDataFiles; ++i) {
+                 w.DataFile(("data/level_" + std::to_string(i) + "/leveldata").c_str(), 1);
+             }
+             w.Iteration(10, nullptr, 0, 0x0001, true);
+         },
+         "the most data files", 0},
+        {"too many events at once",
+         [](ReplayWriter &w) {
+             std::vector<ReplayEvent> quits(kMaxEventsPerIteration + 1);
+             for (int i = 0; i < 150; ++i) {
+                 w.Iteration(10, nullptr, 0, 0x0001, false);
+             }
+             w.Iteration(10, quits.data(), quits.size(), 0x0001, true);
+         },
+         "the most events", 150},
+        {"an hour paused, then too many data files",
+         [](ReplayWriter &w) {
+             for (int i = 0; i < 360000; ++i) {
+                 w.Iteration(10, nullptr, 0, 0x0001, false);
+             }
+             for (size_t i = 0; i <= kMaxReplayDataFiles; ++i) {
+                 w.DataFile("data/level_1/leveldata", i);
+             }
+         },
+         "the most data files", 360000},
+    };
+    for (const Case &c : cases) {
+        ReplayWriter writer;
+        writer.file = tmpfile();
+        writer.Header();
+        writer.Seed(1);
+        c.write(writer);
+        EXPECT_TRUE(writer.Failed()) << c.what;
+        EXPECT_NE(writer.Error().find(c.error), std::string::npos) << c.what;
+        writer.End(ReplayEnd());
+        long size = ftell(writer.file);
+        std::string text((size_t)size, '\0');
+        rewind(writer.file);
+        EXPECT_EQ(fread(&text[0], 1, text.size(), writer.file), text.size());
+        fclose(writer.file);
+        EXPECT_LT(size, 400L * 1024) << c.what; // of which the paused hour is 18 KB
+        Recording r = Parse(text);
+        EXPECT_FALSE(r.hasEnd) << c.what;
+        EXPECT_EQ(r.iterations.size(), c.iterations) << c.what;
+    }
+}
+
 // Every kind of bad file is refused with a message naming the line and the
 // fault; none crashes, hangs or allocates by a number it holds.
 TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
@@ -265,8 +332,8 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
         {"garbage", "\x7f\x45LF\x02\x01\n", "line 1: not a replay file"},
         {"wrong version", "quarndel-replay 2\nseed 1\n", "line 1: replay version 2 is not"},
         {"version not a number", "quarndel-replay one\n", "line 1: replay version one"},
-        {"cut in a line", kHead + "16 =00", "line 3: the file is cut off"},
-        {"no end line", kHead + "16 =0000\n", "line 3: the file stops before its end line"},
+        {"cut before the seed", "quarndel-replay 1\nse", "line 2: the recording has no seed"},
+        {"bad line before a cut one", kHead + "16 =zz\n17", "line 3: the state digest"},
         {"iteration before the seed", "quarndel-replay 1\n16 =0000\n" + end1,
          "line 2: an iteration comes before the seed"},
         {"seed twice", kHead + "seed 8\n", "line 3: the seed line"},
@@ -291,12 +358,12 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
          kHead + "16 =0000\n" +
              [] {
                  std::string s;
-                 for (int i = 0; i < 4; ++i) {
+                 for (int i = 0; i < 9; ++i) {
                      s += "*1000000\n";
                  }
                  return s;
              }(),
-         "line 7: too many iterations"},
+         "line 12: too many iterations"},
         {"end counts wrong", kHead + "16 =0000\nend 0 1 1 00000000 2\n",
          "line 4: the end line counts 2 iterations but the file holds 1"},
         {"end short", kHead + "16 =0000\nend 0 1 1\n", "line 4: the end line needs"},
@@ -318,6 +385,38 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
         Parse(c.text, &error);
         EXPECT_NE(error.find(c.message), std::string::npos)
             << c.what << ": got \"" << error << "\"";
+    }
+}
+
+// A killed game leaves no end line, and its last line may stop anywhere: the
+// recording is read up to where it stops, with the iteration the game died
+// in when its clock step is there.
+TEST(ReplayFile, AKilledGamesRecordingIsReadUpToWhereItStops) {
+    struct Case {
+        const char *what;
+        std::string text;
+        size_t iterations;
+        size_t events;
+        bool lastHasDigest;
+        Uint32 lastClock;
+    } cases[] = {
+        {"no end line", kHead + "16 =0000\n", 1, 0, true, 16},
+        {"cut after the events", kHead + "16 =0000\n17 +274", 2, 1, false, 33},
+        {"cut in the digest", kHead + "16 =0000\n17 +274 =00", 2, 1, false, 33},
+        {"cut after the clock step", kHead + "16 =0000\n17", 2, 0, false, 33},
+        {"whole last line, no line feed", kHead + "16 =0000\n17 ~0001", 2, 0, true, 33},
+        {"cut in the end line", kHead + "16 =0000\nend 0 1", 1, 0, true, 16},
+        {"cut in an event", kHead + "16 =0000\n17 h", 1, 0, true, 16},
+        {"repeats flushed every second", kHead + "16 ~0000\n*100\n*100\n*3\n", 204, 0, true,
+         16 * 204},
+    };
+    for (const Case &c : cases) {
+        Recording r = Parse(c.text);
+        EXPECT_FALSE(r.hasEnd) << c.what;
+        ASSERT_EQ(r.iterations.size(), c.iterations) << c.what;
+        EXPECT_EQ(r.events.size(), c.events) << c.what;
+        EXPECT_EQ(r.iterations.back().hasDigest, c.lastHasDigest) << c.what;
+        EXPECT_EQ(r.iterations.back().clock, c.lastClock) << c.what;
     }
 }
 
@@ -395,6 +494,124 @@ TEST_F(ReplayRun, AChangedStateIsReportedAtItsFirstIteration) {
         << out;
 }
 
+// Copies of a complete recording, each with one fault: the verdict of
+// --verify is status 1 and a message on standard error that names what
+// differs, wherever the fault is (the last frame, whether a frame was drawn,
+// a state digest up to the last iteration, an event, the end line).
+TEST_F(ReplayRun, EveryKindOfDifferenceFailsTheVerifyAndIsNamed) {
+    std::vector<std::string> lines;
+    std::vector<int> iteration; // of each iteration line, else 0
+    {
+        std::string text = ReadAll(Recording("gameover.qrp"));
+        int count = 0;
+        for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+            std::string line = text.substr(at, end - at);
+            if (line[0] == '*') {
+                count += std::stoi(line.substr(1));
+            }
+            bool plain = line[0] >= '0' && line[0] <= '9';
+            iteration.push_back(plain ? ++count : 0);
+            lines.push_back(line);
+        }
+    }
+    ASSERT_GT(lines.size(), 10u);
+    ASSERT_EQ(lines.back().substr(0, 4), "end ");
+    // The first iteration line from iteration `from` on that holds `part`
+    // and stands for one iteration only (no repeat follows it).
+    auto find = [&](int from, const std::string &part) {
+        for (size_t i = 0; i + 1 < lines.size(); ++i) {
+            if (iteration[i] >= from && lines[i].find(part) != std::string::npos &&
+                lines[i + 1][0] != '*') {
+                return i;
+            }
+        }
+        ADD_FAILURE() << "no iteration line with " << part;
+        return lines.size() - 1;
+    };
+    auto digestOf = [&](size_t i) { return lines[i].substr(lines[i].rfind(' ') + 2); };
+    int score = 0, lives = 0, level = 0;
+    unsigned frame = 0, iterations = 0;
+    ASSERT_EQ(sscanf(lines.back().c_str(), "end %d %d %d %x %u", &score, &lives, &level, &frame,
+                     &iterations),
+              5);
+    auto endLine = [&](int s, int l, int v, unsigned f) {
+        char text[128];
+        snprintf(text, sizeof text, "end %d %d %d %08x %u", s, l, v, f, iterations);
+        return std::string(text);
+    };
+    auto ends = [&](int s, int l, int v) {
+        return "the game ends with score " + std::to_string(score) + ", lives " +
+               std::to_string(lives) + ", level " + std::to_string(level) + "; recorded score " +
+               std::to_string(s) + ", lives " + std::to_string(l) + ", level " + std::to_string(v);
+    };
+    auto at = [&](size_t i) { return "first at iteration " + std::to_string(iteration[i]) + ": "; };
+
+    struct Case {
+        const char *what;
+        size_t line;
+        std::string edited;
+        std::string message; // after "replay differs from the recording: "
+    };
+    std::vector<Case> cases;
+    size_t last = lines.size() - 1;
+    auto hex = [](unsigned value) {
+        char text[16];
+        snprintf(text, sizeof text, "%08x", value);
+        return std::string(text);
+    };
+    unsigned otherFrame = frame ^ 0x10000000u;
+    cases.push_back(
+        {"the last frame's checksum", last, endLine(score, lives, level, otherFrame),
+         "the last frame's checksum is " + hex(frame) + ", recorded " + hex(otherFrame)});
+    size_t drew = find(200, " =");
+    std::string noFrame = lines[drew];
+    noFrame[noFrame.rfind(' ') + 1] = '~';
+    cases.push_back({"no frame recorded where the game draws one", drew, noFrame,
+                     at(drew) + "state digest " + digestOf(drew) + ", recorded " + digestOf(drew) +
+                         " (no frame)"});
+    size_t still = find(1, " ~");
+    std::string aFrame = lines[still];
+    aFrame[aFrame.rfind(' ') + 1] = '=';
+    cases.push_back({"a frame recorded where the game draws none", still, aFrame,
+                     at(still) + "state digest " + digestOf(still) + " (no frame), recorded " +
+                         digestOf(still)});
+    size_t final = last - 1; // the last iteration: its digest counts too
+    ASSERT_EQ(lines[final + 1][0], 'e');
+    std::string digest = lines[final];
+    char &digit = digest[digest.size() - 1];
+    digit = digit == '0' ? '1' : '0';
+    cases.push_back({"the last iteration's state digest", final, digest,
+                     at(final) + "state digest " + digestOf(final) + ", recorded " +
+                         digest.substr(digest.size() - 4)});
+    size_t pause = find(1, " +112 ");
+    std::string noPause = lines[pause];
+    noPause.replace(noPause.find("+112"), 4, "+113"); // P, pausing, became Q, nothing
+    cases.push_back({"one event", pause, noPause, at(pause) + "state digest "});
+    cases.push_back({"the end line's score", last, endLine(score + 1, lives, level, frame),
+                     ends(score + 1, lives, level)});
+    cases.push_back({"the end line's lives", last, endLine(score, lives - 1, level, frame),
+                     ends(score, lives - 1, level)});
+    cases.push_back({"the end line's level", last, endLine(score, lives, level + 1, frame),
+                     ends(score, lives, level + 1)});
+
+    for (const Case &c : cases) {
+        ASSERT_NE(c.edited, lines[c.line]) << c.what;
+        std::string text;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            text += (i == c.line ? c.edited : lines[i]) + "\n";
+        }
+        WriteFile(dir / "edited.qrp", text);
+        int status = 0;
+        std::string out = Run("--replay " + (dir / "edited.qrp") + " --headless --verify", &status);
+        EXPECT_EQ(status, 1) << c.what << "\n" << out;
+        EXPECT_NE(out.find("quarndel: " + (dir / "edited.qrp") +
+                           ": replay differs from the recording: " + c.message),
+                  std::string::npos)
+            << c.what << ": " << c.message << "\n"
+            << out;
+    }
+}
+
 TEST_F(ReplayRun, OtherDataIsNamedAndTheReplayPlaysOn) {
     // A comment added to the first level changes its bytes but not the game.
     int status = RunCommand("cp -r " QUARNDEL_SOURCE_DIR "/data " + dir.Path() +
@@ -409,6 +626,83 @@ TEST_F(ReplayRun, OtherDataIsNamedAndTheReplayPlaysOn) {
         << out;
     EXPECT_EQ(out.find("data/ship/info is not"), std::string::npos) << out;
     EXPECT_NE(out.find("replay matches the recording"), std::string::npos) << out;
+}
+
+// Recording never destroys a file, says why it cannot write, and ends with
+// a failing status when the run is not all in the file; a recording plays
+// from any folder, a killed game's up to where it stops, and a verification
+// stopped by a signal never passes. The game runs on the title screen here
+// (no keys reach the dummy video driver) until a signal ends it.
+TEST_F(ReplayRun, RecordingsAreKeptSafeAndPlayFromAnyFolder) {
+    const std::string game = "env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=none " QUARNDEL_EXE;
+    const std::string data = " --data-dir " QUARNDEL_SOURCE_DIR;
+    const std::string kept = dir / "kept.qrp";
+    WriteFile(kept, "a recording\n");
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    // The long recording: the shipped one with eight million more
+    // iterations of its first idle run, so a headless replay takes seconds.
+    std::string longer;
+    ASSERT_EQ(RunCommand("awk '/^[*]/ && !done {print; for (i = 0; i < 8; i++) print "
+                         "\"*1000000\"; done = 1; next} /^end / {$6 += 8000000} {print}' " +
+                             Recording("gameover.qrp") + " > " + (dir / "long.qrp"),
+                         nullptr),
+              0);
+    struct Case {
+        const char *what;
+        std::string command;
+        int status;
+        const char *message;
+    } cases[] = {
+        {"an existing file", game + " --record " + kept, 2,
+         "kept.qrp: cannot record: the file exists; --overwrite replaces it"},
+        {"a data folder that fails", game + " --overwrite --record " + kept + " --data-dir /no", 1,
+         "--data-dir /no: no such folder"},
+        {"a start-up that fails",
+         "SDL_VIDEODRIVER=none " QUARNDEL_EXE " --overwrite --record " + kept + data, 1,
+         "Unable to init SDL"},
+        {"a device", game + " --record /dev/full", 2, "not a regular file or a pipe"},
+        {"no such folder", game + " --record " + (dir / "no/run.qrp"), 2, "no folder"},
+        {"a pipe nobody reads",
+         "timeout --preserve-status -s TERM 1 " + game + " --record " + (dir / "fifo") + data, 3,
+         "fifo: cannot write the recording: no program reads the pipe"},
+        {"a full disk",
+         "ulimit -f 1; timeout --preserve-status -s TERM 3 " + game + " --record " +
+             (dir / "full.qrp") + data,
+         3, "full.qrp: cannot write the recording: File too large"},
+        {"a file that ends at the limit",
+         "cd / && " + game + " --replay " + (dir / "full.qrp") + data + " --headless --verify", 1,
+         "without an end: the game did not finish"},
+        {"ended by SIGTERM",
+         "cd " + dir.Path() + " && timeout --preserve-status -s TERM 1 " + game +
+             " --record term.qrp" + data,
+         0, ""},
+        {"replayed from another folder",
+         "cd / && " + game + " --replay " + (dir / "term.qrp") + data + " --headless --verify", 0,
+         "replay matches the recording"},
+        {"killed", "timeout -s KILL 1 " + game + " --record " + (dir / "killed.qrp") + data, 137,
+         ""},
+        {"a killed game's recording", game + " --replay " + (dir / "killed.qrp") + " --headless", 0,
+         "the game did not finish"},
+        {"a killed game's recording verified",
+         game + " --replay " + (dir / "killed.qrp") + " --headless --verify", 1,
+         "the game did not finish"},
+        {"verification stopped by a signal",
+         "timeout --preserve-status -s INT 1 " + game + " --replay " + (dir / "long.qrp") +
+             " --headless --verify",
+         1, "the verification did not finish"},
+        {"the data folder named as .",
+         "cd " QUARNDEL_SOURCE_DIR " && " + game + " --data-dir . --replay " +
+             Recording("gameover.qrp") + " --headless --verify",
+         0, "replay matches the recording"},
+        {"no file named", game + " --replay ''", 2, "quarndel: : no file named"},
+    };
+    for (const Case &c : cases) {
+        std::string out;
+        int status = RunCommand(c.command, &out);
+        EXPECT_EQ(status, c.status) << c.what << ": " << out;
+        EXPECT_NE(out.find(c.message), std::string::npos) << c.what << ": " << out;
+    }
+    EXPECT_EQ(ReadAll(kept), "a recording\n");
 }
 
 } // namespace

@@ -271,6 +271,8 @@ TEST_F(SpriteSetTest, BmpPreCheckLetsThroughWhatSdlDecodesSoundly) {
     add({"overlapping masks", false, 16, 3, 2, 3, 0, true, {0xf800, 0x0fe0, 0x001f}});
     add({"mask beyond 16 bits", false, 16, 3, 2, 3, 0, true, {0x1f0000, k565[1], k565[2]}});
     add({"mask wider than 8 bits", false, 32, 3, 2, 3, 0, true, {0x3ff00000, 0xffc00, 0x3ff}});
+    add({"masks exactly 8 bits wide", true, 16, 3, 2, 3, 0, true, {0xff00, 0x00f0, 0x000f}});
+    add({"one mask 9 bits wide", false, 32, 3, 2, 3, 0, true, {0x1ff0000, 0xff00, 0xff}});
     // Uncompressed, but the pixels start after the header: SDL reads masks
     // there all the same.
     add({"wide masks after the header", false, 32, 3, 2, 0, 0, true, {0x3ff00000, 0xffc00, 0x3ff}});

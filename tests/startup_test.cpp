@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include "game/seams.h"
 #include "tests/game_fixtures.h"
 
@@ -26,6 +28,25 @@ TEST(StartupFailure, NoDataStillReachesTheTitleWithoutCrashing) {
     EXPECT_NE(out.find("ERROR opening file data/font\n\n"), std::string::npos);
     EXPECT_NE(out.find("ERROR opening file data/cursor/info\n\n"), std::string::npos);
     EXPECT_NE(out.find("ERROR opening file data/level_1/leveldata\n\n"), std::string::npos);
+}
+
+TEST(StartupFailure, ATreeWithoutSoundsStartsWithoutAWord) {
+    // The data tree as documented has no sounds/ folder: the effects stay
+    // silent and nothing is printed. An oversize tune, though, is reported.
+    TempDir tree;
+    std::string out;
+    ASSERT_EQ(RunCommand("cp -r " QUARNDEL_SOURCE_DIR "/data " + tree.Path() + " && rm -r " +
+                             (tree / "data/sounds"),
+                         nullptr),
+              0);
+    const std::string run = "cd " + tree.Path() +
+                            " && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "
+                            "timeout --preserve-status -s TERM 1 " QUARNDEL_EXE;
+    EXPECT_EQ(RunCommand(run, &out), 0);
+    EXPECT_EQ(out, "");
+    ASSERT_EQ(truncate((tree / "data/music/title_screen.mid").c_str(), 256 * 1024 + 1), 0);
+    EXPECT_EQ(RunCommand(run, &out), 0);
+    EXPECT_EQ(out, "ERROR opening file data/music/title_screen.mid\n\n");
 }
 
 using StartupTest = DataTreeFixture;

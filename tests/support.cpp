@@ -11,6 +11,7 @@
 
 #include "app/settings.h"
 #include "app/shell.h"
+#include "app/watch.h"
 #include "app/window.h"
 #include "game/game.h"
 #include "game/seams.h"
@@ -212,6 +213,8 @@ void ResetGlobals() {
     launch = LaunchChoices();
     ResetWindow();
     ForgetSettings();
+    StopLevelWatch();
+    hooks = GameHooks();
     InstallDesktopHooks();
 }
 

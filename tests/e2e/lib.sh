@@ -139,8 +139,8 @@ e2e_cleanup() {
 
 # ---------------------------------------------------------------- the game
 
-# e2e_start_game — starts the game in DATA_PARENT_DIR and waits for its
-# window. Its last frame is held on screen when it ends (e2e_wait_quitting).
+# e2e_start_game [ARGS...] — starts the game with ARGS in DATA_PARENT_DIR
+# and waits for its window. Its last frame is held on screen when it ends (e2e_wait_quitting).
 # Sets E2E_GAME_PID and E2E_WIN; fails with E2E_REASON set.
 e2e_start_game() {
     e2e_stop_game
@@ -158,7 +158,7 @@ e2e_start_game() {
         export LD_PRELOAD=$E2E_HOLD_LIB${LD_PRELOAD:+:$LD_PRELOAD}
         # A sanitized game wants its runtime first; the preload is harmless.
         export ASAN_OPTIONS=verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}
-        "$E2E_GAME" "${E2E_GAME_ARGS[@]}" >"$run/stdout" 2>"$run/stderr" &
+        "$E2E_GAME" "${E2E_GAME_ARGS[@]}" "$@" >"$run/stdout" 2>"$run/stderr" &
         echo $! >"$run/pid"
         wait $!
         echo $? >"$run/rc"

@@ -1,5 +1,11 @@
 // The real quarndel-check executable: the shipped data tree passes clean, and
 // the exit status tells errors and bad usage apart.
+#include <unistd.h>
+
+#include <fstream>
+
+#include "level/level_info.h"
+#include "sprites/data_file.h"
 #include "tests/levelcheck/test_tree.h"
 
 namespace {
@@ -33,6 +39,44 @@ TEST(LevelCheckExecutable, ExitStatusTellsErrorsFromBadUsage) {
         std::string output = RunChecker(c.dir, c.args, &status);
         EXPECT_EQ(status, c.status) << c.dir << " " << c.args << "\n" << output;
     }
+}
+
+// A starter level from --new-level: beside the shipped levels, in a data
+// folder whose entries lead to the shipped ones.
+TEST(LevelCheckExecutable, NewLevelPassesCleanHasACommentOverEveryKeyAndIsNeverRewritten) {
+    TempDir tree;
+    MakeDirs(tree / "data");
+    for (const char *entry : {"level_1", "ship", "bullet", "enemy", "cursor", "font", "music",
+                              "difficulty", "titlescreen.bmp", "paused.bmp", "gameover.bmp"}) {
+        ASSERT_EQ(symlink((std::string(QUARNDEL_SOURCE_DIR) + "/data/" + entry).c_str(),
+                          (tree / "data/" + entry).c_str()),
+                  0);
+    }
+    int status = -1;
+    std::string output = RunChecker(tree.Path(), "--new-level data/mine", &status);
+    ASSERT_EQ(status, 0) << output;
+    output = RunChecker(tree.Path(), "data/mine", &status);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output, "quarndel-check: 1 level, 0 errors, 0 warnings\n");
+
+    std::ifstream file(tree / "data/mine/leveldata");
+    std::string line, previous;
+    int keys = 0;
+    for (int n = 1; std::getline(file, line); ++n, previous = line) {
+        if (n == 1 || line.empty() || line[0] == '#') {
+            continue;
+        }
+        EXPECT_EQ(previous[0], '#') << "no comment over line " << n << ": " << line;
+        ++keys;
+    }
+    EXPECT_EQ(keys, kLevelKeyCount);
+
+    WriteFile(tree / "data/mine/leveldata", "LEVEL: 7\n");
+    output = RunChecker(tree.Path(), "--new-level data/mine", &status);
+    EXPECT_EQ(status, 1) << output;
+    std::string kept;
+    ReadRegularFile((tree / "data/mine/leveldata").c_str(), 100, kept);
+    EXPECT_EQ(kept, "LEVEL: 7\n");
 }
 
 } // namespace

@@ -106,7 +106,7 @@ elif [ "$(dpkg-query -W -f='${Version}' quarndel)" != "$version" ]; then
     fail version_is_the_project_version "the package's version is $(dpkg-query -W -f='${Version}' quarndel)"
 elif ! grep -q "<release version=\"$version\"" /usr/share/metainfo/io.github.quarndel.metainfo.xml; then
     fail version_is_the_project_version "the metainfo's releases do not list $version"
-elif [ "$(zgrep -l "^\.TH .*\"Quarndel $version\"" /usr/share/man/man6/quarndel*.6.gz | wc -l)" != 2 ]; then
+elif [ "$(zgrep -l "^\.TH .*\"Quarndel $version\"" /usr/share/man/man6/quarndel*.6.gz /usr/share/man/man5/quarndel-level.5.gz | wc -l)" != 3 ]; then
     fail version_is_the_project_version "a manual page's header does not name Quarndel $version"
 else
     pass version_is_the_project_version
@@ -114,12 +114,26 @@ fi
 
 page=$(man -w quarndel 2>&1)
 check_page=$(man -w quarndel-check 2>&1)
+level_page=$(man -w 5 quarndel-level 2>&1)
 if [ "$page" = /usr/share/man/man6/quarndel.6.gz ] &&
-    [ "$check_page" = /usr/share/man/man6/quarndel-check.6.gz ]; then
-    pass manual_pages_in_section_6
+    [ "$check_page" = /usr/share/man/man6/quarndel-check.6.gz ] &&
+    [ "$level_page" = /usr/share/man/man5/quarndel-level.5.gz ]; then
+    pass manual_pages_in_sections_6_and_5
 else
-    fail manual_pages_in_section_6 "man -w gave '$page' and '$check_page'"
+    fail manual_pages_in_sections_6_and_5 "man -w gave '$page', '$check_page' and '$level_page'"
 fi
+
+# The shipped recordings replay from /tmp against the installed tree: the
+# levels they name lie in the installed data folder, not in /tmp.
+for replay in "$root"/tests/replays/*.qrp; do
+    name=$(basename "$replay" .qrp)
+    if said=$(cd /tmp && SDL_AUDIODRIVER=none timeout -k 5 60 "$game" --replay "$replay" \
+        --headless --verify 2>&1); then
+        pass "recording_${name}_verifies_from_tmp"
+    else
+        fail "recording_${name}_verifies_from_tmp" "$(echo "$said" | tail -n 2 | tr '\n' ' ')"
+    fi
+done
 
 # The level checker finds the installed tree from anywhere, clean.
 if (cd /tmp && /usr/games/quarndel-check) >"$out/check.log" 2>&1; then

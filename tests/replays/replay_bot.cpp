@@ -11,6 +11,12 @@
 //   replay_bot gameover OUT   Normal; pauses once, flies into the enemies
 //                             until the game is over, N, plays on a little,
 //                             then Escape
+//   replay_bot short OUT      Start at once; once the level's picture is
+//                             gone shoots for three seconds, then flies
+//                             into the enemies until hit (15 seconds of
+//                             play at most), then Escape: a fresh recording
+//                             in about ten seconds, for the test run to
+//                             verify
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -28,6 +34,11 @@ constexpr Uint32 kIdleNapMs = 10;    // the play loop's own nap
 constexpr int kFramesPerSecond = 60; // iterations of a running game
 constexpr int kLevel2PlayFrames = 180 * kFramesPerSecond;
 constexpr int kGameOverPlayOnFrames = 15 * kFramesPerSecond;
+constexpr int kShortShootFrames = 3 * kFramesPerSecond;
+constexpr int kShortMostFrames = 15 * kFramesPerSecond;
+constexpr int kShortAfterHitFrames = kFramesPerSecond / 2;
+
+enum Script { kLevel2, kGameOver, kShort };
 
 void PushKey(SDLKey key, bool down) {
     SDL_Event event;
@@ -101,12 +112,14 @@ struct Bot {
     }
 };
 
-// The title: a look at the menu, the difficulty chosen, then Start.
-void RunTitle(bool normal) {
+// The title: a look at the menu, the difficulty chosen, then Start; the
+// short script only chooses Start.
+void RunTitle(Script script) {
     const SDLKey easy[] = {SDLK_DOWN, SDLK_DOWN, SDLK_UP, SDLK_UP, SDLK_RETURN};
     const SDLKey hard[] = {SDLK_DOWN, SDLK_RETURN, SDLK_UP, SDLK_RETURN};
-    const SDLKey *keys = normal ? hard : easy;
-    int count = normal ? 4 : 5;
+    const SDLKey start[] = {SDLK_RETURN};
+    const SDLKey *keys = script == kGameOver ? hard : script == kShort ? start : easy;
+    int count = script == kGameOver ? 4 : script == kShort ? 1 : 5;
     FramePacer pacer;
     int frame = 0;
     int next = 0;
@@ -125,10 +138,33 @@ void RunTitle(bool normal) {
     }
 }
 
-void RunPlay(bool gameOverScript) {
+// The short script: once the level's title picture is gone, shoot for a
+// while, then ram until a life is lost, then stop.
+struct ShortScript {
+    int lives = -1; // the lives the game starts with
+    int playFrames = 0;
+    int afterHit = 0;
+
+    bool Done(Bot &bot) {
+        if (lives < 0) {
+            lives = ship.lives;
+        }
+        if (game.showLevelImage == 0 && ++playFrames == kShortShootFrames) {
+            bot.ram = true;
+        }
+        if (ship.lives < lives) {
+            ++afterHit;
+        }
+        return afterHit > kShortAfterHitFrames || bot.frame > kShortMostFrames;
+    }
+};
+
+void RunPlay(Script script) {
+    bool gameOverScript = script == kGameOver;
     FramePacer pacer;
     Bot bot;
     bot.ram = gameOverScript;
+    ShortScript shortScript;
     int overFrames = 0;
     int playOnFrames = 0;
     bool newGame = false;
@@ -159,8 +195,9 @@ void RunPlay(bool gameOverScript) {
             }
         } else {
             bot.Play();
-            bool done = gameOverScript ? newGame && ++playOnFrames > kGameOverPlayOnFrames
-                                       : bot.frame > kLevel2PlayFrames;
+            bool done = script == kGameOver ? newGame && ++playOnFrames > kGameOverPlayOnFrames
+                        : script == kShort  ? shortScript.Done(bot)
+                                            : bot.frame > kLevel2PlayFrames;
             if (done) {
                 bot.LetGo();
                 PushKey(SDLK_ESCAPE, true);
@@ -177,18 +214,22 @@ void RunPlay(bool gameOverScript) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 3 || (strcmp(argv[1], "level2") != 0 && strcmp(argv[1], "gameover") != 0)) {
-        fprintf(stderr, "usage: replay_bot level2|gameover OUT\n");
+    const char *names[] = {"level2", "gameover", "short"};
+    int script = 0;
+    while (argc == 3 && script < 3 && strcmp(argv[1], names[script]) != 0) {
+        ++script;
+    }
+    if (argc != 3 || script == 3) {
+        fprintf(stderr, "usage: replay_bot level2|gameover|short OUT\n");
         return 2;
     }
-    bool gameOverScript = strcmp(argv[1], "gameover") == 0;
     options.record = argv[2];
     StartReplays(options);
     InstallDesktopHooks();
     game.Init();
-    RunTitle(gameOverScript);
+    RunTitle((Script)script);
     game.EnterPlay();
-    RunPlay(gameOverScript);
+    RunPlay((Script)script);
     printf("score %d lives %d level %d\n", ship.score, ship.lives, level.levelNumber);
     FreeFont(font);
     return 0;

@@ -215,6 +215,52 @@ std::string SameFolderKey(const std::string &dir) {
     return realpath(dir.c_str(), resolved) != nullptr ? std::string(resolved) : dir;
 }
 
+// Checks the level dir, read over record, and where its NEXT LEVEL leads.
+// Returns the next level's folder to check, or empty where the chain ends.
+std::string CheckChainLevel(ChainState &chain, std::set<std::string> &played,
+                            const std::string &dir, LevelInfo &record, bool first) {
+    Report &report = chain.report;
+    played.insert(SameFolderKey(dir));
+    LevelFileCheck file = CheckLevelFile(dir, record, first, report);
+    if (!file.opened) {
+        report.Error(dir + "/leveldata", 0,
+                     "cannot be opened: the game prints \"ERROR opening file\" and plays "
+                     "without a level");
+        return "";
+    }
+    ++report.levels;
+    LevelReading level{LevelFilePath(dir), record, file, first};
+    CheckLevelContents(chain, level);
+
+    std::string next = record.nextLevel;
+    int line = LineOf(level, kKeyNextLevel);
+    if (next == "none") {
+        return "";
+    }
+    if (next.empty()) {
+        ReportUnnamed(chain, level, kKeyNextLevel,
+                      "after the boss the game finds no next level and plays this one again");
+        return "";
+    }
+    std::string nextPath = LevelFilePath(next);
+    FILE *probe = nextPath.empty() ? nullptr : OpenRegularFile(nextPath.c_str(), "rb");
+    if (probe == nullptr) {
+        report.Error(level.path, line,
+                     "NEXT LEVEL " + Quoted(next) +
+                         " has no readable leveldata file: after the boss the game prints "
+                         "\"ERROR opening file\" and plays this level again");
+        return "";
+    }
+    fclose(probe);
+    if (played.count(SameFolderKey(next)) > 0) {
+        report.Error(level.path, line,
+                     "NEXT LEVEL " + Quoted(next) +
+                         " leads back to a level played before: the levels repeat without end");
+        return "";
+    }
+    return next;
+}
+
 } // namespace
 
 void CheckLevelChain(const std::string &firstLevel, Report &report) {
@@ -222,47 +268,14 @@ void CheckLevelChain(const std::string &firstLevel, Report &report) {
     LevelInfo record; // the game's one level record, never cleared
     std::set<std::string> played;
     std::string dir = firstLevel;
-    for (bool first = true;; first = false) {
-        played.insert(SameFolderKey(dir));
-        LevelFileCheck file = CheckLevelFile(dir, record, first, report);
-        if (!file.opened) {
-            report.Error(dir + "/leveldata", 0,
-                         "cannot be opened: the game prints \"ERROR opening file\" and plays "
-                         "without a level");
-            return;
-        }
-        ++report.levels;
-        LevelReading level{LevelFilePath(dir), record, file, first};
-        CheckLevelContents(chain, level);
-
-        std::string next = record.nextLevel;
-        int line = LineOf(level, kKeyNextLevel);
-        if (next == "none") {
-            return;
-        }
-        if (next.empty()) {
-            ReportUnnamed(chain, level, kKeyNextLevel,
-                          "after the boss the game finds no next level and plays on in this one, "
-                          "as after none");
-            return;
-        }
-        std::string nextPath = LevelFilePath(next);
-        FILE *probe = nextPath.empty() ? nullptr : OpenRegularFile(nextPath.c_str(), "rb");
-        if (probe == nullptr) {
-            report.Error(level.path, line,
-                         "NEXT LEVEL " + Quoted(next) +
-                             " has no readable leveldata file: after the boss the game prints "
-                             "\"ERROR opening file\" and plays this level again");
-            return;
-        }
-        fclose(probe);
-        if (played.count(SameFolderKey(next)) > 0) {
-            report.Error(level.path, line,
-                         "NEXT LEVEL " + Quoted(next) +
-                             " leads back to a level played before: the levels repeat without "
-                             "end");
-            return;
-        }
-        dir = next;
+    for (bool first = true; !dir.empty(); first = false) {
+        dir = CheckChainLevel(chain, played, dir, record, first);
     }
+}
+
+void CheckOneLevel(const std::string &dir, const LevelInfo &before, bool first, Report &report) {
+    ChainState chain{report, {}, {}, {}};
+    LevelInfo record = before;
+    std::set<std::string> played;
+    CheckChainLevel(chain, played, dir, record, first);
 }

@@ -4,6 +4,7 @@
 // sets each level names, and the chain's end.
 #include <string>
 
+#include "level/level_info.h"
 #include "tools/levelcheck/report.h"
 
 // Where the game draws the level picture and where the boss stands.
@@ -16,3 +17,8 @@ constexpr int kBottomTextY = 460;
 
 // Checks every level from firstLevel on; counts them in report.levels.
 void CheckLevelChain(const std::string &firstLevel, Report &report);
+
+// Checks the one level dir as the game reads it over the record before (the
+// values earlier levels left; first: the game's starting record), and
+// whether its NEXT LEVEL leads to a level, without checking that level.
+void CheckOneLevel(const std::string &dir, const LevelInfo &before, bool first, Report &report);

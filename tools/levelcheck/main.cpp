@@ -5,15 +5,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/data_folder.h"
 #include "tools/levelcheck/check.h"
+#include "tools/levelcheck/new_level.h"
 #include "tools/levelcheck/pictures.h"
 
 namespace {
 
 const char *const kHelp =
     "usage: quarndel-check [LEVEL_DIR]\n"
+    "       quarndel-check --new-level DIR\n"
     "\n"
     "Reads the game's data tree the way the game does, starting the level chain at\n"
     "LEVEL_DIR (default data/level_1), and reports every problem it finds. Run it\n"
@@ -47,12 +50,27 @@ const char *const kHelp =
     "its column 639 and column 0 (0 to 255 per channel, over all rows) is at most\n"
     "12, or at most three times the mean difference between neighbouring columns.\n"
     "\n"
+    "--new-level DIR writes a starter level into the new folder DIR: a leveldata\n"
+    "with every key under a comment saying what it does, its own copies of the\n"
+    "first level's background, title picture and boss, and NEXT LEVEL none. It\n"
+    "never writes into a folder that exists (exit status 1). Play it with\n"
+    "quarndel --watch --level DIR: every save shows in the running game.\n"
+    "\n"
     "Exit status: 0 when there is no error, 1 when there is, 2 for bad usage or\n"
     "when the checker cannot start SDL video.\n";
 
 int Usage() {
-    fputs("usage: quarndel-check [LEVEL_DIR]   (quarndel-check --help for more)\n", stderr);
+    fputs("usage: quarndel-check [LEVEL_DIR | --new-level DIR]   (quarndel-check --help for "
+          "more)\n",
+          stderr);
     return 2;
+}
+
+// The folder the game would read data/ from, without changing into it.
+const char *DataFolderHere() {
+    static std::string folder;
+    folder = ChooseDataFolder(nullptr, InstalledDataFolder()).folder;
+    return folder.empty() ? "." : folder.c_str();
 }
 
 } // namespace
@@ -63,6 +81,12 @@ int main(int argc, char **argv) {
         if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
             fputs(kHelp, stdout);
             return 0;
+        }
+        if (strcmp(argv[i], "--new-level") == 0) {
+            if (argc != 3 || i != 1 || argv[2][0] == '\0') {
+                return Usage();
+            }
+            return WriteNewLevel(argv[2], DataFolderHere(), stdout, stderr);
         }
         if (argv[i][0] == '-' || argv[i][0] == '\0' || firstLevel != nullptr) {
             return Usage();

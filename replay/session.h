@@ -1,0 +1,79 @@
+#pragma once
+// The state of the one recording or replay a run of the game makes, shared by
+// the recording side (record.cpp), the playing-back side (playback.cpp) and
+// the entry points the game's seams call (replay.cpp). Not for the game.
+#include <SDL.h>
+
+#include <string>
+#include <vector>
+
+#include "replay/replay_file.h"
+
+enum ReplayMode { kReplayOff, kRecording, kReplaying };
+
+struct ReplaySession {
+    ReplayMode mode = kReplayOff;
+    bool finished = false;
+    bool iterationOpen = false; // the game touched a hook since the last iteration ended
+    bool clockFrozen = false;
+    Uint32 frozenClock = 0;
+    Uint32 iterations = 0; // iterations ended so far
+    bool playSeen = false;
+    std::vector<ReplayDataFile> filesSeen;
+    std::string path; // the recording's file, as named on the command line
+    std::string file; // the file to record into, absolute when it was relative
+
+    // Recording.
+    ReplayWriter writer;
+    bool overwrite = false;                   // --overwrite: an existing file may be replaced
+    bool writeFailed = false;                 // reported once; the exit status says so
+    Uint32 lastClock = 0;                     // the clock value of the iteration before
+    bool lineStarted = false;                 // this iteration's line has been begun
+    Uint8 recordedHeld[kReplayKeyCount] = {}; // the key state the recorded events make
+
+    // Replaying.
+    Recording recording;
+    bool headless = false;
+    bool verify = false;
+    bool stopped = false; // ended by the player (or a signal) before the recording's end
+    bool stoppedBySignal = false;
+    bool quitPending = false;
+    Uint32 nextEvent = 0; // within the current iteration
+    Uint8 held[kReplayKeyCount] = {};
+    Uint32 lastDrawing = 0; // the last recorded iteration that drew a frame
+    bool clipped = false;   // drawing is clipped away (headless, before lastDrawing)
+    bool paceStarted = false;
+    Uint32 paceRealStart = 0;
+    Uint32 paceRecordedStart = 0;
+    std::string difference; // the first difference from the recording, if any
+};
+
+extern ReplaySession session;
+
+// Exit status of a recording that could not be written whole.
+constexpr int kExitRecordingFailed = 3;
+
+// Ends the recording or the replay once (replay.cpp): the last iteration,
+// the final state, the verdict. Returns the exit status it calls for.
+int FinishSession();
+
+// Recording (record.cpp).
+bool CheckRecordingTarget(const char *path, bool overwrite, std::string &error);
+void OpenRecording(Uint32 seed);
+Uint32 RecordingTicks();
+void RecordEvent(const SDL_Event &event);
+void RecordHeldChanges();
+void RecordIterationEnd(Uint16 digest, bool drewFrame);
+void RecordDataFile(const char *path, Uint32 hash);
+void RecordPlay(int difficulty, const char *level);
+int FinishRecording();
+
+// Playing back (playback.cpp).
+bool LoadRecording(const char *path, std::string &error);
+Uint32 ReplayTicks();
+int NextRecordedEvent(SDL_Event *event);
+void CheckIteration(Uint16 digest, bool drewFrame);
+void CheckPlay(int difficulty, const std::string &level);
+void NoteDifference(const std::string &what);
+void ClipHeadlessDrawing();
+int FinishReplay();

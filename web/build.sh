@@ -103,7 +103,7 @@ em++ "${opt[@]}" -o "$site/quarndel.js" "${objects[@]}" \
   -s AUTO_JS_LIBRARIES=0 -s ASYNCIFY=1 -s ASYNCIFY_STACK_SIZE=65536 \
   -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 \
   -s MODULARIZE=1 -s EXPORT_NAME=Quarndel -s ENVIRONMENT=web,node \
-  -s EXPORTED_FUNCTIONS=_main,_QuarndelKey -s EXPORTED_RUNTIME_METHODS=FS \
+  -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState -s EXPORTED_RUNTIME_METHODS=FS \
   --preload-file "$root/data@/data" --exclude-file '*/LICENSE'
 for f in "$root"/web/page/*; do
   cp "$f" "$site/"

@@ -21,9 +21,9 @@ Uint8 canvasPixels[640 * 480 * 4];
 
 // Copies the 640x480 screen to the page's canvas. The screen is the
 // desktop's 32-bit surface; the canvas wants its bytes in RGBA order.
-void PresentToCanvas(SDL_Surface *surface) {
+void CopyToCanvas(SDL_Surface *surface) {
     if (surface == nullptr || surface->w != 640 || surface->h != 480 ||
-        surface->format->BytesPerPixel != 4 || ReplayWithoutWaiting()) {
+        surface->format->BytesPerPixel != 4) {
         return;
     }
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0) {
@@ -53,15 +53,18 @@ void PresentToCanvas(SDL_Surface *surface) {
         canvasPixels);
 }
 
-// A headless replay draws only its last frame and presents nothing; the
-// page shows that frame when the replay ends (before SDL closes).
+// Every presented frame goes to the canvas, except in a headless replay,
+// which draws only its last frame: the page shows that one when the replay
+// ends, before SDL closes.
+void PresentToCanvas(SDL_Surface *surface) {
+    if (!ReplayWithoutWaiting()) {
+        CopyToCanvas(surface);
+    }
+}
+
 void ShowLastFrame() {
-    if (ReplayWithoutWaiting() && screen != nullptr) {
-        EM_ASM({
-            if (Module.quarndelReplayEnded) {
-                Module.quarndelReplayEnded();
-            }
-        });
+    if (ReplayWithoutWaiting()) {
+        CopyToCanvas(screen);
     }
 }
 
@@ -102,4 +105,23 @@ extern "C" EMSCRIPTEN_KEEPALIVE void QuarndelKey(int sym, int down) {
     memset(&key, 0, sizeof key);
     key.sym = (SDLKey)sym;
     SDL_PrivateKeyboard(down ? SDL_PRESSED : SDL_RELEASED, &key);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelState(int what) {
+    switch (what) {
+    case 0:
+        return game.titleRunning;
+    case 1:
+        return (int)ship.sprite.GetX();
+    case 2:
+        return (int)ship.sprite.GetY();
+    case 3:
+        return ship.score;
+    case 4:
+        return ship.lives;
+    case 5:
+        return level.levelNumber;
+    default:
+        return 0;
+    }
 }

@@ -10,4 +10,7 @@ extern "C" {
 // The page's keyboard: a key (an SDLKey number) went down (down = 1) or up.
 // Keys before SDL has started are dropped.
 void QuarndelKey(int sym, int down);
+// What the page's tests read: 0 whether the title screen runs, 1 and 2 the
+// ship's x and y, 3 the score, 4 the lives, 5 the level number.
+int QuarndelState(int what);
 }

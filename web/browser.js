@@ -3,7 +3,8 @@
 //
 //   node web/browser.js verify SITE FILE...  plays each recording headless in
 //       the page; exits 0 when every one ends as recorded (and the canvas
-//       shows the recorded last frame), else 1 naming the first difference
+//       shows the recorded last frame), else 1 naming the first difference;
+//       with QUARNDEL_SCREENSHOTS=DIR a screenshot of each page goes there
 //   node web/browser.js keys SITE [PNG]      keys through the browser start a
 //       game and move the ship; PNG gets a screenshot of the page in play
 //   node web/browser.js measure SITE FILE    load time, replay speed, frame
@@ -73,6 +74,10 @@ async function verify(site, files) {
       await page.goto(`${base}?replay=recordings/${i}.qrp&headless=1&verify=1`);
       await waitFor(page, 'window.quarndel && window.quarndel.status !== null', 120000);
       const result = await page.evaluate(() => ({ ...window.quarndel, module: null }));
+      if (process.env.QUARNDEL_SCREENSHOTS) {
+        await page.screenshot({ path: path.join(process.env.QUARNDEL_SCREENSHOTS,
+          path.basename(files[i], '.qrp') + '.png') });
+      }
       await page.close();
       const lines = result.lines.filter((l) => l.length > 0);
       const end = lines.find((l) => l.startsWith('score '));

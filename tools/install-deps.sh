@@ -11,7 +11,7 @@ test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev x
   imagemagick x11-utils libx11-dev clang libclang-rt-14-dev libsdl-gfx1.2-dev libfreetype-dev
   fonts-dejavu-core libpng-dev debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils
   man-db)
-web_packages=(emscripten node-acorn chromium dpkg-dev)
+web_packages=(emscripten node-acorn chromium dpkg-dev fluidsynth vorbis-tools timgm6mb-soundfont)
 
 case "${1:-run}" in
   run) wanted=("${run_packages[@]}") ;;

@@ -127,6 +127,21 @@ async function keys(site, png) {
     const width = await page.$eval('#screen', (e) => e.style.width);
     if (width !== '1280px') problems.push(`the canvas is ${width} wide in a 1300x1020 page`);
     await page.keyboard.press('Space'); // wakes the page
+    const sound = () => page.evaluate(() => window.QuarndelSound.status());
+    await waitFor(page, 'window.QuarndelSound.status().tune', 5000).catch(() => {});
+    let heard = await sound();
+    if (heard.context !== 'running' || !heard.tune) {
+      problems.push(`after the first key the sound is ${JSON.stringify(heard)}`);
+    }
+    await page.keyboard.press('KeyM');
+    await new Promise((r) => setTimeout(r, 100));
+    const mutedGain = (await sound()).gain;
+    await page.keyboard.press('KeyM');
+    await new Promise((r) => setTimeout(r, 100));
+    if (mutedGain !== 0 || (await sound()).gain !== 1) {
+      problems.push(`M twice set the gain to ${mutedGain}, then ${(await sound()).gain}`);
+    }
+    const effectsBefore = (await sound()).effects;
     await page.keyboard.press('Enter'); // Start
     await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000);
     await new Promise((r) => setTimeout(r, 300));
@@ -140,6 +155,10 @@ async function keys(site, png) {
     const x1 = await state(page, 1);
     const y1 = await state(page, 2);
     console.log(`ship moved from (${x0}, ${y0}) to (${x1}, ${y1})`);
+    heard = await sound();
+    if (heard.effects <= effectsBefore || heard.tune) {
+      problems.push(`after Start the sound is ${JSON.stringify(heard)}`);
+    }
     if (!(x1 > x0 && y1 > y0)) problems.push('the arrow keys did not move the ship');
     if ((await scrolled()) !== 0) problems.push('the arrow keys scrolled the page');
     if (png) await page.screenshot({ path: png });
@@ -155,7 +174,7 @@ async function keys(site, png) {
     server.close();
   }
   for (const p of problems) console.log(`FAIL ${p}`);
-  if (problems.length === 0) console.log('PASS keys through the browser start a game and move the ship');
+  if (problems.length === 0) console.log('PASS keys through the browser start the tune, mute it, start a game with its effect and move the ship');
   return problems.length === 0 ? 0 : 1;
 }
 

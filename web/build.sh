@@ -45,6 +45,8 @@ sdl_sources=("$sdl"/src/SDL.c "$sdl"/src/SDL_error.c "$sdl"/src/SDL_fatal.c
   "$sdl"/src/cpuinfo/SDL_cpuinfo.c "$sdl"/src/events/*.c "$sdl"/src/file/SDL_rwops.c
   "$sdl"/src/stdlib/*.c "$sdl"/src/thread/SDL_thread.c "$sdl"/src/thread/generic/*.c
   "$sdl"/src/joystick/SDL_joystick.c "$sdl"/src/joystick/dummy/*.c
+  "$sdl"/src/audio/SDL_audio.c "$sdl"/src/audio/SDL_audiocvt.c "$sdl"/src/audio/SDL_mixer.c
+  "$sdl"/src/audio/SDL_wave.c "$sdl"/src/audio/dummy/*.c
   "$sdl"/src/video/*.c "$sdl"/src/video/dummy/*.c)
 game_sources=()
 for dir in sprites text level sound game replay; do
@@ -97,22 +99,41 @@ if [ ${#jobs[@]} -gt 0 ]; then
   printf '%s\n' "${jobs[@]}" | xargs -d '\n' -P "$(nproc)" -I{} bash -c '{}'
 fi
 
+# The title tune as audio: browsers play no MIDI, so the tune is rendered
+# once with FluidSynth and the same General MIDI soundfont the desktop plays
+# it with, and compressed to Ogg Vorbis. Both steps give the same bytes every
+# time. Without the tools the browser build plays no tune.
+tune=()
+soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2
+if command -v fluidsynth >/dev/null && command -v oggenc >/dev/null && [ -f "$soundfont" ]; then
+  mkdir -p "$obj/music"
+  ogg=$obj/music/title_screen.ogg
+  if [ ! -f "$ogg" ] || [ "$root/data/music/title_screen.mid" -nt "$ogg" ]; then
+    fluidsynth -ni -q -F "$obj/music/title_screen.wav" -T wav -r 44100 -O s16 -g 0.6 \
+      "$soundfont" "$root/data/music/title_screen.mid" >/dev/null
+    oggenc -Q -q 2 --serial 1 -o "$ogg" "$obj/music/title_screen.wav"
+    rm -f "$obj/music/title_screen.wav"
+  fi
+  tune=(--preload-file "$ogg@/data/music/title_screen.ogg")
+else
+  echo "fluidsynth, oggenc or $soundfont missing: the browser build plays no title tune" >&2
+fi
+
 # The link: Asyncify lets SDL_Delay hand the thread back to the browser, so
 # the title and play loops run as they are, one iteration per frame. Every
 # call that may reach SDL_Delay is instrumented, calls through pointers
 # included (a windowed replay paces itself in the clock, read through one);
 # SDL's drawing and event code, which never waits, is left plain: that halves
 # the cost of a frame.
-plain='SDL_UpperBlit,SDL_LowerBlit,SDL_SoftBlit,SDL_FillRect,SDL_PollEvent,SDL_PumpEvents'
-plain+=',SDL_PeepEvents,SDL_Flip,SDL_UpdateRect*,SDL_SetClipRect,SDL_LockSurface,SDL_UnlockSurface'
-plain+=',SDL_DisplayFormat*,SDL_ConvertSurface,SDL_MapSurface,SDL_CreateRGBSurface*'
-plain+=',SDL_FreeSurface,SDL_LoadBMP_RW,SDL_RW*,SDL_PrivateKeyboard'
+plain='SDL_UpperBlit,SDL_LowerBlit,SDL_SoftBlit,SDL_FillRect,SDL_PollEvent,SDL_PeepEvents'
+plain+=',SDL_Flip,SDL_LockSurface,SDL_UnlockSurface,SDL_DisplayFormat*,SDL_ConvertSurface'
+plain+=',SDL_MapSurface,SDL_CreateRGBSurface*,SDL_FreeSurface,SDL_RW*,SDL_PrivateKeyboard'
 em++ "${opt[@]}" -o "$site/quarndel.js" "${objects[@]}" \
   ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 -s ASYNCIFY=1 -s "ASYNCIFY_REMOVE=[$plain]" -s ASYNCIFY_STACK_SIZE=65536 \
   -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 \
   -s MODULARIZE=1 -s EXPORT_NAME=Quarndel -s ENVIRONMENT=web,node \
   -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState -s EXPORTED_RUNTIME_METHODS=FS \
-  --preload-file "$root/data@/data" --exclude-file '*/LICENSE'
+  --preload-file "$root/data@/data" --exclude-file '*/LICENSE' "${tune[@]}"
 for f in "$root"/web/page/*; do
   cp "$f" "$site/"
 done

@@ -56,6 +56,14 @@ int rand(void) {
     return NextRandom();
 }
 
+/* The browser build links no shared libraries: a symbol looked up at run
+   time (the desktop's MIDI player quietens its warnings that way) is never
+   there. */
+void *dlsym(void *restrict handle, const char *restrict name) {
+    (void)handle, (void)name;
+    return NULL;
+}
+
 double cos(double x) {
     return (double)cosl((long double)x);
 }

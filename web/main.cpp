@@ -18,6 +18,9 @@ int main(int argc, char **argv) {
     // The page is the window: SDL draws into memory and the shell copies
     // every presented frame to the canvas.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
+    // SDL's audio starts with its dummy driver (a headless replay asks for
+    // none): the sound itself goes through the page (web/mixer.c).
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     StartReplays(options);
     InstallWebHooks();
     ApplyLaunchOptions(options);

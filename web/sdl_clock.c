@@ -29,9 +29,3 @@ int SDL_SetTimerThreaded(int value) {
     (void)value;
     return 0;
 }
-
-/* SDL's window caption also names the audio device; the browser build
-   opens none through SDL. */
-void SDL_Audio_SetCaption(const char *caption) {
-    (void)caption;
-}

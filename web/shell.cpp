@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <SDL_mixer.h>
+
 #include "app/input.h"
 #include "game/game.h"
 #include "game/seams.h"
@@ -76,6 +78,7 @@ Uint32 WebSeed(Uint32 seed) {
 
 // The page's keys, with the mute key, as on the desktop.
 int PollPageEvent(SDL_Event *event) {
+    WebMixerFrame();
     int got = SDL_PollEvent(event);
     if (got != 0) {
         TranslateInput(event);

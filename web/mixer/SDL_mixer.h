@@ -1,6 +1,6 @@
 /* The part of SDL_mixer's interface the game's sound layer (sound/) calls,
-   for the browser build. web/mixer.c answers these calls; the C code of
-   sound/ builds unchanged against it. */
+   for the browser build. web/mixer.c answers these calls over Web Audio;
+   the code of sound/ builds unchanged against it. */
 #ifndef QUARNDEL_WEB_SDL_MIXER_H
 #define QUARNDEL_WEB_SDL_MIXER_H
 #include <SDL.h>
@@ -10,12 +10,14 @@ extern "C" {
 #endif
 
 #define MIX_DEFAULT_FORMAT AUDIO_S16LSB
+#define MIX_MAX_VOLUME 128
 
 typedef struct Mix_Chunk {
-    int allocated;
+    int allocated; /* the page's number for the sample */
     Uint8 *abuf;
     Uint32 alen;
     Uint8 volume;
+    Uint32 lastsMs; /* how long it sounds */
 } Mix_Chunk;
 
 typedef struct Mix_Music Mix_Music;
@@ -38,6 +40,9 @@ int Mix_SetSoundFonts(const char *paths);
 Mix_Music *Mix_LoadMUSType_RW(SDL_RWops *rw, Mix_MusicType type, int freesrc);
 int Mix_PlayMusic(Mix_Music *music, int loops);
 int Mix_HaltMusic(void);
+
+/* Once a frame: the page's sound follows the sound layer's mute switch. */
+void WebMixerFrame(void);
 
 #ifdef __cplusplus
 }

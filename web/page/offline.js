@@ -3,7 +3,7 @@
 // network comes first, so a newer build replaces the kept one.
 'use strict';
 const KEPT = 'quarndel';
-const FILES = ['./', 'index.html', 'page.js', 'page.css', 'quarndel.js', 'quarndel.wasm',
+const FILES = ['./', 'index.html', 'sound.js', 'page.js', 'page.css', 'quarndel.js', 'quarndel.wasm',
   'quarndel.data'];
 
 self.addEventListener('install', (event) => {

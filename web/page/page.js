@@ -127,7 +127,10 @@ const QuarndelPage = (() => {
     window.addEventListener('keydown', (e) => onKey(e, true));
     window.addEventListener('keyup', (e) => onKey(e, false));
     document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
-    canvas.addEventListener('click', () => canvas.focus());
+    canvas.addEventListener('click', () => {
+      canvas.focus();
+      if (window.QuarndelSound) window.QuarndelSound.unlock();
+    });
     canvas.focus();
     if ('serviceWorker' in navigator && location.protocol.startsWith('http') &&
         !replayUrl) {
@@ -154,6 +157,8 @@ const QuarndelPage = (() => {
       print: (line) => { state.lines.push(line); console.log(line); },
       printErr: (line) => { state.lines.push(line); console.error(line); },
       quarndelPresent: present,
+      quarndelAudio: window.QuarndelSound ?
+        window.QuarndelSound.create(() => settings.HEAPU8) : null,
       onRuntimeInitialized: () => { running = true; mainStarted = performance.now(); },
       onExit: (status) => {
         running = false;

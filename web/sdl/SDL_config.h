@@ -1,14 +1,16 @@
 /* SDL 1.2 configured for the browser build: the C library of Emscripten, the
    dummy video driver (the shell copies the screen to a canvas after every
-   flip), the dummy joystick, no threads, timers, CD-ROM, shared objects or
-   assembly. The clock lives in web/sdl_clock.c. Sound does not go through
-   SDL: the game's mixer calls are answered by web/mixer.c. */
+   flip), the dummy joystick and audio driver, no threads, timers, CD-ROM,
+   shared objects or assembly. The clock lives in web/sdl_clock.c. Sound does
+   not go through SDL's audio device: the game's mixer calls are answered by
+   web/mixer.c over Web Audio, with SDL's WAV reader. */
 #ifndef _SDL_config_h
 #define _SDL_config_h
 
 #include "SDL_platform.h"
 
 #define SIZEOF_VOIDP 4
+#define SDL_HAS_64BIT_TYPE 1
 #define HAVE_LIBC 1
 #define HAVE_SYS_TYPES_H 1
 #define HAVE_STDIO_H 1
@@ -56,7 +58,7 @@
 #define HAVE_SNPRINTF 1
 #define HAVE_VSNPRINTF 1
 
-#define SDL_AUDIO_DISABLED 1
+#define SDL_AUDIO_DRIVER_DUMMY 1
 #define SDL_CDROM_DISABLED 1
 #define SDL_JOYSTICK_DUMMY 1
 #define SDL_LOADSO_DISABLED 1

@@ -6,8 +6,9 @@
 //       shows the recorded last frame), else 1 naming the first difference;
 //       with QUARNDEL_SCREENSHOTS=DIR a screenshot of each page goes there;
 //       with QUARNDEL_WINDOWED=1 the recordings play paced, frame by frame
-//   node web/browser.js keys SITE [PNG]      keys through the browser start a
-//       game and move the ship; PNG gets a screenshot of the page in play
+//   node web/browser.js keys SITE [PNG]      keys through the browser start the
+//       tune, mute it, start a game and move the ship, Escape ends the run, and
+//       the page reloads offline; PNG gets a screenshot of the page in play
 //   node web/browser.js measure SITE LONG SHORT   load time, frame intervals,
 //       replay speed (iterations of the long recording beyond the short one's
 //       per second), printed one per line
@@ -38,8 +39,10 @@ function serve(site, recordings) {
       response.end();
       return;
     }
+    // Nothing from the browser's own cache: what works offline is what the
+    // page's offline worker kept.
     response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] ||
-      'application/octet-stream' });
+      'application/octet-stream', 'Cache-Control': 'no-store' });
     fs.createReadStream(file).pipe(response);
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
@@ -168,6 +171,17 @@ async function keys(site, png) {
     if (status !== 0) problems.push(`Escape ended the run with status ${status}`);
     const after = await page.$eval('#hint', (e) => (e.hidden ? '' : e.textContent));
     if (!/play again/i.test(after)) problems.push(`after Escape the page says "${after}"`);
+    // Once loaded, the page plays offline: with the server gone, a reload
+    // still reaches the title screen.
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    server.close();
+    server.closeAllConnections();
+    try {
+      await page.reload();
+      await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
+    } catch (e) {
+      problems.push(`offline, the reloaded page shows no title frame (${e.message})`);
+    }
     await page.close();
   } finally {
     await close(chromium);

@@ -12,7 +12,13 @@ if (!site || !file) {
   console.error('usage: replay-node.js SITE_DIR FILE');
   process.exit(2);
 }
-const recording = fs.readFileSync(file);
+let recording;
+try {
+  recording = fs.readFileSync(file);
+} catch (e) {
+  console.error(`quarndel: ${file}: cannot read the recording`);
+  process.exit(2);
+}
 const started = process.hrtime.bigint();
 const Quarndel = require(path.resolve(site, 'quarndel.js'));
 Quarndel({

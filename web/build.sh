@@ -35,7 +35,7 @@ cmp -s "$root/web/sdl/SDL_config.h" "$obj/include/SDL_config.h" ||
   cp "$root/web/sdl/SDL_config.h" "$obj/include/SDL_config.h"
 
 version=$(sed -n 's/^project(Quarndel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-opt=(-O3)
+opt=(-O3 -flto)
 sdl_flags=("${opt[@]}" -I"$obj/include" -Wno-everything)
 game_flags=("${opt[@]}" -std=c++17 -Wall -Wextra -Werror -I"$root" -I"$root/web/mixer"
   -I"$obj/include" -DQUARNDEL_VERSION="\"$version\"")
@@ -55,6 +55,13 @@ done
 game_sources+=("$root/app/options.cpp" "$root/app/input.cpp" "$root/app/shell.cpp"
   "$root/web/main.cpp" "$root/web/shell.cpp")
 web_sources=("$root/web/sdl_clock.c" "$root/web/libc_compat.c" "$root/web/mixer.c")
+
+# Objects built with other flags (an older build.sh) are all rebuilt.
+flags="${sdl_flags[*]} | ${game_flags[*]} | ${web_c_flags[*]}"
+if [ "$(cat "$obj/flags" 2>/dev/null)" != "$flags" ]; then
+  rm -rf "$obj/sdl" "$obj/game" "$obj/web"
+  printf '%s\n' "$flags" >"$obj/flags"
+fi
 
 # stale OBJECT: true when the object is missing or older than a file it was
 # built from (the dependency list emcc wrote beside it).
@@ -127,7 +134,7 @@ fi
 # the cost of a frame.
 plain='SDL_UpperBlit,SDL_LowerBlit,SDL_SoftBlit,SDL_FillRect,SDL_PollEvent,SDL_PeepEvents'
 plain+=',SDL_Flip,SDL_LockSurface,SDL_UnlockSurface,SDL_DisplayFormat*,SDL_ConvertSurface'
-plain+=',SDL_MapSurface,SDL_CreateRGBSurface*,SDL_FreeSurface,SDL_RW*,SDL_PrivateKeyboard'
+plain+=',SDL_MapSurface,SDL_CreateRGBSurface*,SDL_FreeSurface,SDL_PrivateKeyboard'
 em++ "${opt[@]}" -o "$site/quarndel.js" "${objects[@]}" \
   ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 -s ASYNCIFY=1 -s "ASYNCIFY_REMOVE=[$plain]" -s ASYNCIFY_STACK_SIZE=65536 \
   -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 \

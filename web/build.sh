@@ -133,7 +133,7 @@ fi
 # SDL's drawing and event code, which never waits, is left plain: that halves
 # the cost of a frame.
 plain='SDL_UpperBlit,SDL_LowerBlit,SDL_SoftBlit,SDL_FillRect,SDL_PollEvent,SDL_PeepEvents'
-plain+=',SDL_Flip,SDL_LockSurface,SDL_UnlockSurface,SDL_DisplayFormat*,SDL_ConvertSurface'
+plain+=',SDL_Flip,SDL_LockSurface,SDL_UnlockSurface,SDL_ConvertSurface'
 plain+=',SDL_MapSurface,SDL_CreateRGBSurface*,SDL_FreeSurface,SDL_PrivateKeyboard'
 em++ "${opt[@]}" -o "$site/quarndel.js" "${objects[@]}" \
   ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 -s ASYNCIFY=1 -s "ASYNCIFY_REMOVE=[$plain]" -s ASYNCIFY_STACK_SIZE=65536 \

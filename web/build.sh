@@ -21,7 +21,7 @@ out=$(mkdir -p "${1:-$root/build-web}" && cd "${1:-$root/build-web}" && pwd)
 export PATH=/usr/bin:$PATH EM_PYTHON=/usr/bin/python3 NODE_PATH=/usr/share/nodejs
 command -v emcc >/dev/null || { echo "emcc is missing: tools/install-deps.sh web" >&2; exit 1; }
 
-sdl=$("$root/web/sdl_source.sh" "$out/sdl-src")
+sdl=$("$root/tools/sdl_source.sh" "$out/sdl-src")
 sdl=${sdl%/}
 obj=$out/obj
 site=$out/site

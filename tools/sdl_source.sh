@@ -4,7 +4,7 @@
 # Adds a deb-src entry for the Debian archive when the apt sources have none
 # (and says so); needs root (or sudo) for that.
 #
-#   web/sdl_source.sh DIR
+#   tools/sdl_source.sh DIR
 set -euo pipefail
 work=$1
 mkdir -p "$work"

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "app/options.h"
-#include "app/shell.h"
 #include "game/game.h"
+#include "game/seams.h"
 #include "replay/replay.h"
 #include "web/shell.h"
 
@@ -23,11 +23,15 @@ int main(int argc, char **argv) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     StartReplays(options);
     InstallWebHooks();
-    ApplyLaunchOptions(options);
+    // The page has no settings file, no desktop window and no level files to
+    // watch: of the desktop's start-up choices only mute and the first level.
+    launch.mute = options.mute;
+    const char *recorded = ReplayFirstLevel();
+    launch.firstLevel = recorded != nullptr ? recorded : options.level;
     game.Init();
     game.RunTitle();
     game.EnterPlay();
     game.RunPlay();
     FreeFont(font);
-    return 0;
+    return FinishReplays();
 }

@@ -245,6 +245,29 @@ int Mix_HaltMusic(void) {
     return 0;
 }
 
+/* Volumes come from the desktop's settings file, which the page does not
+   have: they are kept as SDL_mixer keeps them (-1 asks), and the page plays
+   at full volume. */
+static int effectsVolume = MIX_MAX_VOLUME;
+static int musicVolume = MIX_MAX_VOLUME;
+
+int Mix_Volume(int channel, int volume) {
+    (void)channel;
+    int was = effectsVolume;
+    if (volume >= 0) {
+        effectsVolume = volume > MIX_MAX_VOLUME ? MIX_MAX_VOLUME : volume;
+    }
+    return was;
+}
+
+int Mix_VolumeMusic(int volume) {
+    int was = musicVolume;
+    if (volume >= 0) {
+        musicVolume = volume > MIX_MAX_VOLUME ? MIX_MAX_VOLUME : volume;
+    }
+    return was;
+}
+
 void WebMixerFrame(void) {
     if (!audioOpen) {
         return;

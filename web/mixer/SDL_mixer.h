@@ -40,6 +40,8 @@ int Mix_SetSoundFonts(const char *paths);
 Mix_Music *Mix_LoadMUSType_RW(SDL_RWops *rw, Mix_MusicType type, int freesrc);
 int Mix_PlayMusic(Mix_Music *music, int loops);
 int Mix_HaltMusic(void);
+int Mix_Volume(int channel, int volume);
+int Mix_VolumeMusic(int volume);
 
 /* Once a frame: the page's sound follows the sound layer's mute switch. */
 void WebMixerFrame(void);

@@ -39,8 +39,20 @@ std::string CurrentFolder() {
     return buffer.data();
 }
 
-// The --level folder as an absolute path; it outlives the command line.
+// The --level folder and the --settings file as absolute paths; they
+// outlive the command line.
 std::string absoluteLevel;
+std::string absoluteSettings;
+
+// Makes a relative path of the command line absolute against the folder the
+// game started in, so it still names the same place after the change of
+// folder; path then points to storage.
+void KeepPlace(const char *&path, std::string &storage, const std::string &start) {
+    if (path != nullptr && path[0] != '/' && path[0] != '\0' && !start.empty()) {
+        storage = start + "/" + path;
+        path = storage.c_str();
+    }
+}
 
 } // namespace
 
@@ -80,13 +92,9 @@ int EnterDataFolder(Options &options, FILE *err) {
     if (choice.folder.empty()) {
         return -1;
     }
-    if (options.level != nullptr && options.level[0] != '/' && options.level[0] != '\0') {
-        std::string start = CurrentFolder();
-        if (!start.empty()) {
-            absoluteLevel = start + "/" + options.level;
-            options.level = absoluteLevel.c_str();
-        }
-    }
+    std::string start = CurrentFolder();
+    KeepPlace(options.level, absoluteLevel, start);
+    KeepPlace(options.settings, absoluteSettings, start);
     if (chdir(choice.folder.c_str()) != 0) {
         fprintf(err, "quarndel: cannot enter data folder %s: %s\n", choice.folder.c_str(),
                 strerror(errno));

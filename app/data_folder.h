@@ -25,8 +25,8 @@ struct DataFolderChoice {
 DataFolderChoice ChooseDataFolder(const char *named, const char *installed);
 
 // Chooses the data folder for the command line and changes into it. A
-// relative --level folder is first made absolute against the folder the game
-// started in, so it still names the same folder; options.level then points
-// to storage of this file. Returns -1 when the game should start, else the
-// exit status after one line on err.
+// relative --level folder or --settings file is first made absolute against
+// the folder the game started in, so it still names the same place;
+// options.level and options.settings then point to storage of this file. Returns -1 when the game
+// should start, else the exit status after one line on err.
 int EnterDataFolder(Options &options, FILE *err);

@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include <cstring>
 #include <getopt.h>
 
 #ifndef QUARNDEL_VERSION
@@ -22,6 +23,8 @@ enum OptionId {
     kReplay,
     kHeadless,
     kVerify,
+    kScale,
+    kSettings,
     kWatch,
 };
 
@@ -37,6 +40,8 @@ const struct option kLongOptions[] = {
     {"replay", required_argument, nullptr, kReplay},
     {"headless", no_argument, nullptr, kHeadless},
     {"verify", no_argument, nullptr, kVerify},
+    {"scale", required_argument, nullptr, kScale},
+    {"settings", required_argument, nullptr, kSettings},
     {"watch", no_argument, nullptr, kWatch},
     {nullptr, 0, nullptr, 0},
 };
@@ -49,6 +54,9 @@ const char kHelpText[] =
     "  --data-dir DIR   read data/ from the folder DIR\n"
     "  --level DIR      start play, and every new game, at the level folder DIR\n"
     "  --fullscreen     start in fullscreen (F11 or Alt+Enter toggles it)\n"
+    "  --scale N|auto   show the picture N times as large (1 to 4), or as large as\n"
+    "                   fits the desktop\n"
+    "  --settings FILE  read and keep the settings in FILE\n"
     "  --mute           start with the music and effects muted (M toggles it)\n"
     "  --record FILE    record the game into FILE (a new file, or a pipe)\n"
     "  --overwrite      with --record: replace FILE when it exists\n"
@@ -64,6 +72,17 @@ int Usage(FILE *err, const char *program, const char *problem, const char *what)
     fprintf(err, "%s: %s%s\n", program, problem, what);
     fprintf(err, "Try '%s --help' for more information.\n", program);
     return kExitUsage;
+}
+
+// 1 to 4, kScaleOptionAuto, or 0 for anything else.
+int ParseScale(const char *text) {
+    if (strcmp(text, "auto") == 0) {
+        return kScaleOptionAuto;
+    }
+    if (text[0] >= '1' && text[0] <= '4' && text[1] == '\0') {
+        return text[0] - '0';
+    }
+    return 0;
 }
 
 } // namespace
@@ -114,6 +133,15 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
             break;
         case kVerify:
             result.verify = true;
+            break;
+        case kScale:
+            result.scale = ParseScale(optarg);
+            if (result.scale == 0) {
+                return Usage(err, program, "--scale takes 1 to 4 or auto, not ", optarg);
+            }
+            break;
+        case kSettings:
+            result.settings = optarg;
             break;
         case kWatch:
             result.watch = true;

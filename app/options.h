@@ -14,8 +14,14 @@ struct Options {
     const char *replay = nullptr;  // --replay: recording played back
     bool headless = false;         // --headless: replay without window or pacing
     bool verify = false;           // --verify: replay must end as recorded
-    bool watch = false;            // --watch: reload the level in play when its files change
+
+    int scale = 0;                  // --scale: 1 to 4, kScaleOptionAuto; 0 when not given
+    const char *settings = nullptr; // --settings: the settings file in place of the usual one
+    bool watch = false;             // --watch: reload the level in play when its files change
 };
+
+// --scale auto: the largest whole factor that fits the desktop.
+constexpr int kScaleOptionAuto = -1;
 
 // The options the game was started with; all off until ParseOptions runs.
 extern Options options;

@@ -1,10 +1,14 @@
 #include "app/shell.h"
 
 #include "app/input.h"
+#include "app/settings.h"
 #include "app/watch.h"
 #include "app/watch_overlay.h"
+#include "app/window.h"
 #include "game/seams.h"
 #include "replay/replay.h"
+#include "sound/effects.h"
+#include "sound/music.h"
 
 namespace {
 
@@ -12,6 +16,9 @@ namespace {
 // stands for, and the window's closing. Mute and fullscreen act here, so
 // they also work while a replay plays.
 int PollLiveEvent(SDL_Event *event) {
+    if (PendingInput(event)) {
+        return 1;
+    }
     int got = SDL_PollEvent(event);
     if (got != 0) {
         TranslateInput(event);
@@ -30,10 +37,21 @@ int PollShellEvent(SDL_Event *event) {
     return got;
 }
 
-// With --watch: what the reload found, over the frame, then the frame.
-void PresentWatchedFrame(SDL_Surface *frame) {
-    DrawWatchOverlay(frame);
-    SDL_Flip(frame);
+// The first frame shown: the mixer is open by then, so the settings' volumes
+// can reach every channel. At full volume nothing is touched.
+bool volumesSet = false;
+void PresentShellFrame(SDL_Surface *picture) {
+    if (!volumesSet) {
+        volumesSet = true;
+        if (settings.musicVolume != 100) {
+            SetMusicVolume(settings.musicVolume);
+        }
+        if (settings.effectsVolume != 100) {
+            SetEffectsVolume(settings.effectsVolume);
+        }
+    }
+    DrawWatchOverlay(picture); // with --watch: what the last reload found
+    PresentWindow(picture);
 }
 
 } // namespace
@@ -44,14 +62,29 @@ void InstallDesktopHooks() {
     hooks.iterationEnded = EndReplayIteration;
     hooks.noWaiting = ReplayWithoutWaiting;
     hooks.openInput = OpenGamepad;
+    hooks.openScreen = OpenWindowScreen;
+    hooks.present = PresentShellFrame;
+    volumesSet = false;
 }
 
 void ApplyLaunchOptions(const Options &options) {
-    launch.fullscreen = options.fullscreen;
-    launch.mute = options.mute;
+    // The settings file first; the command line wins over it for this run.
+    // A headless replay has no window and no player: it reads none.
+    if (!options.headless) {
+        LoadSettings(SettingsPath(options.settings), stderr);
+    }
+    launch.fullscreen = options.fullscreen || settings.fullscreen;
+    launch.mute = options.mute || settings.mute;
+    int scale = settings.scale;
+    if (options.headless) {
+        scale = 1; // nothing is shown: no picture to enlarge
+    } else if (options.scale != 0) {
+        scale = options.scale == kScaleOptionAuto ? kScaleAuto : options.scale;
+    }
+    PrepareWindow(scale);
     const char *recorded = ReplayFirstLevel();
     launch.firstLevel = recorded != nullptr ? recorded : options.level;
-    if (options.watch && StartLevelWatch()) {
-        hooks.present = PresentWatchedFrame;
+    if (options.watch) {
+        StartLevelWatch();
     }
 }

@@ -7,6 +7,7 @@
 // Sets the game's hooks to the desktop program's. Harmless to call again.
 void InstallDesktopHooks();
 
-// The start-up choices of the command line, for the game: fullscreen, mute
-// and the first level (a replay's recorded level wins over --level).
+// The start-up choices for the game: the settings file's (read here), then
+// the command line's over them: scale, fullscreen, mute and the first level
+// (a replay's recorded level wins over --level).
 void ApplyLaunchOptions(const Options &options);

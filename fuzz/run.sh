@@ -37,6 +37,10 @@ case "$name" in
     fi
     printf '16\n' >"$work/seed-small-font"
     ;;
+  fuzz_settings)
+    printf '# mine\nscale = 2\nmute = off\nfire = left ctrl, x\nup = w\npad_quit = 8\nshader = crt\n' \
+      >"$work/seed-settings"
+    ;;
   fuzz_replay)
     seed "$root"/tests/replays/*.qrp
     printf 'quarndel-replay 1\nseed 7\nf 01234567 data/a/info\nplay 1 data/a\n17 +13 -13:1 h+273 =beef\n16 =0001\n*3\n16 q =0002\nend 0 1 1 00000000 6\n' \

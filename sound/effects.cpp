@@ -171,3 +171,9 @@ Mix_Chunk *EffectChunk(GameEvent event) {
     int i = (int)event;
     return i >= 0 && i < kGameEventCount ? chunks[i] : nullptr;
 }
+
+void SetEffectsVolume(int percent) {
+    if (Mix_QuerySpec(nullptr, nullptr, nullptr) != 0) {
+        Mix_Volume(-1, percent * MIX_MAX_VOLUME / 100);
+    }
+}

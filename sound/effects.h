@@ -32,3 +32,7 @@ bool Muted();
 // the sample it plays (null when missing): for tests and measurements.
 int EffectStarts(GameEvent event);
 Mix_Chunk *EffectChunk(GameEvent event);
+
+// The effects' loudness, 0 to 100 percent of full, for the channels the open
+// audio device has now; nothing without a device.
+void SetEffectsVolume(int percent);

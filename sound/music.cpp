@@ -141,3 +141,7 @@ signed char FMUSIC_StopSong(FMUSIC_MODULE *mod) {
     Mix_HaltMusic();
     return 1;
 }
+
+void SetMusicVolume(int percent) {
+    Mix_VolumeMusic(percent * MIX_MAX_VOLUME / 100);
+}

@@ -18,3 +18,7 @@ signed char FMUSIC_PlaySong(FMUSIC_MODULE *mod);
 
 // Silences the song. 1 on success.
 signed char FMUSIC_StopSong(FMUSIC_MODULE *mod);
+
+// The tune's loudness, 0 to 100 percent of full; kept for songs started
+// later too.
+void SetMusicVolume(int percent);

@@ -28,7 +28,8 @@ std::string Fields(const Options &o) {
     return " dataDir=" + Str(o.dataDir) + " level=" + Str(o.level) +
            " fullscreen=" + std::to_string(o.fullscreen) + " mute=" + std::to_string(o.mute) +
            " record=" + Str(o.record) + " replay=" + Str(o.replay) +
-           " headless=" + std::to_string(o.headless) + " verify=" + std::to_string(o.verify) + " ";
+           " headless=" + std::to_string(o.headless) + " verify=" + std::to_string(o.verify) +
+           " scale=" + std::to_string(o.scale) + " settings=" + Str(o.settings) + " ";
 }
 
 std::string Slurp(FILE *file) {
@@ -63,7 +64,7 @@ TEST(Options, NoOptionsStartsTheGameWithEverythingOff) {
     Parsed p = Parse({});
     EXPECT_EQ(p.status, -1);
     EXPECT_EQ(p.fields, " dataDir=(null) level=(null) fullscreen=0 mute=0 record=(null) "
-                        "replay=(null) headless=0 verify=0 ");
+                        "replay=(null) headless=0 verify=0 scale=0 settings=(null) ");
     EXPECT_EQ(p.out + p.err, "");
 }
 
@@ -83,6 +84,10 @@ TEST(Options, EveryOptionIsReadInBothSpellings) {
         {{"--replay=run.txt"}, "replay=run.txt"},
         {{"--replay", "run.txt", "--headless"}, "headless=1"},
         {{"--replay", "run.txt", "--headless", "--verify"}, "verify=1"},
+        {{"--scale", "1"}, "scale=1"},
+        {{"--scale=4"}, "scale=4"},
+        {{"--scale", "auto"}, "scale=-1"},
+        {{"--settings", "my.ini"}, "settings=my.ini"},
         // A value may look like an option: it is still the value.
         {{"--level", "--mute"}, "level=--mute"},
         // The last of a repeated option wins.
@@ -101,9 +106,9 @@ TEST(Options, HelpAndVersionPrintToStandardOutputAndEndTheRun) {
     Parsed help = Parse({"--mute", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: quarndel [OPTION]...\n", 0), 0u);
-    for (const char *option :
-         {"--data-dir DIR", "--level DIR", "--fullscreen", "--mute", "--record FILE",
-          "--replay FILE", "--headless", "--verify", "--help", "--version"}) {
+    for (const char *option : {"--data-dir DIR", "--level DIR", "--fullscreen", "--mute",
+                               "--record FILE", "--replay FILE", "--headless", "--verify", "--help",
+                               "--version", "--scale N|auto", "--settings FILE"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(Parse({"-h"}).out, help.out);
@@ -130,6 +135,9 @@ TEST(Options, BadCommandLinesPrintUsageToStandardErrorWithStatusTwo) {
         // "--" ends the options: what follows is an argument, and the game
         // takes none.
         {{"--", "--help"}, "quarndel: unexpected argument: --help\n"},
+        {{"--scale", "5"}, "quarndel: --scale takes 1 to 4 or auto, not 5\n"},
+        {{"--scale", "2x"}, "quarndel: --scale takes 1 to 4 or auto, not 2x\n"},
+        {{"--scale=0"}, "quarndel: --scale takes 1 to 4 or auto, not 0\n"},
         {{"--headless"}, "quarndel: --headless and --verify need --replay\n"},
         {{"--replay", "r", "--verify"}, "quarndel: --verify needs --headless\n"},
         {{"--record", "a", "--replay", "b"},

@@ -1,4 +1,6 @@
+#include "app/bindings.h"
 #include "app/input.h"
+#include "app/settings.h"
 #include "tests/game_fixtures.h"
 
 #include "game/seams.h"
@@ -311,9 +313,116 @@ TEST_F(PlayLoopTest, GamepadSteersFiresAndPausesLikeTheKeys) {
     EXPECT_EQ(game.gameOver, 0);
     EXPECT_EQ(ship.lives, 3);
     ExpectEffects({{GameEvent::ShotFired, 1}, {GameEvent::NewGame, 1}});
+    // Back quits only once held for a second.
     PushButton(kButtonBack, true);
     StepAt(130);
+    StepAt(130 + kQuitHoldMs - 1);
+    EXPECT_EQ(game.quit, 0);
+    StepAt(130 + kQuitHoldMs);
     EXPECT_EQ(game.quit, 1);
+}
+
+// Presses or releases a key as the keyboard does: the event, and SDL's entry.
+void Key(SDLKey key, bool down) {
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.type = event.type;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    SDL_GetKeyState(nullptr)[key] = down ? 1 : 0;
+    SDL_PushEvent(&event);
+}
+
+TEST_F(PlayLoopTest, BoundKeysMoveFirePauseAndQuitLikeTheDocumentedOnes) {
+    WriteFile("bindings.ini", "right = d\nfire = left ctrl\npause = q\nquit = x\n");
+    LoadSettings("bindings.ini", stderr);
+    OpenGamepad(); // binds the keys read
+    StepAt(10);
+    float x = ship.sprite.GetX();
+    Key(SDLK_d, true);
+    StepAt(20);
+    EXPECT_EQ(ship.sprite.GetX(), x + 2);
+    EXPECT_EQ(game.keys[SDLK_RIGHT], 1);
+    Key(SDLK_RIGHT, true); // both held: letting go of one keeps the arrow
+    Key(SDLK_d, false);
+    StepAt(30);
+    EXPECT_EQ(ship.sprite.GetX(), x + 4);
+    Key(SDLK_RIGHT, false);
+    StepAt(40);
+    EXPECT_EQ(ship.sprite.GetX(), x + 4);
+    Key(SDLK_LCTRL, true);
+    StepAt(50);
+    EXPECT_EQ(shots.activeA[0], 1);
+    Key(SDLK_LCTRL, false);
+    Key(SDLK_q, true);
+    StepAt(60);
+    EXPECT_EQ(game.paused, 1);
+    Key(SDLK_q, false);
+    Key(SDLK_x, true);
+    StepAt(70);
+    EXPECT_EQ(game.quit, 1);
+}
+
+TEST_F(PlayLoopTest, APlayStationPadsTriggerDoesNotQuitAndItsOwnButtonsWork) {
+    UsePadLayout(LayoutOfPad("Sony PLAYSTATION(R)3 Controller"));
+    StepAt(10);
+    PushButton(6, true); // the left trigger there, Back on an Xbox pad
+    StepAt(20);
+    StepAt(20 + 2 * kQuitHoldMs);
+    EXPECT_EQ(game.quit, 0);
+    PushButton(6, false);
+    PushButton(9, true); // Options: pause
+    StepAt(3000);
+    EXPECT_EQ(game.paused, 1);
+    PushButton(8, true); // Share, held
+    StepAt(3010);
+    StepAt(3010 + kQuitHoldMs);
+    EXPECT_EQ(game.quit, 1);
+}
+
+TEST_F(PlayLoopTest, TheStickLetsGoOfNothingTheKeyboardHoldsAndDoesNotChatter) {
+    StepAt(10);
+    float y = ship.sprite.GetY();
+    Key(SDLK_DOWN, true);
+    PushAxis(1, 32767);
+    StepAt(20);
+    PushAxis(1, 0); // the stick lets go; the keyboard still holds Down
+    StepAt(30);
+    EXPECT_EQ(game.keys[SDLK_DOWN], 1);
+    EXPECT_EQ(ship.sprite.GetY(), y + 4);
+    Key(SDLK_DOWN, false);
+    StepAt(40);
+    EXPECT_EQ(game.keys[SDLK_DOWN], 0);
+    // Down let go while the window was out of focus: no event, and SDL's
+    // array says so on the way back; the stick's release then lets go.
+    Key(SDLK_DOWN, true);
+    PushAxis(1, 32767);
+    StepAt(41);
+    SDL_GetKeyState(nullptr)[SDLK_DOWN] = 0;
+    SDL_Event focus = {};
+    focus.type = SDL_ACTIVEEVENT;
+    focus.active.gain = 1;
+    focus.active.state = SDL_APPINPUTFOCUS;
+    SDL_PushEvent(&focus);
+    StepAt(42);
+    EXPECT_EQ(game.keys[SDLK_DOWN], 1); // the stick still holds it
+    PushAxis(1, 0);
+    StepAt(43);
+    EXPECT_EQ(game.keys[SDLK_DOWN], 0);
+    // Near the edge: taken beyond the dead zone, let go only well inside it.
+    PushAxis(0, kStickDeadZone + 1);
+    StepAt(50);
+    EXPECT_EQ(game.keys[SDLK_RIGHT], 1);
+    PushAxis(0, kStickDeadZone - 1);
+    PushAxis(0, kStickRelease + 1);
+    StepAt(60);
+    EXPECT_EQ(game.keys[SDLK_RIGHT], 1);
+    PushAxis(0, kStickRelease - 1);
+    StepAt(70);
+    EXPECT_EQ(game.keys[SDLK_RIGHT], 0);
+    PushAxis(0, kStickRelease + 1); // from rest, the dead zone counts again
+    StepAt(80);
+    EXPECT_EQ(game.keys[SDLK_RIGHT], 0);
 }
 
 // The stick's dead zone on both axes and both ways: a stick exactly at the

@@ -100,8 +100,10 @@ TEST_F(StartupTest, FullscreenOptionAsksForAFullscreenMode) {
     game.Init();
     launch = LaunchChoices();
     ASSERT_NE(screen, nullptr);
-    EXPECT_TRUE(screen->flags & SDL_FULLSCREEN);
+    // The window is fullscreen; the game draws into its 640x480 picture.
+    EXPECT_TRUE(SDL_GetVideoSurface()->flags & SDL_FULLSCREEN);
     EXPECT_EQ(screen->w, 640);
+    EXPECT_EQ(screen->h, 480);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
 }
 

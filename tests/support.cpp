@@ -9,8 +9,10 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/settings.h"
 #include "app/shell.h"
 #include "app/watch.h"
+#include "app/window.h"
 #include "game/game.h"
 #include "game/seams.h"
 #include "sprites/ticks.h"
@@ -186,6 +188,10 @@ namespace {
 // The test binaries run the game as the program does: with the window's
 // input translated and the replay hooks in place.
 const bool kHooksInstalled = (InstallDesktopHooks(), true);
+// Neither the tests nor the games they start read or write the player's
+// own settings: the settings folder points where nothing is.
+const bool kNoPlayerSettings =
+    (setenv("XDG_CONFIG_HOME", "/tmp/quarndel-tests-have-no-settings", 1), true);
 } // namespace
 
 void ResetGlobals() {
@@ -205,6 +211,8 @@ void ResetGlobals() {
     frameCounter = 0;
     ClearFakeTicks();
     launch = LaunchChoices();
+    ResetWindow();
+    ForgetSettings();
     StopLevelWatch();
     hooks = GameHooks();
     InstallDesktopHooks();

@@ -106,10 +106,17 @@ TEST_F(TitleTest, GamepadMovesAndChoosesLikeTheKeys) {
     EXPECT_EQ(CursorY(), 356.0f);
     EXPECT_EQ(game.titleRunning, 1);
     ExpectEffects({{GameEvent::MenuMove, 3}, {GameEvent::MenuChoose, 1}});
-    PushButton(kButtonBack, true);
+    SetFakeTicks(5000);
+    PushButton(kButtonBack, true); // held a second: Escape
+    game.TitleStep();
+    SetFakeTicks(5000 + kQuitHoldMs - 1);
+    game.TitleStep();
+    EXPECT_EQ(game.titleRunning, 1);
+    SetFakeTicks(5000 + kQuitHoldMs);
     game.TitleStep();
     EXPECT_EQ(game.titleRunning, 0);
     EXPECT_EQ(game.quit, 1);
+    ClearFakeTicks();
 }
 
 TEST_F(TitleTest, MuteAndFullscreenKeysLeaveTheMenuAlone) {

@@ -18,6 +18,11 @@
 #   E2E_SHOT_DIR  keep named screenshots (e2e_keep) and those of failed checks
 #   E2E_HOLD_LIB  the e2e_hold_quit library; found next to CLOSE_TOOL or built
 #   E2E_KEEP_TMP  1 keeps the scratch folder (its path is printed)
+#   E2E_SCREEN    the Xvfb screen, 800x600x24 unless set
+#
+# E2E_GAME_ARGS (an array) holds options the game is started with. Every run
+# gets XDG_CONFIG_HOME=E2E_CONFIG, a folder in the scratch folder, so the
+# player's own settings are never read or written.
 
 E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
@@ -39,6 +44,8 @@ E2E_SUITE=${E2E_SUITE#test_}
 
 E2E_W=640
 E2E_H=480
+E2E_GAME_ARGS=()
+E2E_CONFIG=""
 
 e2e_now_ms() { date +%s%3N; }
 
@@ -80,6 +87,7 @@ e2e_setup() {
         exit 1
     fi
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quarndel-e2e.XXXXXX")
+    E2E_CONFIG=$E2E_TMP/config
     trap e2e_cleanup EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
@@ -104,7 +112,7 @@ e2e_find_hold_lib() {
 e2e_start_x() {
     local numfile=$E2E_TMP/display
     : >"$numfile"
-    Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp -br -noreset \
+    Xvfb -displayfd 9 -screen 0 "${E2E_SCREEN:-800x600x24}" -nolisten tcp -br -noreset \
         9>"$numfile" >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     e2e_wait_until 10000 grep -q '^[0-9][0-9]*$' "$numfile" || return 1
@@ -145,6 +153,7 @@ e2e_start_game() {
     (
         cd "$E2E_ROOT" || exit 125
         export SDL_AUDIODRIVER=dummy
+        export XDG_CONFIG_HOME=$E2E_CONFIG
         # Without a window manager the classic library opens the window at
         # (0,0) and sdl12-compat centres it; both place it where this says.
         export SDL_VIDEO_WINDOW_POS=${SDL_VIDEO_WINDOW_POS:-0,0}
@@ -152,7 +161,7 @@ e2e_start_game() {
         export LD_PRELOAD=$E2E_HOLD_LIB${LD_PRELOAD:+:$LD_PRELOAD}
         # A sanitized game wants its runtime first; the preload is harmless.
         export ASAN_OPTIONS=verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}
-        "$E2E_GAME" "$@" >"$run/stdout" 2>"$run/stderr" &
+        "$E2E_GAME" "${E2E_GAME_ARGS[@]}" "$@" >"$run/stdout" 2>"$run/stderr" &
         echo $! >"$run/pid"
         wait $!
         echo $? >"$run/rc"

@@ -1,0 +1,48 @@
+#pragma once
+// The settings file the player keeps between runs: plain "name = value"
+// lines and "#" comments, read at start-up and rewritten when the player
+// changes a setting in the game (M, F11). Only the changed value's line is
+// rewritten: the player's comments, order and lines the game does not know
+// stay as they were. With no file the game plays as documented and creates
+// none until the player changes something.
+#include <cstdio>
+#include <string>
+
+// What the file may set; everything else the game does without the file.
+struct Settings {
+    int scale = 1;           // 1 to 4, or kScaleAuto (0)
+    bool fullscreen = false; // start in fullscreen
+    bool mute = false;       // start muted
+    int musicVolume = 100;   // 0 to 100
+    int effectsVolume = 100; // 0 to 100
+    bool gamepad = true;     // use the first joystick
+};
+
+extern Settings settings;
+
+// The settings file: named, else $XDG_CONFIG_HOME/quarndel/settings.ini,
+// else ~/.config/quarndel/settings.ini; empty when none can be told.
+std::string SettingsPath(const char *named);
+
+// Starts from the defaults and reads path when it exists. Each line naming
+// an unknown setting or giving a bad value is reported on err with the
+// file's path and line number, and ignored. A file that cannot be read is
+// reported once and left alone: it is never overwritten.
+void LoadSettings(const std::string &path, FILE *err);
+
+// Records a value the player changed in the game: in the file as it is now
+// (another game may have changed it), under the folder's lock, the line of
+// that name gets the new value, or a line is added, and the file is
+// rewritten atomically.
+// Nothing is written when the value is what the file already says, or when
+// no settings file was chosen. A write that fails is reported on err and
+// the game plays on. Returns whether the file holds the value.
+bool ChangeSetting(const char *name, const char *value, FILE *err);
+
+// Forgets the file and its lines: back to the defaults, no file chosen.
+void ForgetSettings();
+
+// The value words of on/off settings.
+inline const char *OnOff(bool on) {
+    return on ? "on" : "off";
+}

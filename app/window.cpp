@@ -1,0 +1,190 @@
+#include "app/window.h"
+
+#include <cstdlib>
+
+#include "app/scaler.h"
+#include "game/game.h"
+
+namespace {
+
+struct WindowState {
+    int scale = 1;                  // asked for; kScaleAuto until the desktop is known
+    bool fullscreen = false;        // what the window shows now
+    int desktopWidth = 0;           // measured before the first video mode; 0 unknown
+    int desktopHeight = 0;          //
+    SDL_Surface *picture = nullptr; // the 640x480 picture when it is not the window itself
+    SDL_Surface *video = nullptr;   // the window's own surface
+    int factor = 1;                 // the picture's enlargement in the window
+    SDL_Rect area = {0, 0, kPictureWidth, kPictureHeight}; // where it lies
+};
+
+WindowState window;
+
+void MeasureDesktop() {
+    if (window.desktopWidth > 0) {
+        return;
+    }
+    // Before any video mode is set, SDL reports the desktop's own size.
+    const SDL_VideoInfo *info = SDL_GetVideoInfo();
+    if (info != nullptr && info->current_w > 0 && info->current_h > 0) {
+        window.desktopWidth = info->current_w;
+        window.desktopHeight = info->current_h;
+    }
+    if (window.scale == kScaleAuto) {
+        window.scale = AutoScale(window.desktopWidth, window.desktopHeight);
+    }
+}
+
+// Sets the video mode for the state asked for and clears it to black.
+SDL_Surface *SetMode(bool fullscreen) {
+    int w = kPictureWidth * window.scale;
+    int h = kPictureHeight * window.scale;
+    Uint32 flags = SDL_HWPALETTE;
+    window.factor = window.scale;
+    if (fullscreen) {
+        flags |= SDL_FULLSCREEN;
+        if (window.desktopWidth > 0) {
+            w = window.desktopWidth;
+            h = window.desktopHeight;
+            window.factor = FullscreenScale(w, h);
+        }
+    }
+    SDL_Surface *video = SDL_SetVideoMode(w, h, 32, flags);
+    if (video == nullptr) {
+        return nullptr;
+    }
+    window.video = video;
+    window.fullscreen = fullscreen;
+    window.area = CentredPicture(video->w, video->h, window.factor);
+    SDL_FillRect(video, nullptr, 0);
+    SDL_Flip(video);
+    return video;
+}
+
+SDL_Surface *NewPicture(const SDL_Surface *like) {
+    const SDL_PixelFormat *f = like->format;
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, kPictureWidth, kPictureHeight, 32, f->Rmask,
+                                f->Gmask, f->Bmask, f->Amask);
+}
+
+void Retarget(Sprite &sprite, SDL_Surface *from, SDL_Surface *to) {
+    if (sprite.target == from) {
+        sprite.target = to;
+    }
+}
+
+template <int N> void RetargetAll(Sprite (&sprites)[N], SDL_Surface *from, SDL_Surface *to) {
+    for (int i = 0; i < N; ++i) {
+        Retarget(sprites[i], from, to);
+    }
+}
+
+// The game drew straight into the window until now; from here on it draws
+// into a picture of its own, which starts as a copy of what was shown.
+void MoveDrawingTo(SDL_Surface *from, SDL_Surface *to) {
+    if (screen == from) {
+        screen = to;
+    }
+    Retarget(game.cursor, from, to);
+    Retarget(ship.sprite, from, to);
+    Retarget(boss.sprite, from, to);
+    RetargetAll(enemies.sprites, from, to);
+    RetargetAll(shots.laneA, from, to);
+    RetargetAll(shots.laneB, from, to);
+    RetargetAll(shots.laneC, from, to);
+}
+
+} // namespace
+
+void PrepareWindow(int scale) {
+    window.scale = scale;
+    // SDL 1.2 would otherwise switch a real monitor to 640x480 for
+    // fullscreen, and a crash would leave the desktop so.
+    setenv("SDL_VIDEO_X11_VIDMODE", "0", 0);
+    setenv("SDL_VIDEO_X11_XRANDR", "0", 0);
+}
+
+SDL_Surface *OpenWindowScreen(bool fullscreen) {
+    MeasureDesktop();
+    if (!fullscreen && window.scale == 1) {
+        // The documented window: the game draws into it directly.
+        window.picture = nullptr;
+        window.video = SDL_SetVideoMode(kPictureWidth, kPictureHeight, 32, SDL_HWPALETTE);
+        window.fullscreen = false;
+        window.factor = 1;
+        window.area = CentredPicture(kPictureWidth, kPictureHeight, 1);
+        return window.video;
+    }
+    SDL_Surface *video = SetMode(fullscreen);
+    if (video == nullptr) {
+        return nullptr;
+    }
+    if (window.picture == nullptr) {
+        window.picture = NewPicture(video);
+    }
+    return window.picture;
+}
+
+void PresentWindow(SDL_Surface *picture) {
+    if (window.picture == nullptr || picture != window.picture || window.video == nullptr) {
+        SDL_Flip(picture);
+        return;
+    }
+    SDL_Surface *video = window.video;
+    if (SDL_MUSTLOCK(video) && SDL_LockSurface(video) < 0) {
+        return;
+    }
+    EnlargeFrame(picture, video, window.factor, window.area.x, window.area.y);
+    if (SDL_MUSTLOCK(video)) {
+        SDL_UnlockSurface(video);
+    }
+    SDL_UpdateRect(video, window.area.x, window.area.y, window.area.w, window.area.h);
+}
+
+bool ToggleWindowFullscreen() {
+    if (window.video == nullptr) {
+        return window.fullscreen;
+    }
+    SDL_Surface *shown = window.picture;
+    SDL_Surface *drawn = nullptr;
+    if (shown == nullptr) {
+        // Keep what the window shows: the next frame may be a while coming
+        // (a pause, a game over).
+        drawn = NewPicture(window.video);
+        if (drawn == nullptr) {
+            return window.fullscreen;
+        }
+        SDL_BlitSurface(window.video, nullptr, drawn, nullptr);
+    }
+    SDL_Surface *before = window.video;
+    if (SetMode(!window.fullscreen) == nullptr && SetMode(window.fullscreen) == nullptr) {
+        SDL_FreeSurface(drawn);
+        return window.fullscreen;
+    }
+    if (drawn != nullptr) {
+        window.picture = drawn;
+        MoveDrawingTo(before, drawn);
+    }
+    SDL_ShowCursor(SDL_DISABLE);
+    PresentWindow(window.picture);
+    return window.fullscreen;
+}
+
+bool WindowFullscreen() {
+    return window.fullscreen;
+}
+
+int WindowFactor() {
+    return window.factor;
+}
+
+SDL_Rect WindowPicture() {
+    return window.area;
+}
+
+void ResetWindow() {
+    if (window.picture != nullptr && screen != window.picture) {
+        SDL_FreeSurface(window.picture);
+    }
+    window = WindowState();
+}

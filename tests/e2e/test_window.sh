@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# The window's size and fullscreen on a 1920x1080 screen: --scale 2 and
+# --scale auto open a 1280x960 window showing the title picture with every
+# pixel doubled; F11 covers the screen with the doubled picture centred,
+# black around, and F11 again brings the 640x480 window back; M survives a
+# restart through the settings file; a game recorded with bound keys
+# verifies without them.
+#
+# Usage: test_window.sh GAME_EXE CLOSE_TOOL DATA_PARENT_DIR
+E2E_SCREEN=1920x1080x24
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_setup "$@"
+
+TITLE=$E2E_DATA/titlescreen.bmp
+
+# enlarged_title SHOT FACTOR X Y — SHOT shows at (X,Y) the title picture
+# enlarged FACTOR times by whole pixels: every FACTORxFACTOR square one
+# colour, and shrunk back it is the title picture except where the menu
+# cursor and the difficulty picture lie (x 70..139, y 300..450).
+enlarged_title() {
+    local shot=$1 f=$2 w=$((640 * $2)) h=$((480 * $2)) squares n
+    convert "$shot" -crop "${w}x$h+$3+$4" +repage -alpha off "$E2E_TMP/picture.miff" 2>/dev/null || return 1
+    convert "$E2E_TMP/picture.miff" -sample "640x480!" -sample "${w}x$h!" "$E2E_TMP/squares.miff" 2>/dev/null
+    squares=$(compare -metric AE "$E2E_TMP/picture.miff" "$E2E_TMP/squares.miff" null: 2>&1)
+    [ "$squares" = 0 ] || { e2e_fail "$squares pixels break the ${f}x${f} squares"; return 1; }
+    n=$(convert \( "$E2E_TMP/picture.miff" -sample "640x480!" \) \( "$TITLE" -alpha off \) \
+        -compose difference -composite -separate -evaluate-sequence max -threshold 0 \
+        -fill black -draw "rectangle 70,300 139,450" -draw "rectangle 300,362 639,479" \
+        -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
+    [ "$n" = 0 ] || { e2e_fail "$n pixels differ from the title picture"; return 1; }
+}
+
+# window_is W H — the game's window has that size at the screen's corner.
+window_is() { [ "$(e2e_geometry)" = "$1 $2 0 0" ]; }
+
+# scaled_window ARGS... — started with ARGS, the window is 1280x960 and
+# shows the doubled title picture.
+scaled_window() {
+    E2E_GAME_ARGS=("$@")
+    e2e_start_game || return 1
+    e2e_wait_until 3000 window_is 1280 960 || { e2e_fail "window is '$(e2e_geometry)', expected 1280x960"; return 1; }
+    import -window root "$E2E_TMP/scaled.miff" 2>/dev/null || return 1
+    E2E_LAST_SHOT=$E2E_TMP/scaled.miff
+    e2e_keep "$E2E_LAST_SHOT" window-scale-2
+    enlarged_title "$E2E_TMP/scaled.miff" 2 0 0
+}
+
+# --scale 2, and fullscreen and back: the window returns at its scale.
+check_scale_2() {
+    scaled_window --scale 2 || return 1
+    e2e_key F11
+    e2e_wait_until 5000 fullscreen_shows_doubled_title || { e2e_fail "F11 at scale 2 shows no centred doubled title"; return 1; }
+    e2e_key F11
+    e2e_wait_until 3000 window_is 1280 960 || { e2e_fail "after F11 twice the window is '$(e2e_geometry)'"; return 1; }
+    import -window root "$E2E_TMP/back.miff" 2>/dev/null || return 1
+    E2E_LAST_SHOT=$E2E_TMP/back.miff
+    enlarged_title "$E2E_TMP/back.miff" 2 0 0
+}
+check_scale_auto() { scaled_window --scale auto; }
+
+# The whole screen black outside the centred picture, and the picture there.
+fullscreen_shows_doubled_title() {
+    import -window root "$E2E_TMP/full.miff" 2>/dev/null || return 1
+    E2E_LAST_SHOT=$E2E_TMP/full.miff
+    local outside
+    outside=$(convert "$E2E_TMP/full.miff" -alpha off -fill black -draw "rectangle 320,60 1599,1019" \
+        -format '%[max]' info: 2>/dev/null)
+    [ "$outside" = 0 ] || return 1
+    enlarged_title "$E2E_TMP/full.miff" 2 320 60 2>/dev/null
+}
+
+check_f11_centres_the_doubled_picture() {
+    E2E_GAME_ARGS=()
+    e2e_start_game || return 1
+    e2e_key F11
+    e2e_wait_until 5000 fullscreen_shows_doubled_title || {
+        fullscreen_shows_doubled_title
+        e2e_fail "after F11 the screen does not show the doubled title centred, black around: ${E2E_REASON:-outside not black}"
+        return 1
+    }
+    e2e_keep "$E2E_LAST_SHOT" window-fullscreen
+    e2e_key F11
+    e2e_wait_until 3000 window_is 640 480 || { e2e_fail "after F11 twice the window is '$(e2e_geometry)'"; return 1; }
+}
+
+# M survives a restart: the first run writes "mute = on"; the second starts
+# muted, so its M writes "mute = off".
+check_mute_survives_a_restart() {
+    local file=$E2E_CONFIG/quarndel/settings.ini
+    E2E_GAME_ARGS=()
+    rm -rf "$E2E_CONFIG"
+    e2e_start_game || return 1
+    [ ! -e "$file" ] || { e2e_fail "a settings file was made before any change"; return 1; }
+    e2e_key m
+    e2e_wait_until 3000 grep -qx 'mute = on' "$file" || { e2e_fail "after M the file holds '$(cat "$file" 2>/dev/null)'"; return 1; }
+    e2e_stop_game
+    e2e_start_game || return 1
+    e2e_key m
+    e2e_wait_until 3000 grep -qx 'mute = off' "$file" || { e2e_fail "after a restart and M the file holds '$(cat "$file" 2>/dev/null)'"; return 1; }
+}
+
+# A game played with bound keys is recorded as the documented keys: it
+# verifies with no settings file at all.
+check_bound_recording_verifies_without_settings() {
+    local ini=$E2E_TMP/bind.ini rec=$E2E_TMP/bound.qrp out
+    printf 'right = d\nfire = left ctrl\nquit = q\n' >"$ini"
+    E2E_GAME_ARGS=(--settings "$ini" --record "$rec")
+    e2e_start_game || return 1
+    e2e_key Return
+    sleep 0.5
+    e2e_keydown d
+    sleep 0.4
+    e2e_keyup d
+    e2e_key ctrl ctrl q
+    e2e_wait_quitting 5000 || return 1
+    e2e_wait_exit 5000 || return 1
+    out=$(cd "$E2E_ROOT" && XDG_CONFIG_HOME=$E2E_TMP/none SDL_AUDIODRIVER=none timeout 60 \
+        "$E2E_GAME" --replay "$rec" --headless --verify 2>&1) ||
+        { e2e_fail "the recording does not verify: $out"; return 1; }
+}
+
+e2e_check scale_2_opens_1280x960_with_the_title_doubled_and_returns_from_fullscreen check_scale_2
+e2e_check scale_auto_on_1920x1080_doubles check_scale_auto
+e2e_check f11_centres_the_doubled_picture_on_1920x1080 check_f11_centres_the_doubled_picture
+e2e_check m_survives_a_restart_through_the_settings_file check_mute_survives_a_restart
+e2e_check a_recording_with_bound_keys_verifies_without_settings check_bound_recording_verifies_without_settings
+e2e_finish

@@ -1,0 +1,222 @@
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/atomic_file.h"
+#include "app/bindings.h"
+#include "app/settings.h"
+#include "tests/support.h"
+
+namespace {
+
+std::string ReadAll(FILE *file) {
+    std::string text;
+    rewind(file);
+    int c;
+    while ((c = fgetc(file)) != EOF) {
+        text += (char)c;
+    }
+    return text;
+}
+
+std::string Slurp(const std::string &path) {
+    FILE *f = fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        return "(none)";
+    }
+    std::string text = ReadAll(f);
+    fclose(f);
+    return text;
+}
+
+int FilesIn(const std::string &dir) {
+    int n = 0;
+    if (DIR *d = opendir(dir.c_str())) {
+        while (dirent *e = readdir(d)) {
+            n += e->d_name[0] != '.';
+        }
+        closedir(d);
+    }
+    return n;
+}
+
+std::string Used() {
+    return "scale=" + std::to_string(settings.scale) +
+           " fullscreen=" + std::to_string(settings.fullscreen) +
+           " mute=" + std::to_string(settings.mute) +
+           " music=" + std::to_string(settings.musicVolume) +
+           " effects=" + std::to_string(settings.effectsVolume) +
+           " gamepad=" + std::to_string(settings.gamepad) +
+           " fire=" + SDL_GetKeyName(BoundKey(SDLK_LCTRL)) +
+           " w=" + SDL_GetKeyName(BoundKey(SDLK_w));
+}
+
+int FailingRename(const char *, const char *) {
+    errno = EIO;
+    return -1;
+}
+
+const char kDefaults[] =
+    "scale=1 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w";
+
+TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
+    enum Folder { kNormal, kFolderIsAFile, kRenameFails, kTooLarge };
+    struct Case {
+        const char *name;
+        const char *file; // null: no file
+        Folder folder;
+        const char *change; // "name=value" changed in the game, or null
+        std::string used;
+        const char *printed;             // with FILE for the file's path
+        const char *after;               // the file afterwards; "(none)" when absent
+        const char *meanwhile = nullptr; // another game's file, written after loading
+    };
+    const Case cases[] = {
+        {"good",
+         "scale = 3\nfullscreen = on\nmute = yes\nmusic_volume = 40\n"
+         "effects_volume = 0\ngamepad = off\nfire = left ctrl, x\nup = w\n",
+         kNormal, nullptr,
+         "scale=3 fullscreen=1 mute=1 music=40 effects=0 gamepad=0 fire=space w=up", "", nullptr},
+        {"auto scale, no line feed at the end", "scale=auto", kNormal, nullptr,
+         "scale=0 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w", "",
+         nullptr},
+        {"unknown name", "colour = blue\nmute = on\n", kNormal, nullptr,
+         "scale=1 fullscreen=0 mute=1 music=100 effects=100 gamepad=1 fire=left ctrl w=w",
+         "quarndel: FILE:1: unknown setting 'colour'; ignored\n", nullptr},
+        {"bad values",
+         "scale = 5\nmute = maybe\nmusic_volume = 101\nfullscreen = on\njust text\n"
+         "left = w\nup = w\nfire = no such key\npause = m\n",
+         kNormal, nullptr,
+         "scale=1 fullscreen=1 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=left",
+         "quarndel: FILE:1: bad value '5' for scale; ignored\n"
+         "quarndel: FILE:2: bad value 'maybe' for mute; ignored\n"
+         "quarndel: FILE:3: bad value '101' for music_volume; ignored\n"
+         "quarndel: FILE:5: not a 'name = value' line; ignored\n"
+         "quarndel: FILE:7: key 'w' already belongs to left; ignored\n"
+         "quarndel: FILE:8: unknown key 'no such key' for fire; ignored\n"
+         "quarndel: FILE:9: key 'm' mutes or toggles fullscreen; ignored\n",
+         nullptr},
+        {"comments and unknown lines kept on rewrite",
+         "# mine\nscale = 2  \n\nshader = crt\n  # quiet nights\nmute = off # was on\n", kNormal,
+         "mute=on",
+         "scale=2 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w",
+         "quarndel: FILE:4: unknown setting 'shader'; ignored\n"
+         "quarndel: FILE:6: bad value 'off # was on' for mute; ignored\n",
+         "# mine\nscale = 2  \n\nshader = crt\n  # quiet nights\nmute = on\n"},
+        {"a new name goes at the end", "scale = 2\n", kNormal, "fullscreen=on",
+         "scale=2 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w", "",
+         "scale = 2\nfullscreen = on\n"},
+        {"another game's change since loading is kept", "mute = off\n", kNormal, "mute=on",
+         kDefaults, "", "mute = on\nscale = 3\n", "mute = off\nscale = 3\n"},
+        {"an unreadable file is moved aside, never overwritten", "", kTooLarge, "mute=on",
+         kDefaults,
+         "quarndel: FILE: cannot read the settings file; it is moved aside when a setting "
+         "changes\n"
+         "quarndel: FILE: cannot read the settings file; moved aside to FILE.unreadable\n",
+         "mute = on\n"},
+        {"no file and no change makes none", nullptr, kNormal, nullptr, kDefaults, "", "(none)"},
+        {"no file, a change makes one", nullptr, kNormal, "mute=on", kDefaults, "", "mute = on\n"},
+        {"a failing rename leaves the old file", "mute = off\n", kRenameFails, "mute=on", kDefaults,
+         "quarndel: cannot write FILE: rename failed: Input/output error\n", "mute = off\n"},
+        {"an unwritable folder: one warning, play goes on", nullptr, kFolderIsAFile, "mute=on",
+         kDefaults, "quarndel: cannot write FILE: cannot make its folder: Not a directory\n",
+         "(none)"},
+    };
+    OpenTestScreen(); // SDL's key names
+    for (const Case &c : cases) {
+        TempDir tmp;
+        std::string dir = tmp / "config/quarndel";
+        if (c.folder == kFolderIsAFile) {
+            WriteFile(tmp / "config", "not a folder");
+        } else {
+            MakeDirs(dir);
+        }
+        std::string path = dir + "/settings.ini";
+        if (c.file != nullptr) {
+            WriteFile(path, c.folder == kTooLarge ? std::string(70000, '#') : c.file);
+        }
+        FILE *err = tmpfile();
+        LoadSettings(path, err);
+        ResolveKeyBindings(err);
+        EXPECT_EQ(Used(), c.used) << c.name;
+        if (c.meanwhile != nullptr) {
+            WriteFile(path, c.meanwhile);
+        }
+        if (c.folder == kRenameFails) {
+            renameForAtomicWrite = FailingRename;
+        }
+        if (c.change != nullptr) {
+            std::string change = c.change;
+            size_t eq = change.find('=');
+            bool ok = ChangeSetting(change.substr(0, eq).c_str(), change.c_str() + eq + 1, err);
+            EXPECT_EQ(ok, c.folder == kNormal || c.folder == kTooLarge) << c.name;
+        }
+        renameForAtomicWrite = rename;
+        std::string printed = c.printed;
+        for (size_t at; (at = printed.find("FILE")) != std::string::npos;) {
+            printed.replace(at, 4, path);
+        }
+        EXPECT_EQ(ReadAll(err), printed) << c.name;
+        fclose(err);
+        std::string after = c.after != nullptr ? c.after : c.file;
+        EXPECT_EQ(Slurp(path), after) << c.name;
+        if (c.folder == kTooLarge) {
+            EXPECT_EQ(Slurp(path + ".unreadable"), std::string(70000, '#')) << c.name;
+        } else if (c.folder != kFolderIsAFile) {
+            EXPECT_EQ(FilesIn(dir), after == "(none)" ? 0 : 1) << c.name << ": a file left beside";
+        }
+        ForgetSettings();
+    }
+}
+
+TEST(Settings, PadButtonsFollowTheLayoutAndTheFile) {
+    TempDir tmp;
+    WriteFile(tmp / "pad.ini", "pad_fire = 3\npad_pause = 3\npad_up = 1\npad_quit = 12\n");
+    FILE *err = tmpfile();
+    LoadSettings(tmp / "pad.ini", err);
+    EXPECT_EQ(ReadAll(err), "quarndel: " + tmp / "pad.ini" +
+                                ":2: button 3 already belongs to pad_fire; ignored\n"
+                                "quarndel: " +
+                                tmp / "pad.ini" +
+                                ":3: the stick and hat steer; pad_up cannot be mapped; ignored\n");
+    fclose(err);
+    struct Case {
+        PadLayout layout;
+        int button, action;
+    };
+    const Case cases[] = {
+        {kPadXbox, 3, kActFire},
+        {kPadXbox, 0, -1}, // fire moved to 3 by the file
+        {kPadXbox, 6, -1},
+        {kPadXbox, 12, kActQuit},
+        {kPadXbox, 7, kActPause},
+        {kPadPlayStation, 6, -1},
+        {kPadPlayStation, 7, -1},
+        {kPadPlayStation, 9, kActPause},
+        {kPadPlayStation, 1, kActChoose},
+    };
+    for (const Case &c : cases) {
+        UsePadLayout(c.layout);
+        EXPECT_EQ(ButtonAction(c.button), c.action) << c.layout << " button " << c.button;
+    }
+    EXPECT_EQ(LayoutOfPad("Sony Interactive Entertainment Wireless Controller"), kPadPlayStation);
+    EXPECT_EQ(LayoutOfPad("Microsoft X-Box 360 pad"), kPadXbox);
+    EXPECT_EQ(LayoutOfPad(nullptr), kPadXbox);
+    ForgetSettings();
+}
+
+TEST(Settings, ThePathFollowsTheNamedFileThenXdgThenHome) {
+    std::string saved = getenv("XDG_CONFIG_HOME") != nullptr ? getenv("XDG_CONFIG_HOME") : "";
+    setenv("XDG_CONFIG_HOME", "/tmp/cfg", 1);
+    EXPECT_EQ(SettingsPath("my.ini"), "my.ini");
+    EXPECT_EQ(SettingsPath(nullptr), "/tmp/cfg/quarndel/settings.ini");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(SettingsPath(nullptr),
+              std::string(getenv("HOME")) + "/.config/quarndel/settings.ini");
+    if (!saved.empty()) {
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    }
+}
+
+} // namespace

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "app/scaler.h"
+#include "app/settings.h"
+#include "app/window.h"
+#include "game/seams.h"
+#include "tests/game_fixtures.h"
+
+namespace {
+
+TEST(Scaler, AutoPicksTheLargestFactorThatLeavesRoomForPanels) {
+    struct Case {
+        int w, h, want;
+    };
+    const Case cases[] = {
+        {0, 0, 1},       {800, 600, 1},   {1280, 1024, 2}, {1366, 768, 1},  {1920, 1080, 2},
+        {1920, 1200, 2}, {2560, 1440, 2}, {2560, 1600, 3}, {3840, 2160, 4}, {7680, 4320, 4},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(AutoScale(c.w, c.h), c.want) << c.w << "x" << c.h;
+    }
+}
+
+TEST(Scaler, FullscreenCentresTheLargestPictureThatFits) {
+    struct Case {
+        int w, h, factor, x, y;
+    };
+    const Case cases[] = {
+        {640, 480, 1, 0, 0},     {800, 600, 1, 80, 60},  {1920, 1080, 2, 320, 60},
+        {2560, 1440, 3, 320, 0}, {1280, 1024, 2, 0, 32}, {3840, 2160, 4, 640, 120},
+        {600, 400, 1, 0, 0}, // smaller than the picture: at least 1, from the corner
+    };
+    for (const Case &c : cases) {
+        int factor = FullscreenScale(c.w, c.h);
+        EXPECT_EQ(factor, c.factor) << c.w << "x" << c.h;
+        SDL_Rect r = CentredPicture(c.w, c.h, factor);
+        EXPECT_EQ(r.x, c.x) << c.w << "x" << c.h;
+        EXPECT_EQ(r.y, c.y) << c.w << "x" << c.h;
+        EXPECT_EQ(r.w, 640 * factor);
+        EXPECT_EQ(r.h, 480 * factor);
+    }
+}
+
+// Every pixel of the picture its own colour.
+Uint32 Pattern(int x, int y) {
+    return (Uint32)(x * 7919 + y * 104729) & 0xFFFFFF;
+}
+
+void DrawPattern(SDL_Surface *picture) {
+    for (int y = 0; y < 480; ++y) {
+        Uint32 *row = (Uint32 *)((Uint8 *)picture->pixels + y * picture->pitch);
+        for (int x = 0; x < 640; ++x) {
+            row[x] = SDL_MapRGB(picture->format, Pattern(x, y) >> 16, (Pattern(x, y) >> 8) & 255,
+                                Pattern(x, y) & 255);
+        }
+    }
+}
+
+class WindowTest : public DataTreeFixture {};
+
+TEST_F(WindowTest, AtScaleOneTheGameDrawsIntoTheWindowItself) {
+    PrepareWindow(1);
+    game.Init();
+    EXPECT_EQ(screen, SDL_GetVideoSurface());
+    EXPECT_EQ(screen->w, 640);
+    EXPECT_EQ(WindowFactor(), 1);
+}
+
+TEST_F(WindowTest, EveryWindowPixelIsThePicturePixelItEnlarges) {
+    for (int factor : {2, 3}) {
+        PrepareWindow(factor);
+        game.Init();
+        SDL_Surface *video = SDL_GetVideoSurface();
+        ASSERT_NE(screen, video);
+        ASSERT_EQ(screen->w, 640);
+        ASSERT_EQ(screen->h, 480);
+        ASSERT_EQ(video->w, 640 * factor);
+        ASSERT_EQ(video->h, 480 * factor);
+        DrawPattern(screen);
+        PresentFrame();
+        int wrong = 0;
+        for (int y = 0; y < video->h; ++y) {
+            for (int x = 0; x < video->w; ++x) {
+                wrong += PixelAt(video, x, y) != Pattern(x / factor, y / factor);
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "factor " << factor;
+        ResetWindow();
+    }
+}
+
+TEST_F(WindowTest, FullscreenFromScaleOneMovesTheDrawingAndLeavingKeepsIt) {
+    PrepareWindow(1);
+    game.Init();
+    game.EnterPlay();
+    SDL_Surface *window = screen;
+    DrawPattern(screen);
+    EXPECT_TRUE(ToggleWindowFullscreen());
+    // The game now draws into a picture of its own holding what was shown,
+    // and every sprite with it.
+    ASSERT_NE(screen, SDL_GetVideoSurface());
+    EXPECT_EQ(screen->w, 640);
+    EXPECT_EQ(PixelAt(screen, 321, 123), Pattern(321, 123));
+    EXPECT_EQ(ship.sprite.target, screen);
+    EXPECT_EQ(game.cursor.target, screen);
+    EXPECT_EQ(shots.laneC[0].target, screen);
+    EXPECT_EQ(enemies.sprites[0].target, screen);
+    EXPECT_NE(screen, window);
+    EXPECT_FALSE(ToggleWindowFullscreen());
+    SDL_Surface *video = SDL_GetVideoSurface();
+    EXPECT_EQ(video->w, 640);
+    EXPECT_FALSE(WindowFullscreen());
+    PresentFrame();
+    EXPECT_EQ(PixelAt(video, 321, 123), Pattern(321, 123));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WindowTest, TheSettingsVolumesReachTheMixerWithTheFirstFrame) {
+    WriteFile("volumes.ini", "music_volume = 25\neffects_volume = 50\n");
+    LoadSettings("volumes.ini", stderr);
+    game.Init();
+    if (Mix_QuerySpec(nullptr, nullptr, nullptr) == 0) {
+        GTEST_SKIP() << "no audio device";
+    }
+    EXPECT_EQ(Mix_Volume(0, -1), MIX_MAX_VOLUME);
+    PresentFrame();
+    EXPECT_EQ(Mix_Volume(0, -1), MIX_MAX_VOLUME / 2);
+    EXPECT_EQ(Mix_VolumeMusic(-1), MIX_MAX_VOLUME / 4);
+    Mix_Volume(-1, MIX_MAX_VOLUME);
+    Mix_VolumeMusic(MIX_MAX_VOLUME);
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 #include "app/sdl_library.h"
 #include "app/shell.h"
 #include "game/game.h"
+#include "game/seams.h"
 #include "replay/replay.h"
 
 int main(int argc, char **argv) {
@@ -18,8 +19,8 @@ int main(int argc, char **argv) {
         return status;
     }
     InstallDesktopHooks();
-    ChooseCheapPresentation(options.fullscreen);
     ApplyLaunchOptions(options);
+    ChooseCheapPresentation(launch.fullscreen);
     game.Init();
     game.RunTitle();
     // The first level is loaded even when the title screen was left without

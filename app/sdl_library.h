@@ -32,7 +32,8 @@ const char *SdlImplementationName(bool compat);
 // player chose a presentation themselves (SDL_RENDER_DRIVER or
 // SDL_FRAMEBUFFER_ACCELERATION set), asked sdl12-compat to scale the window
 // (SDL12COMPAT_WINDOW_SCALING, scaled smoothly by OpenGL only) or the game
-// starts fullscreen, where a graphics card scales the picture for less. A 640x480 window shows the
+// starts fullscreen (a desktop-sized picture, which a graphics card shows for
+// less). A 640x480 window shows the
 // same pixels either way; OpenGL costs more than twice the CPU where it is
 // drawn in software (no graphics acceleration: a VM, Xvfb, an old laptop).
 // Does nothing on the classic library.

@@ -187,10 +187,6 @@ e2e_start_game() {
     e2e_wait_until 10000 e2e_screen_drawn || { e2e_fail "window stayed black for 10 s"; return 1; }
 }
 
-# e2e_sdl_compat — true when the game runs on sdl12-compat (SDL 1.2 over
-# SDL 2; put in front of the classic library with LD_LIBRARY_PATH).
-e2e_sdl_compat() { ldd "$E2E_GAME" 2>/dev/null | grep -q 'sdl12-compat/libSDL-1\.2'; }
-
 e2e_screen_drawn() {
     local shot=$E2E_TMP/drawn.miff
     e2e_shot_to "$shot" || return 1

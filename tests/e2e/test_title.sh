@@ -188,20 +188,6 @@ is_windowed() {
 fullscreen_toggles() {
     local sw sh
     read -r sw sh <<<"$(xdotool getdisplaygeometry)"
-    if e2e_sdl_compat; then
-        # sdl12-compat leaves sizing the window to the window manager and
-        # draws the picture scaled to the screen. Xvfb has no window manager:
-        # the window keeps its 640x480 and shows part of the scaled picture,
-        # also after the second press. What holds here is that the game takes
-        # both presses, the menu neither, and goes on running.
-        e2e_key "$1"
-        sleep 0.5
-        e2e_key "$1"
-        sleep 0.5
-        [ ! -f "$E2E_RUN_DIR/rc" ] || { e2e_fail "the game ended after $1 twice on sdl12-compat"; return 1; }
-        is_windowed || { e2e_fail "after $1 twice the window is '$(e2e_geometry)', expected '640 480 0 0'"; return 1; }
-        return 0
-    fi
     e2e_key "$1"
     e2e_wait_until 3000 is_fullscreen || { e2e_fail "after $1 no window covers the ${sw}x${sh} screen"; return 1; }
     E2E_PICTURE_X=$(((sw - E2E_W) / 2))

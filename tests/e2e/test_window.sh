@@ -52,6 +52,12 @@ check_scale_2() {
     e2e_wait_until 5000 fullscreen_shows_doubled_title || { e2e_fail "F11 at scale 2 shows no centred doubled title"; return 1; }
     e2e_key F11
     e2e_wait_until 3000 window_is 1280 960 || { e2e_fail "after F11 twice the window is '$(e2e_geometry)'"; return 1; }
+    # sdl12-compat gives the window its size back before the next frame is
+    # shown in it: the picture may come a frame later.
+    e2e_wait_until 3000 back_shows_doubled_title || { E2E_REASON=""; back_shows_doubled_title; }
+}
+
+back_shows_doubled_title() {
     import -window root "$E2E_TMP/back.miff" 2>/dev/null || return 1
     E2E_LAST_SHOT=$E2E_TMP/back.miff
     enlarged_title "$E2E_TMP/back.miff" 2 0 0

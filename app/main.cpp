@@ -1,5 +1,7 @@
 #include "app/data_folder.h"
+#include "app/game_scores.h"
 #include "app/options.h"
+#include "app/scores.h"
 #include "app/shell.h"
 #include "game/game.h"
 #include "replay/replay.h"
@@ -11,7 +13,15 @@ int main(int argc, char **argv) {
     }
     // The recording named on the command line is read from the folder the
     // game starts in; the levels it names are read from the data folder.
+    if (options.scores) {
+        return PrintScores(ScoresFolder(options.scoresDir), stdout, stderr);
+    }
+    if (options.verifyScores) {
+        return VerifyScores(ScoresFolder(options.scoresDir), "/proc/self/exe", options.dataDir,
+                            stdout, stderr);
+    }
     StartReplays(options);
+    StartScoreKeeping(options);
     status = EnterDataFolder(options, stderr);
     if (status >= 0) {
         return status;
@@ -24,6 +34,7 @@ int main(int argc, char **argv) {
     // Start; the play loop then ends at once.
     game.EnterPlay();
     game.RunPlay();
+    EndScoreKeeping();
     FreeFont(font);
     return FinishReplays();
 }

@@ -210,6 +210,22 @@ void CheckIteration(Uint16 digest, bool drewFrame) {
     session.nextEvent = 0;
 }
 
+void StopWhereRecorded() {
+    const Recording &r = session.recording;
+    if (!r.hasStop || session.stopped || session.iterations != r.stop.iterations) {
+        return;
+    }
+    if (ship.score != r.stop.score || level.levelNumber != r.stop.level ||
+        difficulty != r.stop.difficulty) {
+        NoteDifference("after iteration " + std::to_string(r.stop.iterations) + " the score is " +
+                       std::to_string(ship.score) + ", level " + std::to_string(level.levelNumber) +
+                       ", difficulty " + std::to_string(difficulty) + "; recorded score " +
+                       std::to_string(r.stop.score) + ", level " + std::to_string(r.stop.level) +
+                       ", difficulty " + std::to_string(r.stop.difficulty));
+    }
+    exit(FinishSession());
+}
+
 void CheckPlay(int difficulty, const std::string &level) {
     const Recording &r = session.recording;
     if (session.stopped) {
@@ -258,7 +274,7 @@ int FinishReplay() {
     }
     CompareEnd(end);
     if (session.difference.empty()) {
-        if (session.verify && session.recording.hasEnd) {
+        if (session.verify && (session.recording.hasEnd || session.recording.hasStop)) {
             fprintf(stdout, "replay matches the recording\n");
         }
         return 0;

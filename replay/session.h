@@ -24,11 +24,12 @@ struct ReplaySession {
     std::string file; // the file to record into, absolute when it was relative
 
     // Recording.
-    ReplayWriter writer;
-    bool overwrite = false;                   // --overwrite: an existing file may be replaced
-    bool writeFailed = false;                 // reported once; the exit status says so
-    Uint32 lastClock = 0;                     // the clock value of the iteration before
-    bool lineStarted = false;                 // this iteration's line has been begun
+    ReplayWriter writer;      // --record's file; no file without --record
+    ReplayWriter copy;        // every game's recording for the score table, when kept
+    bool overwrite = false;   // --overwrite: an existing file may be replaced
+    bool writeFailed = false; // reported once; the exit status says so
+    Uint32 lastClock = 0;     // the clock value of the iteration before
+    bool lineStarted = false; // this iteration's line has been begun
     Uint8 recordedHeld[kReplayKeyCount] = {}; // the key state the recorded events make
 
     // Replaying.
@@ -74,6 +75,9 @@ Uint32 ReplayTicks();
 int NextRecordedEvent(SDL_Event *event);
 void CheckIteration(Uint16 digest, bool drewFrame);
 void CheckPlay(int difficulty, const std::string &level);
+// A recording cut where a game ended: the replay ends there, checking the
+// score, level and difficulty it finds against the stop line.
+void StopWhereRecorded();
 void NoteDifference(const std::string &what);
 void ClipHeadlessDrawing();
 int FinishReplay();

@@ -13,7 +13,7 @@ constexpr int kPanelX = 60;
 constexpr int kPanelY = 40;
 constexpr int kPanelW = 520;
 constexpr int kPanelH = 400;
-constexpr Uint8 kPanelAlpha = 200; // dark enough to read over the picture
+constexpr Uint8 kPanelAlpha = 224; // dark enough to read over the picture
 constexpr int kRowStep = 30;
 constexpr Uint32 kWaitNapMs = 10; // the wait for a key polls this often
 
@@ -48,12 +48,13 @@ void DrawScoreTable(SDL_Surface *screen, int difficulty) {
     }
     int rank = 0;
     for (const ScoreEntry &e : list) {
-        std::string name = Printable(e.name).substr(0, 16);
+        std::string name = Printable(e.name).substr(0, 12);
+        std::string when = e.when.substr(0, 10) + " " + e.when.substr(11, 5);
         DrawText(screen, font, kPanelX + 20, y, "%d.", ++rank);
-        DrawText(screen, font, kPanelX + 110 - TextWidth(font, "%d", e.score), y, "%d", e.score);
-        DrawText(screen, font, kPanelX + 130, y, "L%d", e.level);
-        DrawText(screen, font, kPanelX + 180, y, "%s", name.c_str());
-        DrawText(screen, font, kPanelX + 360, y, "%.10s", e.when.c_str());
+        DrawText(screen, font, kPanelX + 130 - TextWidth(font, "%d", e.score), y, "%d", e.score);
+        DrawText(screen, font, kPanelX + 150, y, "Level %d", e.level);
+        DrawText(screen, font, kPanelX + 230, y, "%s", name.c_str());
+        DrawText(screen, font, kPanelX + 360, y, "%s", when.c_str());
         y += kRowStep;
     }
     DrawCentred(screen, kPanelY + kPanelH - 36, "Press any key");

@@ -81,7 +81,9 @@ void EnterEndedGame() {
 
 void StartScoreKeeping(const Options &options) {
     keeping = ScoreKeeping();
-    if (options.replay != nullptr || options.headless) {
+    // --watch changes the levels under a game: its recording would not
+    // replay, so such a game cannot claim a place.
+    if (options.replay != nullptr || options.headless || options.watch) {
         return;
     }
     keeping.active = true;

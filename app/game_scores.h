@@ -3,7 +3,8 @@
 // temporary file in the table's folder, and when a game ends (a game over,
 // or the player leaving play) with a score that makes its difficulty's
 // table, the run up to that game's end is kept with the entry. A replay or
-// a headless run keeps nothing.
+// a headless run keeps nothing, and nor does --watch (the levels change
+// under the game, so its recording would not replay).
 #include <cstdio>
 #include <string>
 

@@ -638,9 +638,13 @@ TEST_F(ReplayRun, EveryKindOfDifferenceFailsTheVerifyAndIsNamed) {
     }
     WriteFile(dir / "stopped.qrp", stopped + stopLine(score, level, 1) + "\n");
     int status = 1;
-    std::string out = Run("--replay " + (dir / "stopped.qrp") + " --headless --verify", &status);
+    std::string out = Run("--replay " + (dir / "stopped.qrp") +
+                              " --headless --verify --scores-dir " + (dir / "scores"),
+                          &status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("replay matches the recording"), std::string::npos) << out;
+    // A replay never enters the game it plays into the high scores.
+    EXPECT_EQ(ReadAll(dir / "scores/scores"), "") << out;
 }
 
 TEST_F(ReplayRun, OtherDataIsNamedAndTheReplayPlaysOn) {

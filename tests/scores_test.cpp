@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "app/atomic_file.h"
+#include "app/game_scores.h"
 #include "app/scores.h"
+#include "game/game.h"
+#include "replay/replay.h"
 #include "tests/support.h"
 
 namespace {
@@ -273,4 +276,91 @@ TEST(ScoreTable, TwoProcessesEnteringFiftyGamesEachKeepTheTenBestOfAll) {
         EXPECT_EQ(Slurp(tmp / table.entries[0][i].recording), "x\n");
     }
     EXPECT_EQ(FilesStartingWith(tmp.Path(), "g").size(), 10u);
+}
+
+// The game's side: a game over enters the run recorded so far once (Escape
+// afterwards adds nothing), a second game enters the run to its own end, and
+// a folder the game cannot write in is told once and claims nothing.
+class ScoreKeepingRun : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        OpenTestScreen();
+        ResetGlobals();
+    }
+    void TearDown() override {
+        ResetScoreKeeping();
+        ResetReplays();
+        ResetGlobals();
+    }
+    void Start(const std::string &folder) {
+        options = Options();
+        options.scoresDir = folder.c_str();
+        StartReplays(options);
+        StartScoreKeeping(options);
+        ReplaySeed(7);
+    }
+    // Iterations of play, then the game ends with score and lives as given.
+    void Play(int iterations, int score, bool over) {
+        game.titleRunning = 0;
+        game.gameOver = 0;
+        NoteScoreIteration();
+        for (int i = 0; i < iterations; ++i) {
+            EndReplayIteration(true);
+            NoteScoreIteration();
+        }
+        ship.score = score;
+        game.gameOver = over ? 1 : 0;
+        EndReplayIteration(true);
+        NoteScoreIteration();
+        EndReplayIteration(false); // the game-over frame stays
+        NoteScoreIteration();
+    }
+    Options options;
+    TempDir tmp;
+};
+
+TEST_F(ScoreKeepingRun, EachGameEndEntersTheRunSoFarOnceAndAnUnwritableFolderWarnsOnce) {
+    std::string folder = tmp / "scores";
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    Start(folder);
+    Play(3, 40, true);
+    Play(5, 60, true);
+    Play(1, 70, false); // left with Escape during play
+    EndScoreKeeping();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Score 40 takes rank 1 of 10 in the Easy high scores\n"
+              "Score 60 takes rank 1 of 10 in the Easy high scores\n"
+              "Score 70 takes rank 1 of 10 in the Easy high scores\n");
+    ScoreTable table;
+    ScoreReadResult result;
+    ReadScores(folder, table, result);
+    ASSERT_EQ(table.entries[0].size(), 3u);
+    // A game over is entered at the end of its iteration: the first after
+    // 3 + 1, the second after its still frame + 5 + 1; the third, left
+    // during play, when the run ends (+ 1 + 1 + its last frame).
+    const char *stops[] = {"stop 15 70 0 0\n", "stop 11 60 0 0\n", "stop 4 40 0 0\n"};
+    for (int i = 0; i < 3; ++i) {
+        std::string recording = Slurp(folder + "/" + table.entries[0][i].recording);
+        EXPECT_EQ(recording.compare(0, 25, "quarndel-replay 1\nseed 7\n"), 0) << recording;
+        size_t stop = recording.rfind("stop ");
+        ASSERT_NE(stop, std::string::npos) << recording;
+        EXPECT_EQ(recording.substr(stop), stops[i]);
+    }
+    ResetScoreKeeping();
+    ResetReplays();
+
+    WriteFile(tmp / "file", "");
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    Start(tmp / "file/scores");
+    Play(1, 40, true);
+    Play(1, 60, true);
+    EndScoreKeeping();
+    std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
+    EXPECT_NE(warnings.find("cannot keep the score"), std::string::npos) << warnings;
+    EXPECT_NE(warnings.find("the score is not saved"), std::string::npos) << warnings;
 }

@@ -64,7 +64,7 @@ void EnterEndedGame() {
     entry.score = ship.score;
     entry.level = level.levelNumber;
     entry.when = UtcTime(false);
-    entry.name = LoginName();
+    entry.name = LoginName().substr(0, kMaxScoreName);
     entry.recording = "game-" + UtcTime(true) + "-" + std::to_string(getpid()) + "-" +
                       std::to_string(++keeping.entered) + ".qrp";
     int rank = EnterScore(keeping.folder, entry, run, stderr);

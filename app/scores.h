@@ -23,6 +23,8 @@ constexpr int kScoresPerTable = 10;
 constexpr long kMaxScoreFileBytes = 64 * 1024;
 constexpr size_t kMaxScoreLine = 512;
 constexpr size_t kMaxScoreLines = 1000;
+// Escaped (4 bytes for a control character) a name this long still fits a line.
+constexpr size_t kMaxScoreName = 64;
 
 struct ScoreEntry {
     int difficulty = 0;

@@ -113,6 +113,11 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
          longLine + "\n", ":3: the line is longer than 512", 3, "bob"},
         {"a bad score among good lines", std::string(kHeader) + kAlice + "0 2 lots 1 x y z\n",
          false, "0 2 lots 1 x y z\n", ":3: the score is not a number above 0", 2, "alice"},
+        {"a name too long to escape",
+         std::string(kHeader) + kAlice + "0 2 300 1 2026-01-02T10:00:00Z b.qrp " +
+             std::string(65, '\a') + "\n",
+         false, "0 2 300 1 2026-01-02T10:00:00Z b.qrp " + std::string(65, '\a') + "\n",
+         ":3: the name is empty or longer than 64 bytes", 2, "alice"},
         {"a recording outside the folder",
          std::string(kHeader) + "0 1 500 2 2026-01-01T10:00:00Z ../x.qrp alice\n", false,
          "0 1 500 2 2026-01-01T10:00:00Z ../x.qrp alice\n", ":2: the recording is not", 1,

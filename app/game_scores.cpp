@@ -64,7 +64,7 @@ void EnterEndedGame() {
     entry.score = ship.score;
     entry.level = level.levelNumber;
     entry.when = UtcTime(false);
-    entry.name = LoginName().substr(0, kMaxScoreName);
+    entry.name = LoginName().substr(0, kMaxScoreName / 4);
     entry.recording = "game-" + UtcTime(true) + "-" + std::to_string(getpid()) + "-" +
                       std::to_string(++keeping.entered) + ".qrp";
     int rank = EnterScore(keeping.folder, entry, run, stderr);
@@ -93,6 +93,12 @@ void StartScoreKeeping(const Options &options) {
         return;
     }
     MakeScoresFolder(keeping.folder);
+    // The game then changes into its data folder: a relative name keeps
+    // meaning the folder it was given in.
+    if (char *absolute = realpath(keeping.folder.c_str(), nullptr)) {
+        keeping.folder = absolute;
+        free(absolute);
+    }
     // The file is unlinked at once: it is read back through its descriptor,
     // and a run that is killed leaves nothing behind.
     std::string name = keeping.folder + "/run-XXXXXX";

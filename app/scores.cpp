@@ -107,8 +107,9 @@ bool ParseEntry(const std::string &line, ScoreEntry &e, std::string &why) {
         why = "the time is not a UTC time like 2026-12-07T16:46:13Z";
     } else if (!ValidRecordingName(word[5])) {
         why = "the recording is not a file name in the table's folder";
-    } else if (e.name.empty() || e.name.size() > kMaxScoreName) {
-        why = "the name is empty or longer than " + std::to_string(kMaxScoreName) + " bytes";
+    } else if (e.name.empty() || Printable(e.name).size() > kMaxScoreName) {
+        why = "the name is empty or, escaped, longer than " + std::to_string(kMaxScoreName) +
+              " characters";
     } else {
         e.difficulty = (int)difficulty;
         e.score = (int)score;

@@ -23,8 +23,9 @@ constexpr int kScoresPerTable = 10;
 constexpr long kMaxScoreFileBytes = 64 * 1024;
 constexpr size_t kMaxScoreLine = 512;
 constexpr size_t kMaxScoreLines = 1000;
-// Escaped (4 bytes for a control character) a name this long still fits a line.
-constexpr size_t kMaxScoreName = 64;
+// The longest name, with its control characters escaped (4 characters each),
+// so that every entry line written reads back within kMaxScoreLine.
+constexpr size_t kMaxScoreName = 256;
 
 struct ScoreEntry {
     int difficulty = 0;

@@ -117,7 +117,7 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
          std::string(kHeader) + kAlice + "0 2 300 1 2026-01-02T10:00:00Z b.qrp " +
              std::string(65, '\a') + "\n",
          false, "0 2 300 1 2026-01-02T10:00:00Z b.qrp " + std::string(65, '\a') + "\n",
-         ":3: the name is empty or longer than 64 bytes", 2, "alice"},
+         ":3: the name is empty or, escaped, longer than 256", 2, "alice"},
         {"a recording outside the folder",
          std::string(kHeader) + "0 1 500 2 2026-01-01T10:00:00Z ../x.qrp alice\n", false,
          "0 1 500 2 2026-01-01T10:00:00Z ../x.qrp alice\n", ":2: the recording is not", 1,

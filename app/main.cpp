@@ -11,8 +11,6 @@ int main(int argc, char **argv) {
     if (status >= 0) {
         return status;
     }
-    // The recording named on the command line is read from the folder the
-    // game starts in; the levels it names are read from the data folder.
     if (options.scores) {
         return PrintScores(ScoresFolder(options.scoresDir), stdout, stderr);
     }
@@ -20,6 +18,8 @@ int main(int argc, char **argv) {
         return VerifyScores(ScoresFolder(options.scoresDir), "/proc/self/exe", options.dataDir,
                             stdout, stderr);
     }
+    // The recording named on the command line is read from the folder the
+    // game starts in; the levels it names are read from the data folder.
     StartReplays(options);
     StartScoreKeeping(options);
     status = EnterDataFolder(options, stderr);

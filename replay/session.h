@@ -24,12 +24,13 @@ struct ReplaySession {
     std::string file; // the file to record into, absolute when it was relative
 
     // Recording.
-    ReplayWriter writer;      // --record's file; no file without --record
-    ReplayWriter copy;        // every game's recording for the score table, when kept
-    bool overwrite = false;   // --overwrite: an existing file may be replaced
-    bool writeFailed = false; // reported once; the exit status says so
-    Uint32 lastClock = 0;     // the clock value of the iteration before
-    bool lineStarted = false; // this iteration's line has been begun
+    ReplayWriter writer;
+    // Every game of the run for the high scores, beside --record's file or alone.
+    ReplayWriter copy;
+    bool overwrite = false;                   // --overwrite: an existing file may be replaced
+    bool writeFailed = false;                 // reported once; the exit status says so
+    Uint32 lastClock = 0;                     // the clock value of the iteration before
+    bool lineStarted = false;                 // this iteration's line has been begun
     Uint8 recordedHeld[kReplayKeyCount] = {}; // the key state the recorded events make
 
     // Replaying.

@@ -14,8 +14,6 @@
 #include "app/atomic_file.h"
 #include "replay/replay_file.h"
 
-void (*scoreWriteInterrupt)() = nullptr;
-
 namespace {
 
 constexpr const char *kTableFile = "scores";
@@ -376,21 +374,23 @@ int EnterScore(const std::string &folder, const ScoreEntry &entry, const std::st
     } else {
         std::vector<ScoreEntry> dropped;
         rank = InsertScore(scores, entry, dropped);
-        if (rank > 0) {
-            std::string recordingPath = Join(folder, entry.recording);
-            bool saved = WriteFileAtomically(recordingPath, recording, err);
-            if (saved && scoreWriteInterrupt != nullptr) {
-                scoreWriteInterrupt();
-            }
-            saved = saved && WriteFileAtomically(table, FormatScores(scores), err);
-            if (!saved) {
+        // The recording is whole on the disk before the table names it. A
+        // table whose bad lines went aside is rewritten without them even
+        // when the game does not make it, so they go aside only once.
+        std::string recordingPath = Join(folder, entry.recording);
+        bool saved = rank <= 0 || WriteFileAtomically(recordingPath, recording, err);
+        if (saved && (rank > 0 || !read.badLines.empty())) {
+            saved = WriteFileAtomically(table, FormatScores(scores), err);
+        }
+        if (!saved) {
+            if (rank > 0) {
                 unlink(recordingPath.c_str());
-                rank = -1;
-            } else {
-                for (const ScoreEntry &gone : dropped) {
-                    if (gone.recording != entry.recording) {
-                        unlink(Join(folder, gone.recording).c_str());
-                    }
+            }
+            rank = -1;
+        } else if (rank > 0) {
+            for (const ScoreEntry &gone : dropped) {
+                if (gone.recording != entry.recording) {
+                    unlink(Join(folder, gone.recording).c_str());
                 }
             }
         }

@@ -93,7 +93,3 @@ const char *DifficultyName(int difficulty);
 
 // The current time in UTC, "2026-12-07T16:46:13Z", or compact "20261207T164613Z".
 std::string UtcTime(bool compact);
-
-// Called between the temporary file and the rename of every table write, for
-// tests that interrupt it there. Null in the game.
-extern void (*scoreWriteInterrupt)();

@@ -187,6 +187,18 @@ TEST(ScoreTable, OnlyTheTenBestStayAndThosePushedOutLoseTheirRecordings) {
     EXPECT_EQ(Slurp(tmp / "r1.qrp"), "(none)"); // the lowest, pushed out
     EXPECT_EQ(Slurp(tmp / "r2.qrp"), "x\n");
     EXPECT_EQ(EnterScore(tmp.Path(), Entry(2, 1, "other.qrp"), "x\n", stderr), 1);
+
+    // A bad line goes aside once, even when the games that follow make no
+    // place: the table is rewritten without it.
+    WriteFile(tmp / "scores", Slurp(tmp / "scores") + "1 1 bad\n");
+    FILE *err = tmpfile();
+    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 4, "low2.qrp"), "x\n", err), 0);
+    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 3, "low3.qrp"), "x\n", err), 0);
+    std::string warnings = ReadBack(err);
+    fclose(err);
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
+    EXPECT_EQ(FilesStartingWith(tmp.Path(), "scores.unreadable-").size(), 1u);
+    EXPECT_EQ(Slurp(tmp / "scores").find("bad"), std::string::npos);
 }
 
 // A write cut between the temporary file and the rename, or refused by a
@@ -198,7 +210,15 @@ TEST(ScoreTable, AnInterruptedOrFailedWriteLeavesTheOldTableWhole) {
 
     pid_t child = fork();
     if (child == 0) {
-        scoreWriteInterrupt = [] { kill(getpid(), SIGKILL); };
+        // Killed when the new table is whole in its temporary file, before
+        // the rename would put it in place.
+        renameForAtomicWrite = [](const char *from, const char *to) {
+            std::string target = to;
+            if (target.size() >= 7 && target.compare(target.size() - 7, 7, "/scores") == 0) {
+                kill(getpid(), SIGKILL);
+            }
+            return rename(from, to);
+        };
         EnterScore(tmp.Path(), Entry(0, 200, "killed.qrp"), "x\n", stderr);
         _exit(0);
     }
@@ -206,6 +226,11 @@ TEST(ScoreTable, AnInterruptedOrFailedWriteLeavesTheOldTableWhole) {
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(Slurp(tmp / "scores"), before);
+    EXPECT_EQ(Slurp(tmp / "killed.qrp"), "x\n"); // whole, but named by no table
+    std::vector<std::string> temporary = FilesStartingWith(tmp.Path(), "scores.new-");
+    ASSERT_EQ(temporary.size(), 1u);
+    EXPECT_NE(Slurp(tmp / temporary[0]).find(" killed.qrp "), std::string::npos);
+    unlink((tmp / temporary[0]).c_str());
 
     struct Fault {
         const char *what;

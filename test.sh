@@ -233,6 +233,37 @@ else
   rm -f "$log"
 fi
 
+note "Browser build: numbers, recorded games under node and in headless Chromium, keys"
+# Skipped only where emscripten cannot be installed; once it is, every step counts.
+timeout -k 10 900 tools/install-deps.sh web || true
+if ! command -v emcc >/dev/null; then
+  echo "skipped: emscripten cannot be installed here (tools/install-deps.sh web)"
+else
+  mkdir -p build-web
+  if ! timeout -k 10 1200 web/build.sh >build-web/build.log 2>&1; then
+    tail -30 build-web/build.log
+    count web-build 0 1
+  elif ! (cd web && timeout -k 10 300 npm ci --no-audit --no-fund >/dev/null); then
+    echo "web: npm ci failed"
+    count web-npm 0 1
+  else
+    if timeout -k 10 300 web/check_numbers.sh; then count web-numbers 1 0; else count web-numbers 0 1; fi
+    log=$(mktemp)
+    timeout -k 10 600 web/verify.sh tests/replays/*.qrp 2>&1 | tee "$log"
+    status=${PIPESTATUS[0]}
+    ok=$(grep -c '^PASS ' "$log")
+    bad=$(grep -c '^FAIL ' "$log")
+    [ "$status" -eq 0 ] || [ "$bad" -gt 0 ] || bad=1
+    count web-replay "$ok" "$bad"
+    if timeout -k 10 180 node web/browser.js keys build-web/site build-web/play.png; then
+      count web-keys 1 0
+    else
+      count web-keys 0 1
+    fi
+    rm -f "$log"
+  fi
+fi
+
 echo
 for f in "${failures[@]}"; do echo "failed: $f"; done
 while read -r line; do echo "failed: $line"; done <"$timeouts"

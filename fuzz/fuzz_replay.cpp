@@ -9,14 +9,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (ParseRecording((const char *)data, size, recording, error)) {
         // A file that reads must be one the replay can walk without leaving
         // its arrays.
-        for (const ReplayIteration &it : recording.iterations) {
+        // Only the last iteration of a killed game's recording may lack its
+        // digest, and only a recording with an end line counts its iterations.
+        size_t count = recording.iterations.size();
+        for (size_t i = 0; i < count; ++i) {
+            const ReplayIteration &it = recording.iterations[i];
             if (it.eventCount > kMaxEventsPerIteration ||
-                (size_t)it.firstEvent + it.eventCount > recording.events.size()) {
+                (size_t)it.firstEvent + it.eventCount > recording.events.size() ||
+                (!it.hasDigest && (i + 1 < count || recording.hasEnd))) {
                 __builtin_trap();
             }
         }
-        if (recording.iterations.size() > kMaxReplayIterations ||
-            recording.end.iterations != recording.iterations.size()) {
+        if (count > kMaxReplayIterations ||
+            (recording.hasEnd && recording.end.iterations != count)) {
             __builtin_trap();
         }
     } else if (error.empty()) {

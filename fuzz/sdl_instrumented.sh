@@ -26,33 +26,13 @@ targets=("$@")
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$root/build-sdl-fuzz
 mkdir -p "$work/src" "$work/crashes"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo=sudo
 # Let the other builds on the machine go first.
 renice -n 19 $$ >/dev/null 2>&1 || true
 
 sanitize="-fsanitize=address,undefined -fsanitize=fuzzer-no-link -fno-omit-frame-pointer"
 
 # 1. The source package.
-if ! ls -d "$work"/src/libsdl1.2-*/ >/dev/null 2>&1; then
-  have_src=no
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    if grep -qE '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' "$f"; then have_src=yes; fi
-  done
-  if [ "$have_src" = no ]; then
-    . /etc/os-release
-    entry=/etc/apt/sources.list.d/debian-deb-src.sources
-    echo "No deb-src entry in the apt sources: adding $entry for ${VERSION_CODENAME}."
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-      "$VERSION_CODENAME" "$VERSION_CODENAME" | $sudo tee "$entry" >/dev/null
-    $sudo apt-get -o DPkg::Lock::Timeout=600 update
-  fi
-  command -v dpkg-source >/dev/null || $sudo apt-get install -y dpkg-dev
-  (cd "$work/src" && apt-get source libsdl1.2) ||
-    { $sudo apt-get -o DPkg::Lock::Timeout=600 update && (cd "$work/src" && apt-get source libsdl1.2); }
-fi
-src=$(ls -d "$work"/src/libsdl1.2-*/ | head -1)
+src=$("$root/tools/sdl_source.sh" "$work/src")
 echo "SDL source: $src"
 
 # 2. The instrumented library. UBSan reports do not stop SDL here; the runs

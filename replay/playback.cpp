@@ -6,7 +6,6 @@
 
 #include "game/game.h"
 #include "replay/replay.h"
-#include "replay/replay_digest.h"
 #include "replay/session.h"
 
 namespace {
@@ -247,12 +246,7 @@ void CheckPlay(int difficulty, const std::string &level) {
 // (and, verified, matched), kExitReplayDiffers when it differs, or when a
 // verification was stopped before the recording's end.
 int FinishReplay() {
-    ReplayEnd end;
-    end.score = ship.score;
-    end.lives = ship.lives;
-    end.level = level.levelNumber;
-    end.frame = FrameChecksum(screen);
-    end.iterations = session.iterations;
+    ReplayEnd end = CurrentEnd();
     if (session.headless) {
         PrintState(stdout, end);
     }

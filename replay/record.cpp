@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "game/game.h"
-#include "replay/replay_digest.h"
 #include "replay/session.h"
 
 namespace {
@@ -247,12 +246,7 @@ void RecordPlay(int difficulty, const char *level) {
 // Writes the end line and closes the file; the exit status tells whether
 // the whole run is in it.
 int FinishRecording() {
-    ReplayEnd end;
-    end.score = ship.score;
-    end.lives = ship.lives;
-    end.level = level.levelNumber;
-    end.frame = FrameChecksum(screen);
-    end.iterations = session.iterations;
+    ReplayEnd end = CurrentEnd();
     session.writer.End(end);
     ReportWriteFailure();
     if (session.copy.file != nullptr) {

@@ -118,6 +118,16 @@ void CatchStopSignals() {
 
 } // namespace
 
+ReplayEnd CurrentEnd() {
+    ReplayEnd end;
+    end.score = ship.score;
+    end.lives = ship.lives;
+    end.level = level.levelNumber;
+    end.frame = FrameChecksum(screen);
+    end.iterations = session.iterations;
+    return end;
+}
+
 int FinishSession() {
     if (session.mode == kReplayOff || session.finished) {
         return 0;

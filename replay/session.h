@@ -59,6 +59,10 @@ constexpr int kExitRecordingFailed = 3;
 // the final state, the verdict. Returns the exit status it calls for.
 int FinishSession();
 
+// The game's state as an end line gives it: score, lives, level, the last
+// frame's checksum and the iterations so far.
+ReplayEnd CurrentEnd();
+
 // Recording (record.cpp).
 bool CheckRecordingTarget(const char *path, bool overwrite, std::string &error);
 void OpenRecording(Uint32 seed);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs to build and run ("run"), or to
 # build and run every test, benchmark, fuzzer and the asset generator, and to
-# build and check the Debian package ("test").
+# build and check the Debian package ("test"), or to build the browser version
+# and play its recorded games in headless Chromium ("web").
 # Only missing packages are installed; apt-get runs as root (or through sudo).
 set -euo pipefail
 
@@ -10,11 +11,13 @@ test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev x
   imagemagick x11-utils libx11-dev clang libclang-rt-14-dev libsdl-gfx1.2-dev libfreetype-dev
   fonts-dejavu-core libpng-dev debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils
   man-db)
+web_packages=(emscripten node-acorn chromium dpkg-dev fluidsynth vorbis-tools timgm6mb-soundfont)
 
 case "${1:-run}" in
   run) wanted=("${run_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  web) wanted=("${web_packages[@]}") ;;
+  *) echo "usage: $0 run|test|web" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -23,6 +26,11 @@ for p in "${wanted[@]}"; do
     missing+=("$p")
   fi
 done
+# npm drives Chromium for the browser tests; a node from elsewhere may bring
+# its own npm, which Debian's package would conflict with.
+if [ "${1:-run}" = web ] && ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"

@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Builds the browser version of the game from the same sources as the
+# desktop's, with Debian's emscripten, into a static folder any web server
+# can host:
+#
+#   web/build.sh [OUT]     OUT defaults to build-web/ beside this folder
+#
+#   OUT/site/   index.html, quarndel.js, quarndel.wasm, quarndel.data (the
+#               data/ tree), the page's script and style, the offline worker
+#   OUT/sdl-src, OUT/obj   SDL 1.2's own C sources and every object file
+#
+# SDL is Debian's SDL 1.2 source (apt-get source libsdl1.2) built with emcc:
+# its core, events, files, stdlib, video with the dummy driver and the dummy
+# joystick; no threads, timers, audio, CD-ROM, shared objects or assembly.
+# Linked with AUTO_JS_LIBRARIES=0, so no JavaScript SDL of emscripten's can
+# slip in. Objects are rebuilt only when a source or header they use changed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(mkdir -p "${1:-$root/build-web}" && cd "${1:-$root/build-web}" && pwd)
+# Debian's emscripten runs Debian's python3 and node with its acorn module.
+export PATH=/usr/bin:$PATH EM_PYTHON=/usr/bin/python3 NODE_PATH=/usr/share/nodejs
+command -v emcc >/dev/null || { echo "emcc is missing: tools/install-deps.sh web" >&2; exit 1; }
+
+sdl=$("$root/tools/sdl_source.sh" "$out/sdl-src")
+sdl=${sdl%/}
+obj=$out/obj
+site=$out/site
+mkdir -p "$obj/include" "$site"
+# SDL's public headers with the browser's configuration in place of its own.
+for h in "$sdl"/include/*.h; do
+  [ "$(basename "$h")" != SDL_config.h ] || continue
+  cmp -s "$h" "$obj/include/$(basename "$h")" || cp "$h" "$obj/include/"
+done
+cmp -s "$root/web/sdl/SDL_config.h" "$obj/include/SDL_config.h" ||
+  cp "$root/web/sdl/SDL_config.h" "$obj/include/SDL_config.h"
+
+version=$(sed -n 's/^project(Quarndel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+opt=(-O3 -flto)
+sdl_flags=("${opt[@]}" -I"$obj/include" -Wno-everything)
+game_flags=("${opt[@]}" -std=c++17 -Wall -Wextra -Werror -I"$root" -I"$root/web/mixer"
+  -I"$obj/include" -DQUARNDEL_VERSION="\"$version\"")
+web_c_flags=("${opt[@]}" -Wall -Wextra -Werror -I"$obj/include" -I"$root/web/mixer")
+
+sdl_sources=("$sdl"/src/SDL.c "$sdl"/src/SDL_error.c "$sdl"/src/SDL_fatal.c
+  "$sdl"/src/cpuinfo/SDL_cpuinfo.c "$sdl"/src/events/*.c "$sdl"/src/file/SDL_rwops.c
+  "$sdl"/src/stdlib/*.c "$sdl"/src/thread/SDL_thread.c "$sdl"/src/thread/generic/*.c
+  "$sdl"/src/joystick/SDL_joystick.c "$sdl"/src/joystick/dummy/*.c
+  "$sdl"/src/audio/SDL_audio.c "$sdl"/src/audio/SDL_audiocvt.c "$sdl"/src/audio/SDL_mixer.c
+  "$sdl"/src/audio/SDL_wave.c "$sdl"/src/audio/dummy/*.c
+  "$sdl"/src/video/*.c "$sdl"/src/video/dummy/*.c)
+game_sources=()
+for dir in sprites text level sound game replay; do
+  game_sources+=("$root/$dir"/*.cpp)
+done
+# The desktop's options and input translation (with the key bindings and
+# window code it reaches); the desktop's shell is replaced by web/shell.cpp.
+game_sources+=("$root/app/options.cpp" "$root/app/input.cpp" "$root/app/bindings.cpp"
+  "$root/app/settings.cpp" "$root/app/atomic_file.cpp" "$root/app/window.cpp"
+  "$root/app/scaler.cpp" "$root/web/main.cpp" "$root/web/shell.cpp")
+web_sources=("$root/web/sdl_clock.c" "$root/web/libc_compat.c" "$root/web/mixer.c")
+
+# Objects built with other flags (an older build.sh) are all rebuilt.
+flags="${sdl_flags[*]} | ${game_flags[*]} | ${web_c_flags[*]}"
+if [ "$(cat "$obj/flags" 2>/dev/null)" != "$flags" ]; then
+  rm -rf "$obj/sdl" "$obj/game" "$obj/web"
+  printf '%s\n' "$flags" >"$obj/flags"
+fi
+
+# stale OBJECT: true when the object is missing or older than a file it was
+# built from (the dependency list emcc wrote beside it).
+stale() {
+  [ -f "$1" ] && [ -f "$1.d" ] || return 0
+  local dep
+  for dep in $(sed -e 's/^[^:]*://' -e 's/\\$//' "$1.d"); do
+    [ "$dep" -nt "$1" ] && return 0
+  done
+  return 1
+}
+
+jobs=()
+add_job() { # add_job OBJECT COMPILER FLAGS... SOURCE
+  local o=$1
+  shift
+  if stale "$o"; then
+    jobs+=("$(printf '%q ' "$@" -MMD -MF "$o.d" -c -o "$o")")
+  fi
+}
+objects=()
+for s in "${sdl_sources[@]}"; do
+  o=$obj/sdl/$(basename "${s%.c}").o
+  objects+=("$o")
+  add_job "$o" emcc "${sdl_flags[@]}" "$s"
+done
+for s in "${game_sources[@]}"; do
+  rel=${s#"$root"/}
+  o=$obj/game/${rel//\//_}
+  o=${o%.cpp}.o
+  objects+=("$o")
+  add_job "$o" em++ "${game_flags[@]}" "$s"
+done
+for s in "${web_sources[@]}"; do
+  o=$obj/web/$(basename "${s%.c}").o
+  objects+=("$o")
+  add_job "$o" emcc "${web_c_flags[@]}" "$s"
+done
+mkdir -p "$obj/sdl" "$obj/game" "$obj/web"
+if [ ${#jobs[@]} -gt 0 ]; then
+  echo "compiling ${#jobs[@]} files"
+  printf '%s\n' "${jobs[@]}" | xargs -d '\n' -P "$(nproc)" -I{} bash -c '{}'
+fi
+
+# The title tune as audio: browsers play no MIDI, so the tune is rendered
+# once with FluidSynth and the same General MIDI soundfont the desktop plays
+# it with, and compressed to Ogg Vorbis. Both steps give the same bytes every
+# time. Without the tools the browser build plays no tune.
+tune=()
+soundfont=/usr/share/sounds/sf2/TimGM6mb.sf2
+if command -v fluidsynth >/dev/null && command -v oggenc >/dev/null && [ -f "$soundfont" ]; then
+  mkdir -p "$obj/music"
+  ogg=$obj/music/title_screen.ogg
+  if [ ! -f "$ogg" ] || [ "$root/data/music/title_screen.mid" -nt "$ogg" ]; then
+    fluidsynth -ni -q -F "$obj/music/title_screen.wav" -T wav -r 44100 -O s16 -g 0.6 \
+      "$soundfont" "$root/data/music/title_screen.mid" >/dev/null
+    oggenc -Q -q 2 --serial 1 -o "$ogg" "$obj/music/title_screen.wav"
+    rm -f "$obj/music/title_screen.wav"
+  fi
+  tune=(--preload-file "$ogg@/data/music/title_screen.ogg")
+else
+  echo "fluidsynth, oggenc or $soundfont missing: the browser build plays no title tune" >&2
+fi
+
+# The link: Asyncify lets SDL_Delay hand the thread back to the browser, so
+# the title and play loops run as they are, one iteration per frame. Every
+# call that may reach SDL_Delay is instrumented, calls through pointers
+# included (a windowed replay paces itself in the clock, read through one);
+# SDL's drawing and event code, which never waits, is left plain: that halves
+# the cost of a frame.
+plain='SDL_UpperBlit,SDL_LowerBlit,SDL_SoftBlit,SDL_FillRect,SDL_PollEvent,SDL_PeepEvents'
+plain+=',SDL_Flip,SDL_LockSurface,SDL_UnlockSurface,SDL_ConvertSurface'
+plain+=',SDL_MapSurface,SDL_CreateRGBSurface*,SDL_FreeSurface,SDL_PrivateKeyboard'
+em++ "${opt[@]}" -o "$site/quarndel.js" "${objects[@]}" \
+  ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 -s ASYNCIFY=1 -s "ASYNCIFY_REMOVE=[$plain]" -s ASYNCIFY_STACK_SIZE=65536 \
+  -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 \
+  -s MODULARIZE=1 -s EXPORT_NAME=Quarndel -s ENVIRONMENT=web,node \
+  -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState -s EXPORTED_RUNTIME_METHODS=FS \
+  --preload-file "$root/data@/data" --exclude-file '*/LICENSE' "${tune[@]}"
+for f in "$root"/web/page/*; do
+  cp "$f" "$site/"
+done
+echo "built $site"

@@ -1,0 +1,69 @@
+/* The desktop game's numbers in the browser. The rules draw from rand() and
+   the enemies' wave uses cos(); Emscripten's C library gives a different
+   rand() sequence and cos() results a last bit off for some arguments, so a
+   recorded game would end differently. Linked into the browser build only,
+   these give what the desktop's C library gives:
+   - rand()/srand(): the additive feedback generator of the GNU C library's
+     default state (31 words, taps 3 and 31, seeded by the minimal standard
+     generator and run 310 steps before the first draw);
+   - cos(): evaluated in 113-bit long double and rounded once to double,
+     which is the correctly rounded result for every argument the game
+     gives it (checked against the desktop by web/check_numbers.sh). */
+#include <math.h>
+#include <stdint.h>
+#include <stdlib.h>
+
+#define kDegree 31
+#define kSeparation 3
+
+static int32_t table[kDegree];
+static int front = kSeparation;
+static int rear = 0;
+static int seeded = 0;
+
+static int32_t NextRandom(void) {
+    uint32_t value = (uint32_t)table[front] + (uint32_t)table[rear];
+    table[front] = (int32_t)value;
+    front = front + 1 == kDegree ? 0 : front + 1;
+    rear = rear + 1 == kDegree ? 0 : rear + 1;
+    return (int32_t)(value >> 1);
+}
+
+void srand(unsigned int seed) {
+    int32_t word = (int32_t)(seed == 0 ? 1 : seed);
+    table[0] = word;
+    for (int i = 1; i < kDegree; ++i) {
+        int32_t hi = word / 127773;
+        int32_t lo = word % 127773;
+        word = 16807 * lo - 2836 * hi;
+        if (word < 0) {
+            word += 2147483647;
+        }
+        table[i] = word;
+    }
+    front = kSeparation;
+    rear = 0;
+    seeded = 1;
+    for (int i = 0; i < kDegree * 10; ++i) {
+        NextRandom();
+    }
+}
+
+int rand(void) {
+    if (!seeded) {
+        srand(1);
+    }
+    return NextRandom();
+}
+
+/* The browser build links no shared libraries: a symbol looked up at run
+   time (the desktop's MIDI player quietens its warnings that way) is never
+   there. */
+void *dlsym(void *restrict handle, const char *restrict name) {
+    (void)handle, (void)name;
+    return NULL;
+}
+
+double cos(double x) {
+    return (double)cosl((long double)x);
+}

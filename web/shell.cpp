@@ -1,0 +1,130 @@
+#include "web/shell.h"
+
+#include <emscripten.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include <SDL_mixer.h>
+
+#include "app/input.h"
+#include "game/game.h"
+#include "game/seams.h"
+#include "replay/replay.h"
+
+// SDL's own entry for a key event (its keyboard code, not a public call):
+// it updates the held-key array and the modifiers and queues the event.
+extern "C" int SDL_PrivateKeyboard(Uint8 state, SDL_keysym *key);
+
+namespace {
+
+// The frame in the canvas's byte order (red, green, blue, alpha).
+Uint8 canvasPixels[640 * 480 * 4];
+
+// Copies the 640x480 screen to the page's canvas. The screen is the
+// desktop's 32-bit surface; the canvas wants its bytes in RGBA order.
+void CopyToCanvas(SDL_Surface *surface) {
+    if (surface == nullptr || surface->w != 640 || surface->h != 480 ||
+        surface->format->BytesPerPixel != 4) {
+        return;
+    }
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0) {
+        return;
+    }
+    const SDL_PixelFormat *f = surface->format;
+    Uint8 *out = canvasPixels;
+    for (int y = 0; y < 480; ++y) {
+        const Uint32 *row = (const Uint32 *)((const Uint8 *)surface->pixels + y * surface->pitch);
+        for (int x = 0; x < 640; ++x) {
+            Uint32 p = row[x];
+            *out++ = (Uint8)((p & f->Rmask) >> f->Rshift);
+            *out++ = (Uint8)((p & f->Gmask) >> f->Gshift);
+            *out++ = (Uint8)((p & f->Bmask) >> f->Bshift);
+            *out++ = 255;
+        }
+    }
+    if (SDL_MUSTLOCK(surface)) {
+        SDL_UnlockSurface(surface);
+    }
+    EM_ASM(
+        {
+            if (Module.quarndelPresent) {
+                Module.quarndelPresent($0);
+            }
+        },
+        canvasPixels);
+}
+
+// Every presented frame goes to the canvas, except in a headless replay,
+// which draws only its last frame: the page shows that one when the replay
+// ends, before SDL closes.
+void PresentToCanvas(SDL_Surface *surface) {
+    if (!ReplayWithoutWaiting()) {
+        CopyToCanvas(surface);
+    }
+}
+
+void ShowLastFrame() {
+    if (ReplayWithoutWaiting()) {
+        CopyToCanvas(screen);
+    }
+}
+
+Uint32 WebSeed(Uint32 seed) {
+    Uint32 chosen = ReplaySeed(seed);
+    atexit(ShowLastFrame); // runs before the replay's end and SDL's closing
+    return chosen;
+}
+
+// The page's keys, with the mute key, as on the desktop.
+int PollPageEvent(SDL_Event *event) {
+    WebMixerFrame();
+    int got = SDL_PollEvent(event);
+    if (got != 0) {
+        TranslateInput(event);
+    }
+    return got;
+}
+
+int PollWebEvent(SDL_Event *event) {
+    return ReplayPollEvent(event, PollPageEvent);
+}
+
+} // namespace
+
+void InstallWebHooks() {
+    hooks.pollEvent = PollWebEvent;
+    hooks.seed = WebSeed;
+    hooks.iterationEnded = EndReplayIteration;
+    hooks.noWaiting = ReplayWithoutWaiting;
+    hooks.present = PresentToCanvas;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void QuarndelKey(int sym, int down) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || sym <= 0 || sym >= SDLK_LAST) {
+        return;
+    }
+    SDL_keysym key;
+    memset(&key, 0, sizeof key);
+    key.sym = (SDLKey)sym;
+    SDL_PrivateKeyboard(down ? SDL_PRESSED : SDL_RELEASED, &key);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelState(int what) {
+    switch (what) {
+    case 0:
+        return game.titleRunning;
+    case 1:
+        return (int)ship.sprite.GetX();
+    case 2:
+        return (int)ship.sprite.GetY();
+    case 3:
+        return ship.score;
+    case 4:
+        return ship.lives;
+    case 5:
+        return level.levelNumber;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The browser program around the game: the page's keys reach SDL's own
+// queue and held-key array, every presented frame goes to the page's canvas,
+// and the recording or replaying of games plugs in as on the desktop.
+
+// Sets the game's hooks to the browser program's.
+void InstallWebHooks();
+
+extern "C" {
+// The page's keyboard: a key (an SDLKey number) went down (down = 1) or up.
+// Keys before SDL has started are dropped.
+void QuarndelKey(int sym, int down);
+// What the page's tests read: 0 whether the title screen runs, 1 and 2 the
+// ship's x and y, 3 the score, 4 the lives, 5 the level number.
+int QuarndelState(int what);
+}

@@ -1,5 +1,7 @@
 #include "app/data_folder.h"
+#include "app/game_scores.h"
 #include "app/options.h"
+#include "app/scores.h"
 #include "app/sdl_library.h"
 #include "app/shell.h"
 #include "game/game.h"
@@ -11,9 +13,17 @@ int main(int argc, char **argv) {
     if (status >= 0) {
         return status;
     }
+    if (options.scores) {
+        return PrintScores(ScoresFolder(options.scoresDir), stdout, stderr);
+    }
+    if (options.verifyScores) {
+        return VerifyScores(ScoresFolder(options.scoresDir), "/proc/self/exe", options.dataDir,
+                            stdout, stderr);
+    }
     // The recording named on the command line is read from the folder the
     // game starts in; the levels it names are read from the data folder.
     StartReplays(options);
+    StartScoreKeeping(options);
     status = EnterDataFolder(options, stderr);
     if (status >= 0) {
         return status;
@@ -27,6 +37,7 @@ int main(int argc, char **argv) {
     // Start; the play loop then ends at once.
     game.EnterPlay();
     game.RunPlay();
+    EndScoreKeeping();
     FreeFont(font);
     return FinishReplays();
 }

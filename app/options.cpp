@@ -26,6 +26,9 @@ enum OptionId {
     kScale,
     kSettings,
     kWatch,
+    kScoresDir,
+    kScores,
+    kVerifyScores,
 };
 
 const struct option kLongOptions[] = {
@@ -43,6 +46,9 @@ const struct option kLongOptions[] = {
     {"scale", required_argument, nullptr, kScale},
     {"settings", required_argument, nullptr, kSettings},
     {"watch", no_argument, nullptr, kWatch},
+    {"scores-dir", required_argument, nullptr, kScoresDir},
+    {"scores", no_argument, nullptr, kScores},
+    {"verify-scores", no_argument, nullptr, kVerifyScores},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -65,6 +71,10 @@ const char kHelpText[] =
     "  --verify         with --replay --headless: exit 1 unless the game ends as recorded\n"
     "  --watch          reload the level in play whenever one of its files is saved,\n"
     "                   and show what quarndel-check finds in it\n"
+    "  --scores         print the high score tables and exit\n"
+    "  --verify-scores  replay every high score's recording and exit 1 unless each\n"
+    "                   ends with its score, level and difficulty\n"
+    "  --scores-dir DIR keep the high scores in DIR\n"
     "  -h, --help       show this help and exit\n"
     "      --version    show the version and exit\n";
 
@@ -146,6 +156,15 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
         case kWatch:
             result.watch = true;
             break;
+        case kScoresDir:
+            result.scoresDir = optarg;
+            break;
+        case kScores:
+            result.scores = true;
+            break;
+        case kVerifyScores:
+            result.verifyScores = true;
+            break;
         case ':':
             return Usage(err, program, "option needs a value: ", argv[optind - 1]);
         default:
@@ -166,6 +185,9 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
     }
     if (result.record != nullptr && result.replay != nullptr) {
         return Usage(err, program, "--record and --replay cannot be combined", "");
+    }
+    if (result.scores && result.verifyScores) {
+        return Usage(err, program, "--scores and --verify-scores cannot be combined", "");
     }
     if (result.watch && (result.record != nullptr || result.replay != nullptr)) {
         // A recording holds the level files a game was played with.

@@ -18,6 +18,10 @@ struct Options {
     int scale = 0;                  // --scale: 1 to 4, kScaleOptionAuto; 0 when not given
     const char *settings = nullptr; // --settings: the settings file in place of the usual one
     bool watch = false;             // --watch: reload the level in play when its files change
+
+    const char *scoresDir = nullptr; // --scores-dir: the score table's folder
+    bool scores = false;             // --scores: print the score tables and exit
+    bool verifyScores = false;       // --verify-scores: replay every entry and exit
 };
 
 // --scale auto: the largest whole factor that fits the desktop.

@@ -1,6 +1,8 @@
 #include "app/shell.h"
 
+#include "app/game_scores.h"
 #include "app/input.h"
+#include "app/score_view.h"
 #include "app/settings.h"
 #include "app/watch.h"
 #include "app/watch_overlay.h"
@@ -22,6 +24,7 @@ int PollLiveEvent(SDL_Event *event) {
     int got = SDL_PollEvent(event);
     if (got != 0) {
         TranslateInput(event);
+        got = ShowScoresOnTitle(event); // H on the title: the high scores
     }
     return got;
 }
@@ -54,12 +57,18 @@ void PresentShellFrame(SDL_Surface *picture) {
     PresentWindow(picture);
 }
 
+// After the frame: a game that has just ended is entered into the scores.
+void EndShellIteration(bool drewFrame) {
+    EndReplayIteration(drewFrame);
+    NoteScoreIteration();
+}
+
 } // namespace
 
 void InstallDesktopHooks() {
     hooks.pollEvent = PollShellEvent;
     hooks.seed = ReplaySeed;
-    hooks.iterationEnded = EndReplayIteration;
+    hooks.iterationEnded = EndShellIteration;
     hooks.noWaiting = ReplayWithoutWaiting;
     hooks.openInput = OpenGamepad;
     hooks.openScreen = OpenWindowScreen;

@@ -41,6 +41,10 @@ case "$name" in
     printf '# mine\nscale = 2\nmute = off\nfire = left ctrl, x\nup = w\npad_quit = 8\nshader = crt\n' \
       >"$work/seed-settings"
     ;;
+  fuzz_scores)
+    printf 'quarndel-scores 1\n# difficulty rank score level time recording name\n0 1 1240 2 2026-12-07T16:46:13Z game-1.qrp alice\n2 1 88 1 2026-12-06T20:01:55Z game-2.qrp b\\x1bob\n' \
+      >"$work/seed-scores"
+    ;;
   fuzz_replay)
     seed "$root"/tests/replays/*.qrp
     printf 'quarndel-replay 1\nseed 7\nf 01234567 data/a/info\nplay 1 data/a\n17 +13 -13:1 h+273 =beef\n16 =0001\n*3\n16 q =0002\nend 0 1 1 00000000 6\n' \

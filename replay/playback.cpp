@@ -224,6 +224,22 @@ void CheckIteration(Uint16 digest, bool drewFrame) {
     session.nextEvent = 0;
 }
 
+void StopWhereRecorded() {
+    const Recording &r = session.recording;
+    if (!r.hasStop || session.stopped || session.iterations != r.stop.iterations) {
+        return;
+    }
+    if (ship.score != r.stop.score || level.levelNumber != r.stop.level ||
+        difficulty != r.stop.difficulty) {
+        NoteDifference("after iteration " + std::to_string(r.stop.iterations) + " the score is " +
+                       std::to_string(ship.score) + ", level " + std::to_string(level.levelNumber) +
+                       ", difficulty " + std::to_string(difficulty) + "; recorded score " +
+                       std::to_string(r.stop.score) + ", level " + std::to_string(r.stop.level) +
+                       ", difficulty " + std::to_string(r.stop.difficulty));
+    }
+    exit(FinishSession());
+}
+
 void CheckPlay(int difficulty, const std::string &level) {
     const Recording &r = session.recording;
     if (session.stopped) {
@@ -271,7 +287,7 @@ int FinishReplay() {
             fprintf(stdout, "%s\n", session.otherSdl.c_str());
             return 0;
         }
-        if (session.verify && session.recording.hasEnd) {
+        if (session.verify && (session.recording.hasEnd || session.recording.hasStop)) {
             fprintf(stdout, "replay matches the recording\n");
         }
         return 0;

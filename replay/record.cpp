@@ -24,7 +24,7 @@ std::string FolderOf(const std::string &path) {
 
 // Says once, when it happens, that the recording stopped being written.
 void ReportWriteFailure() {
-    if (session.writeFailed || !session.writer.Failed()) {
+    if (session.writeFailed || !session.writer.Failed() || session.path.empty()) {
         return;
     }
     session.writeFailed = true;
@@ -80,8 +80,10 @@ void StartLine(const ReplayEvent *events, size_t count) {
     if (!session.lineStarted) {
         session.lineStarted = true;
         session.writer.IterationStart(ClockStep(), events, count);
+        session.copy.IterationStart(ClockStep(), events, count);
     } else {
         session.writer.IterationEvents(events, count);
+        session.copy.IterationEvents(events, count);
     }
     ReportWriteFailure();
 }
@@ -136,6 +138,16 @@ void OpenRecording(Uint32 seed) {
     signal(SIGXFSZ, SIG_IGN);
     signal(SIGPIPE, SIG_IGN);
     std::string error;
+    if (session.copy.file != nullptr) {
+        session.copy.Header();
+        session.copy.Seed(seed);
+        for (const ReplayDataFile &f : session.filesSeen) {
+            session.copy.DataFile(f.path.c_str(), f.hash);
+        }
+    }
+    if (session.path.empty()) {
+        return; // no --record: the score table's copy alone
+    }
     session.writer.file = OpenTarget(error);
     if (session.writer.file == nullptr) {
         session.writeFailed = true;
@@ -214,6 +226,7 @@ void RecordIterationEnd(Uint16 digest, bool drewFrame) {
         StartLine(nullptr, 0);
     }
     session.writer.IterationEnd(digest, drewFrame);
+    session.copy.IterationEnd(digest, drewFrame);
     ReportWriteFailure();
     session.lastClock = session.frozenClock;
     session.lineStarted = false;
@@ -221,11 +234,13 @@ void RecordIterationEnd(Uint16 digest, bool drewFrame) {
 
 void RecordDataFile(const char *path, Uint32 hash) {
     session.writer.DataFile(path, hash);
+    session.copy.DataFile(path, hash);
     ReportWriteFailure();
 }
 
 void RecordPlay(int difficulty, const char *level) {
     session.writer.Play(difficulty, level);
+    session.copy.Play(difficulty, level);
     ReportWriteFailure();
 }
 
@@ -235,6 +250,11 @@ int FinishRecording() {
     ReplayEnd end = CurrentEnd();
     session.writer.End(end);
     ReportWriteFailure();
+    if (session.copy.file != nullptr) {
+        session.copy.End(end);
+        fclose(session.copy.file);
+        session.copy.file = nullptr;
+    }
     if (session.writer.file != nullptr) {
         if (fclose(session.writer.file) != 0 && !session.writeFailed) {
             session.writeFailed = true;

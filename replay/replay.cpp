@@ -266,6 +266,51 @@ void EndReplayIteration(bool drewFrame) {
     session.clockFrozen = false;
     session.iterationOpen = false;
     ++session.iterations;
+    if (session.mode == kReplaying) {
+        StopWhereRecorded();
+    }
+}
+
+bool RecordEveryGame(FILE *file) {
+    if (session.mode == kReplaying) {
+        return false;
+    }
+    session.copy.file = file;
+    if (session.mode == kReplayOff) {
+        session.mode = kRecording;
+        SetTicksSource(SessionTicks);
+        SetDataFileListener(NoteDataFile);
+    }
+    return true;
+}
+
+bool RecordedRunSoFar(std::string &text) {
+    FILE *file = session.copy.file;
+    if (session.mode != kRecording || session.finished || file == nullptr) {
+        return false;
+    }
+    if (session.iterationOpen) {
+        EndReplayIteration(false); // the loop ended: no frame, no wait
+    }
+    session.copy.FlushHeld();
+    long size = ftell(file);
+    if (session.copy.Failed() || fflush(file) != 0 || size < 0) {
+        return false;
+    }
+    text.assign((size_t)size, '\0');
+    size_t got = 0;
+    while (got < text.size()) {
+        ssize_t n = pread(fileno(file), &text[got], text.size() - got, (off_t)got);
+        if (n <= 0) {
+            return false;
+        }
+        got += (size_t)n;
+    }
+    char stop[96];
+    snprintf(stop, sizeof stop, "stop %u %d %d %d\n", (unsigned)session.iterations, ship.score,
+             level.levelNumber, difficulty);
+    text += stop;
+    return true;
 }
 
 int FinishReplays() {
@@ -286,6 +331,9 @@ bool ReplayWithoutWaiting() {
 void ResetReplays() {
     if (session.writer.file != nullptr) {
         fclose(session.writer.file);
+    }
+    if (session.copy.file != nullptr) {
+        fclose(session.copy.file);
     }
     if (session.clipped && screen != nullptr) {
         SDL_SetClipRect(screen, nullptr);

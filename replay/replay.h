@@ -13,6 +13,9 @@
 // code added later) reads the clock.
 #include <SDL.h>
 
+#include <cstdio>
+#include <string>
+
 #include "app/options.h"
 
 // Exit status of a replay file that cannot be read.
@@ -55,6 +58,18 @@ bool ReplayWithoutWaiting();
 // differs, or a verification stopped before its end), or 3 when the
 // recording could not be written whole.
 int FinishReplays();
+
+// Records every game of the run into file as well, whether or not --record
+// writes a recording too (the score table keeps the run that made a score).
+// Called before the game starts; false, and nothing recorded, in a replay.
+// The file is closed when the run ends.
+bool RecordEveryGame(FILE *file);
+
+// The run recorded by RecordEveryGame from start-up to now, ending with a
+// stop line: a replay of it stops after the last iteration ended and checks
+// the score, level and difficulty there. An iteration begun is ended first
+// (the loop left it: no frame). False when nothing whole was recorded.
+bool RecordedRunSoFar(std::string &text);
 
 // Stops recording or replaying and forgets everything, for tests.
 void ResetReplays();

@@ -13,6 +13,8 @@
 //   10 ~78c5                          an iteration that drew no frame (paused, game over)
 //   *12                               the line above 12 more times
 //   end 1240 2 2 8a7b6c5d 6012        score, lives, level, last-frame checksum, iterations
+//   stop 5120 1240 2 1                in place of the end: a replay stops after iteration
+//                                     5120 and finds score 1240, level 2, difficulty 1 there
 //
 // Events: +SYM key down, -SYM key up (with :MOD when a modifier was held),
 // q window closed, h+SYM / h-SYM a held key that changed without an event.
@@ -82,6 +84,15 @@ struct ReplayEnd {
     Uint32 iterations = 0;
 };
 
+// Where a game of the run ended, for a recording cut there (a score
+// table's entry): the replay stops after that many iterations.
+struct ReplayStop {
+    Uint32 iterations = 0;
+    int score = 0;
+    int level = 0;
+    int difficulty = 0;
+};
+
 struct Recording {
     Uint32 seed = 0;
     bool hasSeed = false;
@@ -100,6 +111,8 @@ struct Recording {
     // may be the iteration the game died in, cut before its digest.
     bool hasEnd = false;
     ReplayEnd end;
+    bool hasStop = false;
+    ReplayStop stop;
 };
 
 // Reads a whole replay file from memory into out. On a bad file returns false
@@ -141,6 +154,10 @@ class ReplayWriter {
     void Iteration(Uint32 clockStep, const ReplayEvent *events, size_t count, Uint16 digest,
                    bool drew);
     void End(const ReplayEnd &end);
+
+    // Writes the idle iterations held back, so the file holds every
+    // iteration ended so far.
+    void FlushHeld() { FlushRepeats(); }
 
     bool Failed() const { return failed; }
     // Why the recording stopped: a system error text, or the bound it reached.

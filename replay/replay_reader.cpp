@@ -384,6 +384,41 @@ bool ParseEnd(ParseState &state, LineReader &line) {
     return true;
 }
 
+// "stop 5120 1240 2 1": iterations, score, level, difficulty.
+bool ParseStop(ParseState &state, LineReader &line) {
+    Recording &out = state.out;
+    const char *word[4];
+    size_t length[4];
+    for (int i = 0; i < 4; ++i) {
+        if (!line.Word(word[i], length[i])) {
+            return line.Fail("the stop line needs iterations, score, level and difficulty");
+        }
+    }
+    ReplayStop &stop = out.stop;
+    Uint32 difficulty = 0;
+    if (!ParseUnsigned(word[0], length[0], 0xffffffffu, stop.iterations) ||
+        !ParseSigned(word[1], length[1], stop.score) ||
+        !ParseSigned(word[2], length[2], stop.level) ||
+        !ParseUnsigned(word[3], length[3], 2, difficulty)) {
+        return line.Fail("a number on the stop line is out of range");
+    }
+    stop.difficulty = (int)difficulty;
+    const char *extra;
+    size_t extraLength;
+    if (line.Word(extra, extraLength)) {
+        return line.Fail("something follows the stop line's numbers");
+    }
+    if (stop.iterations != out.iterations.size()) {
+        return line.Fail("the stop line counts " + std::to_string(stop.iterations) +
+                         " iterations but the file holds " + std::to_string(out.iterations.size()));
+    }
+    if (!out.hasSeed) {
+        return line.Fail("the recording has no seed line");
+    }
+    out.hasStop = true;
+    return true;
+}
+
 // Any line after the version line, by its first word.
 bool ParseLine(ParseState &state, LineReader &line) {
     const char *word;
@@ -391,8 +426,9 @@ bool ParseLine(ParseState &state, LineReader &line) {
     if (!line.Word(word, length)) {
         return line.Fail("an empty line");
     }
-    if (state.out.hasEnd) {
-        return line.Fail("a line after the end line");
+    if (state.out.hasEnd || state.out.hasStop) {
+        return line.Fail(state.out.hasEnd ? "a line after the end line"
+                                          : "a line after the stop line");
     }
     std::string key(word, length);
     if (key == "seed") {
@@ -409,6 +445,9 @@ bool ParseLine(ParseState &state, LineReader &line) {
     }
     if (key == "end") {
         return ParseEnd(state, line);
+    }
+    if (key == "stop") {
+        return ParseStop(state, line);
     }
     if (word[0] == '*') {
         return ParseRepeat(state, line, word, length);

@@ -25,6 +25,8 @@ struct ReplaySession {
 
     // Recording.
     ReplayWriter writer;
+    // Every game of the run for the high scores, beside --record's file or alone.
+    ReplayWriter copy;
     bool overwrite = false;                   // --overwrite: an existing file may be replaced
     bool writeFailed = false;                 // reported once; the exit status says so
     Uint32 lastClock = 0;                     // the clock value of the iteration before
@@ -79,6 +81,9 @@ Uint32 ReplayTicks();
 int NextRecordedEvent(SDL_Event *event);
 void CheckIteration(Uint16 digest, bool drewFrame);
 void CheckPlay(int difficulty, const std::string &level);
+// A recording cut where a game ended: the replay ends there, checking the
+// score, level and difficulty it finds against the stop line.
+void StopWhereRecorded();
 void NoteDifference(const std::string &what);
 void ClipHeadlessDrawing();
 int FinishReplay();

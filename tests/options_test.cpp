@@ -29,7 +29,9 @@ std::string Fields(const Options &o) {
            " fullscreen=" + std::to_string(o.fullscreen) + " mute=" + std::to_string(o.mute) +
            " record=" + Str(o.record) + " replay=" + Str(o.replay) +
            " headless=" + std::to_string(o.headless) + " verify=" + std::to_string(o.verify) +
-           " scale=" + std::to_string(o.scale) + " settings=" + Str(o.settings) + " ";
+           " scale=" + std::to_string(o.scale) + " settings=" + Str(o.settings) +
+           " scoresDir=" + Str(o.scoresDir) + " scores=" + std::to_string(o.scores) +
+           " verifyScores=" + std::to_string(o.verifyScores) + " ";
 }
 
 std::string Slurp(FILE *file) {
@@ -63,8 +65,10 @@ Parsed Parse(std::vector<std::string> words) {
 TEST(Options, NoOptionsStartsTheGameWithEverythingOff) {
     Parsed p = Parse({});
     EXPECT_EQ(p.status, -1);
-    EXPECT_EQ(p.fields, " dataDir=(null) level=(null) fullscreen=0 mute=0 record=(null) "
-                        "replay=(null) headless=0 verify=0 scale=0 settings=(null) ");
+    EXPECT_EQ(p.fields,
+              " dataDir=(null) level=(null) fullscreen=0 mute=0 record=(null) "
+              "replay=(null) headless=0 verify=0 scale=0 settings=(null) scoresDir=(null) "
+              "scores=0 verifyScores=0 ");
     EXPECT_EQ(p.out + p.err, "");
 }
 
@@ -88,6 +92,9 @@ TEST(Options, EveryOptionIsReadInBothSpellings) {
         {{"--scale=4"}, "scale=4"},
         {{"--scale", "auto"}, "scale=-1"},
         {{"--settings", "my.ini"}, "settings=my.ini"},
+        {{"--scores-dir=/tmp/s"}, "scoresDir=/tmp/s"},
+        {{"--scores"}, "scores=1"},
+        {{"--verify-scores"}, "verifyScores=1"},
         // A value may look like an option: it is still the value.
         {{"--level", "--mute"}, "level=--mute"},
         // The last of a repeated option wins.
@@ -106,9 +113,10 @@ TEST(Options, HelpAndVersionPrintToStandardOutputAndEndTheRun) {
     Parsed help = Parse({"--mute", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: quarndel [OPTION]...\n", 0), 0u);
-    for (const char *option : {"--data-dir DIR", "--level DIR", "--fullscreen", "--mute",
-                               "--record FILE", "--replay FILE", "--headless", "--verify", "--help",
-                               "--version", "--scale N|auto", "--settings FILE"}) {
+    for (const char *option :
+         {"--data-dir DIR", "--level DIR", "--fullscreen", "--mute", "--record FILE",
+          "--replay FILE", "--headless", "--verify", "--help", "--version", "--scale N|auto",
+          "--settings FILE", "--scores", "--verify-scores", "--scores-dir DIR"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(Parse({"-h"}).out, help.out);
@@ -142,6 +150,8 @@ TEST(Options, BadCommandLinesPrintUsageToStandardErrorWithStatusTwo) {
         {{"--replay", "r", "--verify"}, "quarndel: --verify needs --headless\n"},
         {{"--record", "a", "--replay", "b"},
          "quarndel: --record and --replay cannot be combined\n"},
+        {{"--scores", "--verify-scores"},
+         "quarndel: --scores and --verify-scores cannot be combined\n"},
     };
     for (const Case &c : cases) {
         Parsed p = Parse(c.words);

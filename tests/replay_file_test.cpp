@@ -393,6 +393,12 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
          "line 4: a number on the end line"},
         {"line after the end", kHead + "16 =0000\n" + end1 + "16 =0000\n",
          "line 5: a line after the end line"},
+        {"stop counts wrong", kHead + "16 =0000\nstop 2 0 1 0\n",
+         "line 4: the stop line counts 2 iterations but the file holds 1"},
+        {"stop at difficulty 3", kHead + "16 =0000\nstop 1 0 1 3\n",
+         "line 4: a number on the stop line"},
+        {"line after the stop", kHead + "16 =0000\nstop 1 0 1 0\n16 =0000\n",
+         "line 5: a line after the stop line"},
         {"second play", kHead + "play 0 data/level_1\nplay 0 data/level_1\n",
          "line 4: a second play line"},
         {"difficulty 3", kHead + "play 3 data/level_1\n", "line 3: the difficulty"},
@@ -615,6 +621,22 @@ TEST_F(ReplayRun, EveryKindOfDifferenceFailsTheVerifyAndIsNamed) {
                      ends(score, lives - 1, level)});
     cases.push_back({"the end line's level", last, endLine(score, lives, level + 1, frame),
                      ends(score, lives, level + 1)});
+    // A recording cut where a game ended (a high score's) stops there and
+    // checks the score, level and difficulty; the one recorded is Normal.
+    auto stopLine = [&](int s, int v, int d) {
+        return "stop " + std::to_string(iterations) + " " + std::to_string(s) + " " +
+               std::to_string(v) + " " + std::to_string(d);
+    };
+    auto stops = [&](int s, int v, int d) {
+        return "after iteration " + std::to_string(iterations) + " the score is " +
+               std::to_string(score) + ", level " + std::to_string(level) +
+               ", difficulty 1; recorded score " + std::to_string(s) + ", level " +
+               std::to_string(v) + ", difficulty " + std::to_string(d);
+    };
+    cases.push_back(
+        {"the stop line's score", last, stopLine(score + 1, level, 1), stops(score + 1, level, 1)});
+    cases.push_back(
+        {"the stop line's difficulty", last, stopLine(score, level, 2), stops(score, level, 2)});
 
     for (const Case &c : cases) {
         ASSERT_NE(c.edited, lines[c.line]) << c.what;
@@ -632,6 +654,19 @@ TEST_F(ReplayRun, EveryKindOfDifferenceFailsTheVerifyAndIsNamed) {
             << c.what << ": " << c.message << "\n"
             << out;
     }
+    std::string stopped;
+    for (size_t i = 0; i < last; ++i) {
+        stopped += lines[i] + "\n";
+    }
+    WriteFile(dir / "stopped.qrp", stopped + stopLine(score, level, 1) + "\n");
+    int status = 1;
+    std::string out = Run("--replay " + (dir / "stopped.qrp") +
+                              " --headless --verify --scores-dir " + (dir / "scores"),
+                          &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("replay matches the recording"), std::string::npos) << out;
+    // A replay never enters the game it plays into the high scores.
+    EXPECT_EQ(ReadAll(dir / "scores/scores"), "") << out;
 
     // Which SDL drew the recording (its sdl line after the seed; none: the
     // classic library) decides whether a last frame that differs in nothing

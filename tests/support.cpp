@@ -189,9 +189,29 @@ namespace {
 // input translated and the replay hooks in place.
 const bool kHooksInstalled = (InstallDesktopHooks(), true);
 // Neither the tests nor the games they start read or write the player's
-// own settings: the settings folder points where nothing is.
-const bool kNoPlayerSettings =
-    (setenv("XDG_CONFIG_HOME", "/tmp/quarndel-tests-have-no-settings", 1), true);
+// own settings or scores: both folders lie in a scratch folder of this
+// process, removed when it ends.
+std::string scratchHome;
+void RemoveScratchHome() {
+    if (!scratchHome.empty()) {
+        std::string command = "rm -rf '" + scratchHome + "'";
+        if (system(command.c_str()) != 0) {
+            fprintf(stderr, "could not remove %s\n", scratchHome.c_str());
+        }
+    }
+}
+bool PointHomeFoldersAtScratch() {
+    char path[] = "/tmp/quarndel-test-home.XXXXXX";
+    if (mkdtemp(path) == nullptr) {
+        abort(); // no test may run against the player's own folders
+    }
+    scratchHome = path;
+    setenv("XDG_CONFIG_HOME", (scratchHome + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (scratchHome + "/data").c_str(), 1);
+    atexit(RemoveScratchHome);
+    return true;
+}
+const bool kScratchHome = PointHomeFoldersAtScratch();
 } // namespace
 
 void ResetGlobals() {

@@ -21,8 +21,9 @@
 #   E2E_SCREEN    the Xvfb screen, 800x600x24 unless set
 #
 # E2E_GAME_ARGS (an array) holds options the game is started with. Every run
-# gets XDG_CONFIG_HOME=E2E_CONFIG, a folder in the scratch folder, so the
-# player's own settings are never read or written.
+# gets XDG_CONFIG_HOME=E2E_CONFIG and XDG_DATA_HOME=E2E_DATA_HOME, folders in
+# the scratch folder, so the player's own settings and high scores are never
+# read or written.
 
 E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
@@ -46,6 +47,7 @@ E2E_W=640
 E2E_H=480
 E2E_GAME_ARGS=()
 E2E_CONFIG=""
+E2E_DATA_HOME=""
 
 e2e_now_ms() { date +%s%3N; }
 
@@ -88,6 +90,7 @@ e2e_setup() {
     fi
     E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quarndel-e2e.XXXXXX")
     E2E_CONFIG=$E2E_TMP/config
+    E2E_DATA_HOME=$E2E_TMP/data-home
     trap e2e_cleanup EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
@@ -154,6 +157,7 @@ e2e_start_game() {
         cd "$E2E_ROOT" || exit 125
         export SDL_AUDIODRIVER=dummy
         export XDG_CONFIG_HOME=$E2E_CONFIG
+        export XDG_DATA_HOME=$E2E_DATA_HOME
         # Without a window manager the classic library opens the window at
         # (0,0) and sdl12-compat centres it; both place it where this says.
         export SDL_VIDEO_WINDOW_POS=${SDL_VIDEO_WINDOW_POS:-0,0}

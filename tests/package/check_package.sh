@@ -38,6 +38,9 @@ finish() {
 }
 
 out=$(mktemp -d "${TMPDIR:-/tmp}/quarndel-package.XXXXXX")
+# The installed game keeps its settings and scores in the scratch folder,
+# never in the home folder of whoever runs the tests.
+export XDG_CONFIG_HOME=$out/config XDG_DATA_HOME=$out/data
 package_files=()
 purge() {
     if dpkg-query -W -f='${Status}' quarndel 2>/dev/null | grep -q 'ok installed'; then

@@ -1,0 +1,221 @@
+#include "app/game_scores.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/scores.h"
+#include "game/game.h"
+#include "replay/replay.h"
+#include "replay/replay_file.h"
+
+namespace {
+
+struct ScoreKeeping {
+    bool active = false;    // a run that may enter the table
+    std::string folder;     // the table's folder
+    bool recording = false; // the temporary recording is open
+    std::string problem;    // why the folder cannot take the recording
+    bool warned = false;    // the problem was told once
+    bool wasOver = false;   // the game was over after the last iteration
+    int entered = 0;        // entries made in this run, for their file names
+};
+
+ScoreKeeping keeping;
+
+std::string LoginName() {
+    struct passwd *pw = getpwuid(getuid());
+    if (pw != nullptr && pw->pw_name != nullptr && pw->pw_name[0] != '\0') {
+        return pw->pw_name;
+    }
+    const char *user = getenv("USER");
+    return user != nullptr && user[0] != '\0' ? user : "player";
+}
+
+void WarnOnce(const std::string &why) {
+    if (!keeping.warned) {
+        keeping.warned = true;
+        fprintf(stderr, "quarndel: %s: cannot keep the score: %s; the score is not saved\n",
+                Printable(keeping.folder).c_str(), why.c_str());
+    }
+}
+
+// The game that has just ended enters the table when its score makes it.
+void EnterEndedGame() {
+    if (!keeping.active || ship.score <= 0) {
+        return;
+    }
+    std::string run;
+    if (!keeping.recording) {
+        WarnOnce(keeping.problem);
+        return;
+    }
+    if (!RecordedRunSoFar(run)) {
+        WarnOnce("the recording of the game could not be written");
+        return;
+    }
+    ScoreEntry entry;
+    entry.difficulty = difficulty;
+    entry.score = ship.score;
+    entry.level = level.levelNumber;
+    entry.when = UtcTime(false);
+    entry.name = LoginName().substr(0, kMaxScoreName / 4);
+    entry.recording = "game-" + UtcTime(true) + "-" + std::to_string(getpid()) + "-" +
+                      std::to_string(++keeping.entered) + ".qrp";
+    int rank = EnterScore(keeping.folder, entry, run, stderr);
+    if (rank > 0) {
+        printf("Score %d takes rank %d of %d in the %s high scores\n", entry.score, rank,
+               kScoresPerTable, DifficultyName(entry.difficulty));
+        fflush(stdout);
+    } else if (rank < 0) {
+        keeping.warned = true; // EnterScore said why
+    }
+}
+
+} // namespace
+
+void StartScoreKeeping(const Options &options) {
+    keeping = ScoreKeeping();
+    // --watch changes the levels under a game: its recording would not
+    // replay, so such a game cannot claim a place.
+    if (options.replay != nullptr || options.headless || options.watch) {
+        return;
+    }
+    keeping.active = true;
+    keeping.folder = ScoresFolder(options.scoresDir);
+    if (keeping.folder.empty()) {
+        keeping.problem = "no folder for it (HOME is not set)";
+        return;
+    }
+    MakeScoresFolder(keeping.folder);
+    // The game then changes into its data folder: a relative name keeps
+    // meaning the folder it was given in.
+    if (char *absolute = realpath(keeping.folder.c_str(), nullptr)) {
+        keeping.folder = absolute;
+        free(absolute);
+    }
+    // The file is unlinked at once: it is read back through its descriptor,
+    // and a run that is killed leaves nothing behind.
+    std::string name = keeping.folder + "/run-XXXXXX";
+    int fd = mkstemp(&name[0]);
+    FILE *file = fd >= 0 ? fdopen(fd, "w+") : nullptr;
+    if (file == nullptr) {
+        keeping.problem = std::string("cannot make a file in the folder: ") + strerror(errno);
+        if (fd >= 0) {
+            close(fd);
+            unlink(name.c_str());
+        }
+        return;
+    }
+    unlink(name.c_str());
+    keeping.recording = RecordEveryGame(file);
+    if (!keeping.recording) {
+        fclose(file);
+    }
+}
+
+void NoteScoreIteration() {
+    if (!keeping.active) {
+        return;
+    }
+    bool over = game.gameOver != 0 && game.titleRunning == 0;
+    if (over && !keeping.wasOver) {
+        EnterEndedGame();
+    }
+    keeping.wasOver = over;
+}
+
+void EndScoreKeeping() {
+    if (keeping.active && !keeping.wasOver) {
+        EnterEndedGame();
+    }
+    keeping.active = false;
+}
+
+bool ScoresOnTitleAllowed() {
+    return keeping.active;
+}
+
+const std::string &ScoreKeepingFolder() {
+    return keeping.folder;
+}
+
+void ResetScoreKeeping() {
+    keeping = ScoreKeeping();
+}
+
+namespace {
+
+// Replays path headless and verified; the replay's own verdict goes to err,
+// its final state nowhere. The child's exit status, or -1.
+int ReplayChild(const char *exe, const std::string &path, const char *dataDir, FILE *err) {
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        FILE *devNull = freopen("/dev/null", "w", stdout);
+        (void)devNull;
+        dup2(fileno(err), 2);
+        if (dataDir != nullptr) {
+            execl(exe, exe, "--replay", path.c_str(), "--headless", "--verify", "--data-dir",
+                  dataDir, (char *)nullptr);
+        } else {
+            execl(exe, exe, "--replay", path.c_str(), "--headless", "--verify", (char *)nullptr);
+        }
+        _exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+int VerifyScores(const std::string &folder, const char *exe, const char *dataDir, FILE *out,
+                 FILE *err) {
+    ScoreTable table;
+    ScoreReadResult read;
+    ReadScores(folder, table, read);
+    int result = read.unreadable || !read.badLines.empty() ? 1 : 0;
+    if (result != 0) {
+        fprintf(err, "quarndel: %s/scores: %s\n", Printable(folder).c_str(),
+                read.unreadable ? read.why.c_str() : "has lines the game cannot read");
+    }
+    for (int d = 0; d < kScoreDifficulties; ++d) {
+        int rank = 0;
+        for (const ScoreEntry &e : table.entries[d]) {
+            std::string path = folder + "/" + e.recording;
+            fprintf(out, "%s %d: %d level %d %s: ", DifficultyName(d), ++rank, e.score, e.level,
+                    Printable(e.name).c_str());
+            Recording r;
+            std::string error;
+            struct stat st;
+            std::string verdict;
+            if (stat(path.c_str(), &st) != 0) {
+                verdict = "the recording " + Printable(path) + " is missing";
+            } else if (!ReadRecording(path.c_str(), r, error)) {
+                verdict = "the recording cannot be read: " + error;
+            } else if (!r.hasStop || r.stop.score != e.score || r.stop.level != e.level ||
+                       r.stop.difficulty != d) {
+                verdict = "differs: the recording ends with score " + std::to_string(r.stop.score) +
+                          ", level " + std::to_string(r.stop.level) + ", difficulty " +
+                          std::to_string(r.stop.difficulty);
+            } else {
+                fflush(out);
+                int status = ReplayChild(exe, path, dataDir, err);
+                if (status != 0) {
+                    verdict = "differs: the replay does not end as recorded";
+                }
+            }
+            fprintf(out, "%s\n", verdict.empty() ? "verified" : verdict.c_str());
+            result = verdict.empty() ? result : 1;
+        }
+    }
+    return result;
+}

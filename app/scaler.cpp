@@ -11,6 +11,10 @@ int AutoScale(int desktopWidth, int desktopHeight) {
     return factor;
 }
 
+int OwnWindowScale(int scale, bool libraryScales) {
+    return libraryScales ? 1 : scale;
+}
+
 int FullscreenScale(int screenWidth, int screenHeight) {
     int across = screenWidth / kPictureWidth;
     int down = screenHeight / kPictureHeight;

@@ -17,6 +17,12 @@ constexpr int kPanelRoom = 64;
 // the given size with room for panels; 1 when the size is unknown (0).
 int AutoScale(int desktopWidth, int desktopHeight);
 
+// The factor the game enlarges a window by when the player asked for scale:
+// 1 where the SDL library already enlarges its window itself (sdl12-compat
+// with SDL12COMPAT_WINDOW_SCALING set), so the picture is never enlarged
+// twice.
+int OwnWindowScale(int scale, bool libraryScales);
+
 // The largest factor whose enlarged picture fits the whole screen: the
 // fullscreen factor. At least 1.
 int FullscreenScale(int screenWidth, int screenHeight);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/scaler.h"
+#include "app/sdl_library.h"
 #include "game/game.h"
 
 namespace {
@@ -97,7 +98,8 @@ void MoveDrawingTo(SDL_Surface *from, SDL_Surface *to) {
 } // namespace
 
 void PrepareWindow(int scale) {
-    window.scale = scale;
+    bool libraryScales = getenv("SDL12COMPAT_WINDOW_SCALING") != nullptr && RunningSdl().compat;
+    window.scale = OwnWindowScale(scale, libraryScales);
     // SDL 1.2 would otherwise switch a real monitor to 640x480 for
     // fullscreen, and a crash would leave the desktop so.
     setenv("SDL_VIDEO_X11_VIDMODE", "0", 0);

@@ -19,6 +19,10 @@ TEST(Scaler, AutoPicksTheLargestFactorThatLeavesRoomForPanels) {
     for (const Case &c : cases) {
         EXPECT_EQ(AutoScale(c.w, c.h), c.want) << c.w << "x" << c.h;
     }
+    // Where sdl12-compat enlarges its own window, the game does not again.
+    EXPECT_EQ(OwnWindowScale(kScaleAuto, false), kScaleAuto);
+    EXPECT_EQ(OwnWindowScale(3, false), 3);
+    EXPECT_EQ(OwnWindowScale(3, true), 1);
 }
 
 TEST(Scaler, FullscreenCentresTheLargestPictureThatFits) {

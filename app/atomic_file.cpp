@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 int (*renameForAtomicWrite)(const char *from, const char *to) = rename;
@@ -82,4 +83,16 @@ bool WriteFileAtomically(const std::string &path, const std::string &contents, F
         close(dirFd);
     }
     return true;
+}
+
+std::string PlayerFolder(const char *variable, const char *underHome) {
+    const char *base = getenv(variable);
+    if (base != nullptr && base[0] == '/') {
+        return std::string(base) + "/quarndel";
+    }
+    const char *home = getenv("HOME");
+    if (home != nullptr && home[0] != '\0') {
+        return std::string(home) + "/" + underHome + "/quarndel";
+    }
+    return std::string();
 }

@@ -13,5 +13,11 @@
 // result is false.
 bool WriteFileAtomically(const std::string &path, const std::string &contents, FILE *err);
 
+// The game's own folder among the player's: $VARIABLE/quarndel when the
+// variable holds an absolute path (XDG_CONFIG_HOME, XDG_DATA_HOME), else
+// $HOME/underHome/quarndel (".config", ".local/share"); empty when neither
+// is known.
+std::string PlayerFolder(const char *variable, const char *underHome);
+
 // The rename the writer uses: rename(2), or a test's stand-in.
 extern int (*renameForAtomicWrite)(const char *from, const char *to);

@@ -232,15 +232,7 @@ std::string ScoresFolder(const char *dir) {
     if (dir != nullptr) {
         return dir;
     }
-    const char *data = getenv("XDG_DATA_HOME");
-    if (data != nullptr && data[0] == '/') {
-        return std::string(data) + "/quarndel";
-    }
-    const char *home = getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return std::string(home) + "/.local/share/quarndel";
-    }
-    return std::string();
+    return PlayerFolder("XDG_DATA_HOME", ".local/share");
 }
 
 const char *DifficultyName(int difficulty) {

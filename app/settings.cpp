@@ -224,15 +224,8 @@ std::string SettingsPath(const char *named) {
     if (named != nullptr) {
         return named;
     }
-    const char *config = getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/') {
-        return std::string(config) + "/quarndel/settings.ini";
-    }
-    const char *home = getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return std::string(home) + "/.config/quarndel/settings.ini";
-    }
-    return "";
+    std::string folder = PlayerFolder("XDG_CONFIG_HOME", ".config");
+    return folder.empty() ? folder : folder + "/settings.ini";
 }
 
 void LoadSettings(const std::string &path, FILE *err) {

@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "game/events.h"
 #include "game/game.h"
+#include "replay/replay.h"
+#include "sprites/ticks.h"
 
 bool OpenBenchScreen(benchmark::State &state) {
     static bool opened = false;
@@ -46,4 +49,17 @@ void FillPlayScene(const char *levelDir) {
         enemies.sprites[i].SetPos(150.0f + 25 * i, 300.0f + (i % 2) * 60);
     }
     ship.sprite.SetPos(20.0f, 400.0f);
+}
+
+void StepRecordedIterations(benchmark::State &state) {
+    SDL_Event event;
+    float step = 1.0f;
+    for (auto _ : state) {
+        ship.sprite.MoveY(step);
+        step = -step;
+        benchmark::DoNotOptimize(GetTicks());
+        while (PollEvent(&event)) {
+        }
+        EndReplayIteration(true);
+    }
 }

@@ -7,10 +7,8 @@
 
 #include "app/shell.h"
 #include "bench/bench_support.h"
-#include "game/events.h"
 #include "game/game.h"
 #include "replay/replay.h"
-#include "sprites/ticks.h"
 
 namespace {
 
@@ -28,17 +26,7 @@ void BM_RecordIteration(benchmark::State &state) {
     recordTo.record = path;
     StartReplays(recordTo);
     InstallDesktopHooks();
-    SDL_Event event;
-    float step = 1.0f;
-    for (auto _ : state) {
-        // The ship moves as in play, so that no line repeats the one before.
-        ship.sprite.MoveY(step);
-        step = -step;
-        benchmark::DoNotOptimize(GetTicks());
-        while (PollEvent(&event)) {
-        }
-        EndReplayIteration(true);
-    }
+    StepRecordedIterations(state);
     ResetReplays();
     remove(path);
 }

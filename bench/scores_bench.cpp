@@ -13,10 +13,8 @@
 #include "app/scores.h"
 #include "app/shell.h"
 #include "bench/bench_support.h"
-#include "game/events.h"
 #include "game/game.h"
 #include "replay/replay.h"
-#include "sprites/ticks.h"
 
 namespace {
 
@@ -44,16 +42,7 @@ void BM_RecordIterationForScores(benchmark::State &state) {
     StartScoreKeeping(options);
     InstallDesktopHooks();
     ReplaySeed(1);
-    SDL_Event event;
-    float step = 1.0f;
-    for (auto _ : state) {
-        ship.sprite.MoveY(step);
-        step = -step;
-        benchmark::DoNotOptimize(GetTicks());
-        while (PollEvent(&event)) {
-        }
-        EndReplayIteration(true);
-    }
+    StepRecordedIterations(state);
     ResetScoreKeeping();
     ResetReplays();
 }

@@ -210,8 +210,7 @@ TEST(EffectFiles, OnlyPlainPcmWaveFilesReachTheDecoder) {
         // SDL reads on right after an odd-sized chunk, without its pad byte.
         {"odd list before the format", Riff(Chunk("LIST", "abc") + Fmt(1, 1, 8000, 16) + data),
          false},
-        {"odd chunk before the data", Riff(Fmt(1, 1, 8000, 16) + Chunk("cue ", "x") + data),
-         false},
+        {"odd chunk before the data", Riff(Fmt(1, 1, 8000, 16) + Chunk("cue ", "x") + data), false},
         {"ADPCM", Riff(Fmt(2, 1, 44100, 4, 256) + data), false},
         {"float", Riff(Fmt(3, 1, 44100, 32) + data), false},
         {"no channels", Riff(Fmt(1, 0, 44100, 16) + data), false},

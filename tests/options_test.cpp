@@ -35,12 +35,7 @@ std::string Fields(const Options &o) {
 }
 
 std::string Slurp(FILE *file) {
-    std::string text;
-    rewind(file);
-    int c;
-    while ((c = fgetc(file)) != EOF) {
-        text += (char)c;
-    }
+    std::string text = ReadBack(file);
     fclose(file);
     return text;
 }

@@ -36,10 +36,7 @@ std::string ReadAll(const std::string &path) {
     std::string text;
     FILE *file = fopen(path.c_str(), "rb");
     if (file != nullptr) {
-        int c;
-        while ((c = fgetc(file)) != EOF) {
-            text += (char)c;
-        }
+        text = ReadBack(file);
         fclose(file);
     }
     return text;
@@ -182,12 +179,7 @@ std::string Written(void (*write)(ReplayWriter &)) {
     ReplayWriter writer;
     writer.file = tmpfile();
     write(writer);
-    std::string text;
-    rewind(writer.file);
-    int c;
-    while ((c = fgetc(writer.file)) != EOF) {
-        text += (char)c;
-    }
+    std::string text = ReadBack(writer.file);
     fclose(writer.file);
     return text;
 }
@@ -317,12 +309,9 @@ TEST(ReplayFile, TheWriterStopsWhereTheReaderWouldRefuse) {
         EXPECT_TRUE(writer.Failed()) << c.what;
         EXPECT_NE(writer.Error().find(c.error), std::string::npos) << c.what;
         writer.End(ReplayEnd());
-        long size = ftell(writer.file);
-        std::string text((size_t)size, '\0');
-        rewind(writer.file);
-        EXPECT_EQ(fread(&text[0], 1, text.size(), writer.file), text.size());
+        std::string text = ReadBack(writer.file);
         fclose(writer.file);
-        EXPECT_LT(size, 400L * 1024) << c.what; // of which the paused hour is 18 KB
+        EXPECT_LT(text.size(), 400u * 1024) << c.what; // of which the paused hour is 18 KB
         Recording r = Parse(text);
         EXPECT_FALSE(r.hasEnd) << c.what;
         EXPECT_EQ(r.iterations.size(), c.iterations) << c.what;

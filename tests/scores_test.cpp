@@ -23,22 +23,8 @@ std::string Slurp(const std::string &path) {
     if (f == nullptr) {
         return "(none)";
     }
-    std::string text;
-    int c;
-    while ((c = fgetc(f)) != EOF) {
-        text += (char)c;
-    }
+    std::string text = ReadBack(f);
     fclose(f);
-    return text;
-}
-
-std::string ReadBack(FILE *file) {
-    std::string text;
-    rewind(file);
-    int c;
-    while ((c = fgetc(file)) != EOF) {
-        text += (char)c;
-    }
     return text;
 }
 

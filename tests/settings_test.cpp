@@ -10,22 +10,12 @@
 
 namespace {
 
-std::string ReadAll(FILE *file) {
-    std::string text;
-    rewind(file);
-    int c;
-    while ((c = fgetc(file)) != EOF) {
-        text += (char)c;
-    }
-    return text;
-}
-
 std::string Slurp(const std::string &path) {
     FILE *f = fopen(path.c_str(), "rb");
     if (f == nullptr) {
         return "(none)";
     }
-    std::string text = ReadAll(f);
+    std::string text = ReadBack(f);
     fclose(f);
     return text;
 }
@@ -157,7 +147,7 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         for (size_t at; (at = printed.find("FILE")) != std::string::npos;) {
             printed.replace(at, 4, path);
         }
-        EXPECT_EQ(ReadAll(err), printed) << c.name;
+        EXPECT_EQ(ReadBack(err), printed) << c.name;
         fclose(err);
         std::string after = c.after != nullptr ? c.after : c.file;
         EXPECT_EQ(Slurp(path), after) << c.name;
@@ -175,11 +165,11 @@ TEST(Settings, PadButtonsFollowTheLayoutAndTheFile) {
     WriteFile(tmp / "pad.ini", "pad_fire = 3\npad_pause = 3\npad_up = 1\npad_quit = 12\n");
     FILE *err = tmpfile();
     LoadSettings(tmp / "pad.ini", err);
-    EXPECT_EQ(ReadAll(err), "quarndel: " + tmp / "pad.ini" +
-                                ":2: button 3 already belongs to pad_fire; ignored\n"
-                                "quarndel: " +
-                                tmp / "pad.ini" +
-                                ":3: the stick and hat steer; pad_up cannot be mapped; ignored\n");
+    EXPECT_EQ(ReadBack(err), "quarndel: " + tmp / "pad.ini" +
+                                 ":2: button 3 already belongs to pad_fire; ignored\n"
+                                 "quarndel: " +
+                                 tmp / "pad.ini" +
+                                 ":3: the stick and hat steer; pad_up cannot be mapped; ignored\n");
     fclose(err);
     struct Case {
         PadLayout layout;

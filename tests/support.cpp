@@ -162,6 +162,16 @@ Uint32 PixelAt(SDL_Surface *surface, int x, int y) {
     return (r << 16) | (g << 8) | b;
 }
 
+std::string ReadBack(FILE *file) {
+    std::string text;
+    rewind(file);
+    int c;
+    while ((c = fgetc(file)) != EOF) {
+        text += (char)c;
+    }
+    return text;
+}
+
 int RunCommand(const std::string &command, std::string *output) {
     FILE *pipe = popen((command + " 2>&1").c_str(), "r");
     if (pipe == nullptr) {

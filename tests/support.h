@@ -3,6 +3,7 @@
 // written by the test itself, pixel read-back, and a clean slate of globals.
 #include <SDL.h>
 
+#include <cstdio>
 #include <string>
 
 // Opens SDL with the dummy video driver and a 640x480x32 software screen, and
@@ -43,6 +44,9 @@ void WriteSpriteSet(const std::string &dir, int frames, int w, int h, int pause 
 
 // Reads a pixel of a surface as 0xRRGGBB.
 Uint32 PixelAt(SDL_Surface *surface, int x, int y);
+
+// Everything in an open file, from its start.
+std::string ReadBack(FILE *file);
 
 // Runs a shell command, returns its exit status and captures its output.
 int RunCommand(const std::string &command, std::string *output);

@@ -133,23 +133,23 @@ static Uint8 *ReadAll(SDL_RWops *rw, int *size) {
 
 Mix_Chunk *Mix_LoadWAV_RW(SDL_RWops *src, int freesrc) {
     Mix_Chunk *chunk = NULL;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wave;
     Uint8 *samples = NULL;
     Uint32 length = 0;
-    if (audioOpen && src != NULL && SDL_LoadWAV_RW(src, 0, &spec, &samples, &length) != NULL) {
-        if (spec.format == AUDIO_S16LSB && spec.channels >= 1 && spec.channels <= 2 &&
-            spec.freq > 0) {
+    if (audioOpen && src != NULL && SDL_LoadWAV_RW(src, 0, &wave, &samples, &length) != NULL) {
+        if (wave.format == AUDIO_S16LSB && wave.channels >= 1 && wave.channels <= 2 &&
+            wave.freq > 0) {
             chunk = calloc(1, sizeof *chunk);
         }
         if (chunk != NULL) {
-            Uint32 frames = length / (2u * spec.channels);
+            Uint32 frames = length / (2u * wave.channels);
             chunk->allocated = nextChunkId++;
             chunk->abuf = samples;
             chunk->alen = length;
             chunk->volume = MIX_MAX_VOLUME;
-            chunk->lastsMs = (Uint32)((Uint64)frames * 1000u / (Uint32)spec.freq) + 1;
+            chunk->lastsMs = (Uint32)((Uint64)frames * 1000u / (Uint32)wave.freq) + 1;
             EM_ASM({ Module.quarndelAudio.chunk($0, $1, $2, $3, $4); }, chunk->allocated, samples,
-                   frames, spec.channels, spec.freq);
+                   frames, wave.channels, wave.freq);
         } else {
             SDL_FreeWAV(samples);
         }

@@ -10,9 +10,9 @@ set -euo pipefail
 
 run_packages=(g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev timgm6mb-soundfont)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool
-  imagemagick x11-utils libx11-dev clang libclang-rt-14-dev libsdl-gfx1.2-dev libfreetype-dev
+  imagemagick x11-utils libx11-dev clang libclang-rt-dev libsdl-gfx1.2-dev libfreetype-dev
   fonts-dejavu-core libpng-dev debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils
-  man-db libsdl1.2-compat)
+  man-db libsdl1.2-compat build-essential)
 web_packages=(emscripten node-acorn chromium dpkg-dev fluidsynth vorbis-tools timgm6mb-soundfont)
 
 case "${1:-run}" in

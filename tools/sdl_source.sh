@@ -1,31 +1,33 @@
 #!/usr/bin/env bash
-# Fetches Debian's source of SDL 1.2 into DIR (once) and prints the path of
-# the unpacked tree: `apt-get source libsdl1.2`, patched as Debian ships it.
-# Adds a deb-src entry for the Debian archive when the apt sources have none
-# (and says so); needs root (or sudo) for that.
+# Fetches Debian's source of the classic SDL 1.2 into DIR (once) and prints
+# the path of the unpacked tree: `apt-get source libsdl1.2`, patched as Debian
+# ships it. The source always comes from Debian 12's source suite (bookworm),
+# the last release that builds the classic library, so every release builds
+# the browser version from the same C sources. apt runs with a private
+# configuration in DIR (its own source list, package lists and cache), so the
+# system's apt sources are neither read nor changed and no root is needed;
+# apt still checks the archive's signatures with Debian's keyring.
 #
 #   tools/sdl_source.sh DIR
 set -euo pipefail
-work=$1
-mkdir -p "$work"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo=sudo
+work=$(mkdir -p "$1" && cd "$1" && pwd)
+suite=bookworm
+keyring=/usr/share/keyrings/debian-archive-keyring.gpg
 if ! ls -d "$work"/libsdl1.2-*/ >/dev/null 2>&1; then
-  have_src=no
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    if grep -qE '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' "$f"; then have_src=yes; fi
+  for tool in dpkg-source apt-get; do
+    command -v "$tool" >/dev/null || { echo "$tool is missing: tools/install-deps.sh web" >&2; exit 1; }
   done
-  if [ "$have_src" = no ]; then
-    . /etc/os-release
-    entry=/etc/apt/sources.list.d/debian-deb-src.sources
-    echo "No deb-src entry in the apt sources: adding $entry for ${VERSION_CODENAME}." >&2
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s %s-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-      "$VERSION_CODENAME" "$VERSION_CODENAME" | $sudo tee "$entry" >/dev/null
-    $sudo apt-get -o DPkg::Lock::Timeout=600 update >&2
-  fi
-  command -v dpkg-source >/dev/null || $sudo apt-get install -y dpkg-dev >&2
-  (cd "$work" && apt-get source libsdl1.2 >&2) ||
-    { $sudo apt-get -o DPkg::Lock::Timeout=600 update >&2 && (cd "$work" && apt-get source libsdl1.2 >&2); }
+  [ -r "$keyring" ] || { echo "$keyring is missing (debian-archive-keyring)" >&2; exit 1; }
+  apt=$work/apt
+  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/sources.list.d"
+  printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
+    "$suite" "$keyring" >"$apt/sources.list.d/debian-src.sources"
+  options=(-o "Dir::State=$apt" -o "Dir::State::Lists=$apt/lists" -o "Dir::State::status=/dev/null"
+    -o "Dir::Cache=$apt/cache" -o "Dir::Etc::SourceList=/dev/null"
+    -o "Dir::Etc::SourceParts=$apt/sources.list.d" -o "APT::Sandbox::User=$(id -un)"
+    -o "Debug::NoLocking=1")
+  echo "Fetching SDL 1.2's source from Debian's $suite source suite" >&2
+  apt-get "${options[@]}" update >&2
+  (cd "$work" && apt-get "${options[@]}" source libsdl1.2 >&2)
 fi
 ls -d "$work"/libsdl1.2-*/ | head -1

@@ -1,6 +1,7 @@
 // Fuzzes sound-effect loading: the input is a WAV file, checked and then
 // decoded by SDL_mixer into the (dummy) audio device.
 #include <SDL.h>
+#include <cstdint>
 #include <cstdlib>
 
 #include "fuzz/fuzz_support.h"

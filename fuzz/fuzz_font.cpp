@@ -1,5 +1,6 @@
 // Fuzzes the three font files. The input's first line is "font.ini"; of the
 // rest, the first 256 bytes are "font.dat" and what follows is "font.raw".
+#include <cstdint>
 #include <cstring>
 
 #include "fuzz/fuzz_support.h"

@@ -1,5 +1,6 @@
 // Fuzzes picture loading: the input is a BMP file.
 #include <SDL.h>
+#include <cstdint>
 
 #include "fuzz/fuzz_support.h"
 #include "game/game.h"

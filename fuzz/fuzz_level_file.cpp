@@ -1,4 +1,5 @@
 // Fuzzes the level description file "leveldata".
+#include <cstdint>
 #include <cstring>
 
 #include "fuzz/fuzz_support.h"

@@ -4,6 +4,7 @@
 // fake clock with scripted keys, so that what a level file says reaches the
 // boss, enemy and level-chain rules.
 #include <SDL.h>
+#include <cstdint>
 #include <sys/stat.h>
 #include <unistd.h>
 

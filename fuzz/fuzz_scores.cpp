@@ -1,5 +1,6 @@
 // Fuzzes the high score table: reading it, and writing back what was read,
 // which must read again as the same table with nothing left out.
+#include <cstdint>
 #include <cstdio>
 #include <string>
 

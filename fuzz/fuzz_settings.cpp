@@ -1,5 +1,6 @@
 // Fuzzes the settings file: reading it (with the key bindings) and
 // rewriting one changed value, which must keep every other line.
+#include <cstdint>
 #include <cstdio>
 
 #include "app/bindings.h"

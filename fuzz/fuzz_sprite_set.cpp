@@ -1,6 +1,7 @@
 // Fuzzes the frame-list file "info": the input is the file; the folder also
 // holds two small frames, "a.bmp" and "b.bmp", that lines may name.
 #include <SDL.h>
+#include <cstdint>
 
 #include "fuzz/fuzz_support.h"
 #include "sprites/sprite.h"

@@ -57,8 +57,8 @@ if [ ! -x "$system/usr/bin/apt-get" ]; then
 fi
 cp /etc/resolv.conf "$system/etc/resolv.conf" 2>/dev/null || true
 
-# The tree as git sees it, fresh in /src of the new system.
-rm -rf "$system/src"
+# The tree as git sees it, in /src of the new system (over what an earlier
+# run with --keep left there, whose build folders are kept).
 mkdir -p "$system/src"
 if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   (cd "$root" && git ls-files -z --cached --others --exclude-standard |

@@ -89,7 +89,7 @@ done < <(e2e_frames "$E2E_DATA/cursor" | sort -u)
 title_diff() {
     convert \( "$1" -alpha off \) \( "$2" -alpha off \) -compose difference -composite \
         -fill black -draw "rectangle 70,318 $((70 + CURSOR_W - 1)),$((318 + CURSOR_H - 1))" \
-        -separate -evaluate-sequence max -threshold 0 -format '%[fx:round(mean*w*h)]' info:
+        -alpha off -separate -evaluate-sequence max -threshold 0 -format '%[fx:round(mean*w*h)]' info:
 }
 
 centred_text_shown() {

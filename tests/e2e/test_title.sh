@@ -46,7 +46,7 @@ title_shown_except() {
         \( "$TITLE" -alpha off -fill white -colorize 100 -fill black \
         -draw "rectangle $CURSOR_X,$2 $((CURSOR_X + CURSOR_W - 1)),$(($2 + CURSOR_H - 1))" \
         -draw "rectangle $DIFFICULTY_X,$DIFFICULTY_Y $((DIFFICULTY_X + DIFFICULTY_W - 1)),$((DIFFICULTY_Y + DIFFICULTY_H - 1))" \) \
-        -compose multiply -composite -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
+        -compose multiply -composite -alpha off -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
     [ "$n" = 0 ]
 }
 

@@ -26,7 +26,7 @@ enlarged_title() {
     n=$(convert \( "$E2E_TMP/picture.miff" -sample "640x480!" \) \( "$TITLE" -alpha off \) \
         -compose difference -composite -separate -evaluate-sequence max -threshold 0 \
         -fill black -draw "rectangle 70,300 139,450" -draw "rectangle 300,362 639,479" \
-        -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
+        -alpha off -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
     [ "$n" = 0 ] || { e2e_fail "$n pixels differ from the title picture"; return 1; }
 }
 
@@ -69,7 +69,7 @@ fullscreen_shows_doubled_title() {
     import -window root "$E2E_TMP/full.miff" 2>/dev/null || return 1
     E2E_LAST_SHOT=$E2E_TMP/full.miff
     local outside
-    outside=$(convert "$E2E_TMP/full.miff" -alpha off -fill black -draw "rectangle 320,60 1599,1019" \
+    outside=$(convert "$E2E_TMP/full.miff" -alpha off -fill black -draw "rectangle 320,60 1599,1019" -alpha off \
         -format '%[max]' info: 2>/dev/null)
     [ "$outside" = 0 ] || return 1
     enlarged_title "$E2E_TMP/full.miff" 2 320 60 2>/dev/null

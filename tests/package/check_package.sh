@@ -178,7 +178,7 @@ fi
             -compose difference -composite -separate -evaluate-sequence max -threshold 0 \
             \( "$TITLE" -alpha off -fill white -colorize 100 -fill black \
             -draw "rectangle 60,300 160,440" -draw "rectangle 300,362 639,479" \) \
-            -compose multiply -composite -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
+            -compose multiply -composite -alpha off -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
         [ "$n" = 0 ]
     }
 

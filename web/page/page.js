@@ -119,10 +119,12 @@ const QuarndelPage = (() => {
     }
     const sym = sdlKey(event);
     if (sym === 0 || event.ctrlKey || event.metaKey) return; // the browser's own shortcuts
-    if (!down && held.has(sym)) {
-      // A key the game holds is let go wherever the release lands.
-      event.preventDefault();
-      tellGame(sym, false);
+    if (!down) {
+      // The game sees the release of a key it holds, wherever the release lands.
+      if (held.has(sym)) {
+        event.preventDefault();
+        tellGame(sym, false);
+      }
       return;
     }
     if (event.target instanceof HTMLButtonElement) return; // Enter or Space on a button
@@ -132,22 +134,20 @@ const QuarndelPage = (() => {
     if (event.code === 'Escape' && (document.fullscreenElement ||
         performance.now() - leftFullscreenAt < kFullscreenEscapeMs)) {
       // Escape in fullscreen leaves fullscreen; it does not end the run.
-      if (down && document.fullscreenElement) document.exitFullscreen();
+      if (document.fullscreenElement) document.exitFullscreen();
       return;
     }
     if (window.QuarndelSound) window.QuarndelSound.unlock();
     if (ended) {
-      if (down) location.reload();
+      location.reload();
       return;
     }
     if (waitingForFirstKey) {
-      if (down) {
-        waitingForFirstKey = false;
-        showHint('');
-      }
+      waitingForFirstKey = false;
+      showHint('');
       return; // the key that wakes the page is not a game key
     }
-    tellGame(sym, down);
+    tellGame(sym, true);
   }
 
   // The frame checksum the game prints at the end of a replay, computed from

@@ -22,6 +22,7 @@ const http = require('http');
 const os = require('os');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const { Readable } = require('stream');
 
 const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
   '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.qrp': 'text/plain' };
@@ -39,22 +40,10 @@ function maxReplayBytes() {
 // Sends count bytes with no length ahead (as a server that streams would),
 // as long as the reader reads.
 function sendBytes(response, count) {
-  response.writeHead(200, { 'Content-Type': 'text/plain', 'Cache-Control': 'no-store' });
   const block = Buffer.alloc(1 << 20, 'quarndel-replay 1\n');
-  let left = count;
-  response.on('close', () => { left = 0; });
-  const more = () => {
-    while (left > 0) {
-      const n = Math.min(left, block.length);
-      left -= n;
-      if (!response.write(block.subarray(0, n))) {
-        response.once('drain', more);
-        return;
-      }
-    }
-    response.end();
-  };
-  more();
+  Readable.from((function* blocks() {
+    for (let left = count; left > 0; left -= block.length) yield block.subarray(0, left);
+  })()).pipe(response);
 }
 
 // Serves the site, and the recordings under /recordings/N.qrp (to any site),
@@ -194,7 +183,8 @@ async function refusedRecordings(browser, base, server) {
   await page.close();
   const cases = [
     ['recordings/unreachable', /cannot reach/i, 'an unreachable recording'],
-    ['recordings/large', /too large: a recording holds at most 128 MiB/, 'a too large recording'],
+    ['recordings/large', new RegExp(`too large: a recording holds at most ${maxReplayBytes() / 1048576} MiB`),
+      'a too large recording'],
     ['recordings/1.qrp', /is not a recording.*line 1: not a replay file/, 'a file that is no recording'],
   ];
   for (const [address, says, what] of cases) {

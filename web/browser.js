@@ -7,8 +7,12 @@
 //       with QUARNDEL_SCREENSHOTS=DIR a screenshot of each page goes there;
 //       with QUARNDEL_WINDOWED=1 the recordings play paced, frame by frame
 //   node web/browser.js keys SITE [PNG]      keys through the browser start the
-//       tune, mute it, start a game and move the ship, Escape ends the run, and
-//       the page reloads offline; PNG gets a screenshot of the page in play
+//       tune, mute it, start a game and move the ship; Tab reaches the page's
+//       button, Escape in fullscreen only leaves fullscreen, a held key is let
+//       go when the page loses focus, Escape ends the run; a recording named
+//       in the address is refused, or its failure said, when it is another
+//       site's, unreachable, too large or not a recording; and the page
+//       reloads offline. PNG gets a screenshot of the page in play
 //   node web/browser.js measure SITE LONG SHORT   load time, frame intervals,
 //       replay speed (iterations of the long recording beyond the short one's
 //       per second), printed one per line
@@ -18,18 +22,49 @@ const http = require('http');
 const os = require('os');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
+const { Readable } = require('stream');
 
 const kTypes = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
   '.wasm': 'application/wasm', '.data': 'application/octet-stream', '.qrp': 'text/plain' };
 
-// Serves the site, and the recordings under /recordings/N.qrp.
+// The recording reader's size limit, as replay/ states it.
+function maxReplayBytes() {
+  const dir = path.join(__dirname, '..', 'replay');
+  for (const name of fs.readdirSync(dir)) {
+    const m = /kMaxReplayBytes = ([0-9L* ]+);/.exec(fs.readFileSync(path.join(dir, name), 'utf8'));
+    if (m) return m[1].split('*').reduce((product, n) => product * parseInt(n, 10), 1);
+  }
+  throw new Error('no kMaxReplayBytes in replay/');
+}
+
+// Sends count bytes with no length ahead (as a server that streams would),
+// as long as the reader reads.
+function sendBytes(response, count) {
+  const block = Buffer.alloc(1 << 20, 'quarndel-replay 1\n');
+  Readable.from((function* blocks() {
+    for (let left = count; left > 0; left -= block.length) yield block.subarray(0, left);
+  })()).pipe(response);
+}
+
+// Serves the site, and the recordings under /recordings/N.qrp (to any site),
+// /recordings/unreachable (the connection drops) and /recordings/large (one
+// byte more than a recording may hold). Every path asked for is kept in
+// server.asked.
 function serve(site, recordings) {
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://127.0.0.1');
+    server.asked.push(url.pathname);
     let file = null;
     const m = /^\/recordings\/([0-9]+)\.qrp$/.exec(url.pathname);
-    if (m) {
+    if (url.pathname === '/recordings/unreachable') {
+      request.socket.destroy();
+      return;
+    } else if (url.pathname === '/recordings/large') {
+      sendBytes(response, maxReplayBytes() + 1);
+      return;
+    } else if (m) {
       file = recordings[Number(m[1])];
+      response.setHeader('Access-Control-Allow-Origin', '*');
     } else {
       const name = url.pathname === '/' ? 'index.html' : url.pathname.slice(1);
       if (!name.includes('..') && !name.includes('/')) file = path.join(site, name);
@@ -45,6 +80,7 @@ function serve(site, recordings) {
       'application/octet-stream', 'Cache-Control': 'no-store' });
     fs.createReadStream(file).pipe(response);
   });
+  server.asked = [];
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
@@ -112,8 +148,60 @@ async function verify(site, files) {
   return failed === 0 ? 0 : 1;
 }
 
+const pause = (ms) => new Promise((r) => setTimeout(r, ms));
+const hintOf = (page) => page.$eval('#hint', (e) => (e.hidden ? '' : e.textContent));
+
+// Opens the page with a recording named in the address; resolves to the
+// page once it says something else than loading (or after 10 s).
+async function withRecording(browser, base, address) {
+  const page = await browser.newPage();
+  await page.goto(`${base}?replay=${encodeURIComponent(address)}&headless=1&verify=1`);
+  await waitFor(page, '!/^(Loading|$)/.test(document.getElementById("hint").textContent) && ' +
+    '!document.getElementById("hint").hidden', 10000).catch(() => {});
+  return page;
+}
+
+// What the page does with a recording it should not play, or cannot: one
+// problem for each it gets wrong.
+async function refusedRecordings(browser, base, server) {
+  const problems = [];
+  // Another site's recording (localhost is another origin than 127.0.0.1)
+  // is not fetched until the player agrees; then it plays.
+  const other = base.replace('127.0.0.1', 'localhost') + 'recordings/0.qrp';
+  let page = await withRecording(browser, base, other);
+  await pause(300);
+  let hint = await hintOf(page);
+  if (!/another site/.test(hint) || server.asked.includes('/recordings/0.qrp')) {
+    problems.push(`a recording from another site was fetched unasked (the page says "${hint}")`);
+  } else {
+    const [agree] = await page.$$('#actions button');
+    await agree.click();
+    await waitFor(page, 'window.quarndel.status !== null', 30000).catch(() => {});
+    const status = await page.evaluate(() => window.quarndel.status);
+    if (status !== 0) problems.push(`the agreed recording from another site ended with ${status}`);
+  }
+  await page.close();
+  const cases = [
+    ['recordings/unreachable', /cannot reach/i, 'an unreachable recording'],
+    ['recordings/large', new RegExp(`too large: a recording holds at most ${maxReplayBytes() / 1048576} MiB`),
+      'a too large recording'],
+    ['recordings/1.qrp', /is not a recording.*line 1: not a replay file/, 'a file that is no recording'],
+  ];
+  for (const [address, says, what] of cases) {
+    page = await withRecording(browser, base, address);
+    hint = await hintOf(page);
+    const status = await page.evaluate(() => window.quarndel.status);
+    await page.close();
+    if (!says.test(hint) || status !== 2) {
+      problems.push(`for ${what} the page says "${hint}", status ${status}`);
+    }
+  }
+  return problems;
+}
+
 async function keys(site, png) {
-  const server = await serve(site, []);
+  const server = await serve(site, [path.join(__dirname, '..', 'tests', 'replays', 'title.qrp'),
+    path.join(site, 'page.css')]);
   const base = `http://127.0.0.1:${server.address().port}/`;
   const chromium = await launch();
   const state = (page, what) => page.evaluate((w) => window.quarndel.module._QuarndelState(w),
@@ -137,10 +225,10 @@ async function keys(site, png) {
       problems.push(`after the first key the sound is ${JSON.stringify(heard)}`);
     }
     await page.keyboard.press('KeyM');
-    await new Promise((r) => setTimeout(r, 100));
+    await pause(100);
     const mutedGain = (await sound()).gain;
     await page.keyboard.press('KeyM');
-    await new Promise((r) => setTimeout(r, 100));
+    await pause(100);
     if (mutedGain !== 0 || (await sound()).gain !== 1) {
       problems.push(`M twice set the gain to ${mutedGain}, then ${(await sound()).gain}`);
     }
@@ -165,12 +253,52 @@ async function keys(site, png) {
     if (!(x1 > x0 && y1 > y0)) problems.push('the arrow keys did not move the ship');
     if ((await scrolled()) !== 0) problems.push('the arrow keys scrolled the page');
     if (png) await page.screenshot({ path: png });
+    // Tab and Shift+Tab go to the page: from the game to the button and back.
+    const focused = () => page.evaluate(() => document.activeElement.id);
+    await page.keyboard.press('Tab');
+    const tabbed = await focused();
+    await page.keyboard.down('Shift');
+    await page.keyboard.press('Tab');
+    await page.keyboard.up('Shift');
+    const back = await focused();
+    if (tabbed !== 'fullscreen' || back !== 'screen') {
+      problems.push(`Tab went to "${tabbed}", Shift+Tab to "${back}"`);
+    }
+    // Escape in fullscreen leaves fullscreen, and the run goes on.
+    await page.click('#fullscreen');
+    await waitFor(page, 'document.fullscreenElement !== null', 5000).catch(() => {});
+    await page.keyboard.press('Escape');
+    await waitFor(page, 'document.fullscreenElement === null', 5000).catch(() => {});
+    await pause(300);
+    const inPlay = await page.evaluate(() => window.quarndel.status === null &&
+      window.quarndel.module._QuarndelState(0) === 0 && document.fullscreenElement === null);
+    if (!inPlay) problems.push('Escape in fullscreen did not just leave fullscreen');
+    // A key held while the page loses focus is let go: back in sight, the
+    // ship stands still.
+    await page.keyboard.down('ArrowLeft');
+    await pause(200);
+    const other = await chromium.browser.newPage();
+    await other.bringToFront();
+    await pause(100);
+    await page.bringToFront();
+    await pause(100);
+    const xHeld = await state(page, 1);
+    await pause(400);
+    const xLater = await state(page, 1);
+    await other.close();
+    await page.keyboard.up('ArrowLeft');
+    if (xHeld >= x1 || xLater !== xHeld) {
+      problems.push(`held left through a lost focus, the ship went from ${x1} to ${xHeld}, then ${xLater}`);
+    }
     await page.keyboard.press('Escape'); // ends the run
     await waitFor(page, 'window.quarndel.status !== null', 5000);
     const status = await page.evaluate(() => window.quarndel.status);
     if (status !== 0) problems.push(`Escape ended the run with status ${status}`);
     const after = await page.$eval('#hint', (e) => (e.hidden ? '' : e.textContent));
-    if (!/play again/i.test(after)) problems.push(`after Escape the page says "${after}"`);
+    if (!/play again/i.test(after) || !(await page.$('#hint button'))) {
+      problems.push(`after Escape the page says "${after}", with no button to play again`);
+    }
+    problems.push(...await refusedRecordings(chromium.browser, base, server));
     // Once loaded, the page plays offline: with the server gone, a reload
     // still reaches the title screen.
     await page.evaluate(() => navigator.serviceWorker.ready);
@@ -183,12 +311,19 @@ async function keys(site, png) {
       problems.push(`offline, the reloaded page shows no title frame (${e.message})`);
     }
     await page.close();
+  } catch (e) {
+    problems.push(`the page stopped answering as it should: ${e.message}`);
   } finally {
     await close(chromium);
     server.close();
   }
   for (const p of problems) console.log(`FAIL ${p}`);
-  if (problems.length === 0) console.log('PASS keys through the browser start the tune, mute it, start a game with its effect and move the ship');
+  if (problems.length === 0) {
+    console.log('PASS keys through the browser start the tune, mute it, start a game with its ' +
+      'effect and move the ship; Tab reaches the page, Escape in fullscreen only leaves it, a ' +
+      'lost focus lets keys go; recordings from another site, unreachable, too large or not ' +
+      'recordings are refused on the page');
+  }
   return problems.length === 0 ? 0 : 1;
 }
 

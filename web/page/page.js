@@ -2,10 +2,14 @@
 // (as SDL key numbers), shows every presented frame in the canvas, enlarges
 // the canvas by whole factors, offers fullscreen, and plays a recording
 // named in the address (?replay=URL; &headless=1&verify=1 for the tests).
+// The keyboard belongs to the game except Tab, which moves between the page's
+// buttons, and keys typed on a button, which are the button's.
 'use strict';
 const QuarndelPage = (() => {
   const canvas = document.getElementById('screen');
   const hint = document.getElementById('hint');
+  const message = document.getElementById('message');
+  const hintActions = document.getElementById('actions');
   const context = canvas.getContext('2d');
   const params = new URLSearchParams(location.search);
   const replayUrl = params.get('replay');
@@ -16,6 +20,17 @@ const QuarndelPage = (() => {
   let running = false;
   let ended = false;
   let waitingForFirstKey = !replayUrl;
+  let recordingUrl = null; // the recording's address, resolved against the page's
+  const held = new Set(); // SDL keys the game was told are down
+  let leftFullscreenAt = -Infinity;
+
+  // A recording is read whole into memory: the page takes no more bytes than
+  // the game's own reader takes from a recording file (kMaxReplayBytes in
+  // replay/replay_file.h), so a larger download is stopped there.
+  const kMaxRecordingBytes = 128 * 1024 * 1024;
+  // An Escape that comes this soon after the browser left fullscreen is the
+  // key that left it, not a key for the game.
+  const kFullscreenEscapeMs = 500;
 
   // What the tests and the measurements read.
   const state = window.quarndel = {
@@ -32,7 +47,7 @@ const QuarndelPage = (() => {
   // SDL key numbers of the keys the game and its shell use.
   const named = {
     ArrowUp: 273, ArrowDown: 274, ArrowRight: 275, ArrowLeft: 276, Enter: 13,
-    NumpadEnter: 271, Escape: 27, Space: 32, Backspace: 8, Tab: 9,
+    NumpadEnter: 271, Escape: 27, Space: 32, Backspace: 8,
     ShiftLeft: 304, ShiftRight: 303, ControlLeft: 306, ControlRight: 305,
     AltLeft: 308, AltRight: 307,
   };
@@ -64,9 +79,36 @@ const QuarndelPage = (() => {
     canvas.focus();
   }
 
-  function showHint(text) {
-    hint.textContent = text;
+  // Shows text over the game, with a button for each [label, action] given;
+  // no text hides it.
+  function showHint(text, actions = []) {
+    message.textContent = text;
+    const buttons = actions.map(([label, action]) => {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.textContent = label;
+      button.addEventListener('click', action);
+      return button;
+    });
+    hintActions.replaceChildren(...buttons);
     hint.hidden = !text;
+  }
+
+  function playGame() {
+    location.href = location.pathname;
+  }
+
+  function tellGame(sym, down) {
+    if (!running) return;
+    if (down) held.add(sym);
+    else held.delete(sym);
+    module._QuarndelKey(sym, down ? 1 : 0);
+  }
+
+  // Once the page is out of sight the browser sends no key-up: every key the
+  // game holds is let go, as if the player had released it.
+  function releaseHeldKeys() {
+    for (const sym of [...held]) tellGame(sym, false);
   }
 
   function onKey(event, down) {
@@ -77,22 +119,35 @@ const QuarndelPage = (() => {
     }
     const sym = sdlKey(event);
     if (sym === 0 || event.ctrlKey || event.metaKey) return; // the browser's own shortcuts
+    if (!down) {
+      // The game sees the release of a key it holds, wherever the release lands.
+      if (held.has(sym)) {
+        event.preventDefault();
+        tellGame(sym, false);
+      }
+      return;
+    }
+    if (event.target instanceof HTMLButtonElement) return; // Enter or Space on a button
     // The keyboard stays with the game: arrows and Space do not scroll.
     event.preventDefault();
     if (event.repeat) return; // SDL repeats no keys unless asked
+    if (event.code === 'Escape' && (document.fullscreenElement ||
+        performance.now() - leftFullscreenAt < kFullscreenEscapeMs)) {
+      // Escape in fullscreen leaves fullscreen; it does not end the run.
+      if (document.fullscreenElement) document.exitFullscreen();
+      return;
+    }
     if (window.QuarndelSound) window.QuarndelSound.unlock();
     if (ended) {
-      if (down) location.reload();
+      location.reload();
       return;
     }
     if (waitingForFirstKey) {
-      if (down) {
-        waitingForFirstKey = false;
-        showHint('');
-      }
+      waitingForFirstKey = false;
+      showHint('');
       return; // the key that wakes the page is not a game key
     }
-    if (running) module._QuarndelKey(sym, down ? 1 : 0);
+    tellGame(sym, true);
   }
 
   // The frame checksum the game prints at the end of a replay, computed from
@@ -120,12 +175,118 @@ const QuarndelPage = (() => {
     if (state.frameTimes.length < 100000) state.frameTimes.push(now);
   }
 
+  // Reads the recording at url, at most kMaxRecordingBytes of it; a failure
+  // throws an Error whose message says it to the player.
+  async function fetchRecording(url) {
+    let response;
+    try {
+      response = await fetch(url, { credentials: 'same-origin' });
+    } catch (e) {
+      throw new Error(`Cannot reach the recording ${url}: the server does not answer, ` +
+        'or does not let this page read it.');
+    }
+    if (!response.ok) {
+      throw new Error(`Cannot load the recording ${url}: the server answered ` +
+        `${response.status} ${response.statusText}`.trim() + '.');
+    }
+    const reader = response.body.getReader();
+    const parts = [];
+    let size = 0;
+    for (;;) {
+      let chunk;
+      try {
+        chunk = await reader.read();
+      } catch (e) {
+        throw new Error(`The download of the recording ${url} broke off.`);
+      }
+      if (chunk.done) break;
+      size += chunk.value.length;
+      if (size > kMaxRecordingBytes) {
+        reader.cancel().catch(() => {});
+        throw new Error(`The recording ${url} is too large: a recording holds at most ` +
+          `${kMaxRecordingBytes / 1048576} MiB.`);
+      }
+      parts.push(chunk.value);
+    }
+    const bytes = new Uint8Array(size);
+    let at = 0;
+    for (const part of parts) {
+      bytes.set(part, at);
+      at += part.length;
+    }
+    return bytes;
+  }
+
+  // Another site's recording is fetched only once the player agrees.
+  function playerAgrees(url) {
+    return new Promise((resolve) => showHint(
+      `The recording ${url} is on another site. Load it?`,
+      [['Load it', () => resolve(true)], ['Cancel', () => resolve(false)]]));
+  }
+
+  // The recording named in the address, or null once the page has said why not.
+  async function loadRecording() {
+    let url;
+    try {
+      url = new URL(replayUrl, location.href);
+    } catch (e) {
+      url = null;
+    }
+    recordingUrl = url ? url.href : replayUrl;
+    let problem = null;
+    if (!url) {
+      problem = `"${replayUrl}" is not an address of a recording.`;
+    } else if (url.origin !== location.origin && !(await playerAgrees(url.href))) {
+      problem = `The recording ${url.href} was not loaded.`;
+    } else {
+      showHint(`Loading the recording ${url.href}…`);
+      try {
+        return await fetchRecording(url.href);
+      } catch (e) {
+        problem = e.message;
+      }
+    }
+    showHint(problem, [['Play the game', playGame]]);
+    state.status = 2;
+    return null;
+  }
+
+  // What the page says once the game has ended with status.
+  function sayEnd(status) {
+    if (!replayUrl) {
+      showHint('The run has ended: press a key to play again', [['Play again', () => location.reload()]]);
+      return;
+    }
+    const again = [['Watch again', () => location.reload()], ['Play the game', playGame]];
+    if (status === 0) {
+      showHint('The recording has ended.', again);
+      return;
+    }
+    // The game's reader says what is wrong with the file on standard error.
+    const prefix = 'quarndel: /recording.qrp: ';
+    const said = state.lines.filter((l) => l.startsWith('quarndel: '));
+    const last = said.length > 0 ? said[said.length - 1] : `exit status ${status}`;
+    if (last.startsWith(prefix)) {
+      showHint(`${recordingUrl} is not a recording the game can play: ${last.slice(prefix.length)}`,
+        again);
+    } else {
+      showHint(`The recording ${recordingUrl} stopped: ${last}`, again);
+    }
+  }
+
   async function start() {
     fitCanvas();
     window.addEventListener('resize', fitCanvas);
-    document.addEventListener('fullscreenchange', fitCanvas);
+    document.addEventListener('fullscreenchange', () => {
+      if (!document.fullscreenElement) leftFullscreenAt = performance.now();
+      fitCanvas();
+    });
     window.addEventListener('keydown', (e) => onKey(e, true));
     window.addEventListener('keyup', (e) => onKey(e, false));
+    window.addEventListener('blur', releaseHeldKeys);
+    document.addEventListener('visibilitychange', () => {
+      if (document.hidden) releaseHeldKeys();
+    });
     document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
     canvas.addEventListener('click', () => {
       canvas.focus();
@@ -139,13 +300,8 @@ const QuarndelPage = (() => {
     const args = [];
     let recording = null;
     if (replayUrl) {
-      const response = await fetch(replayUrl);
-      if (!response.ok) {
-        showHint('Cannot load the recording ' + replayUrl);
-        state.status = 2;
-        return;
-      }
-      recording = new Uint8Array(await response.arrayBuffer());
+      recording = await loadRecording();
+      if (!recording) return;
       args.push('--replay', '/recording.qrp');
       if (headless) args.push('--headless');
       if (verify) args.push('--verify');
@@ -163,15 +319,26 @@ const QuarndelPage = (() => {
       onExit: (status) => {
         running = false;
         ended = true;
+        held.clear();
         state.replayMs = performance.now() - mainStarted;
         if (replayUrl) state.canvasChecksum = canvasChecksum();
         state.status = status;
-        showHint(replayUrl ? 'The recording has ended.' :
-          'The run has ended: press a key to play again');
+        sayEnd(status);
+      },
+      onAbort: (what) => {
+        running = false;
+        ended = true;
+        showHint(`The game stopped: ${what}`, [['Play again', () => location.reload()]]);
+        state.status = 1;
       },
     };
     module = settings;
     state.module = settings;
+    if (typeof Quarndel !== 'function') {
+      showHint('The game did not load: reload the page to try again.', [['Reload', () => location.reload()]]);
+      state.status = 1;
+      return;
+    }
     Quarndel(settings);
   }
 

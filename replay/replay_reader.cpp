@@ -288,6 +288,7 @@ bool ParseRecording(const char *text, size_t size, Recording &out, std::string &
         }
         p = stop + (state.lastLine ? 0 : 1);
     }
+    out.lines = number;
     if (number == 0) {
         error = "the file is empty";
         return false;

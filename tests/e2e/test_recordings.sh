@@ -62,24 +62,6 @@ check_terminated_in_play() {
     [ $status -eq 0 ] || e2e_fail "the verification ended with $status: $REPLAY_OUT"
 }
 
-# A replay started where no data folder can be found says so and how to
-# name one, before replaying, instead of blaming the recording.
-check_no_data_folder_is_named() {
-    local file=$RECORDINGS/terminated.qrp status installed
-    [ -f "$file" ] || { e2e_fail "no recording from the check before"; return 1; }
-    installed=$(strings "$E2E_GAME" | grep -m1 '/games/quarndel$')
-    [ -n "$installed" ] && [ -d "$installed/data/level_1" ] && { e2e_log "installed data found"; return 0; }
-    REPLAY_OUT=$(cd / && SDL_AUDIODRIVER=none timeout -k 5 60 "$E2E_GAME" --replay "$file" --headless --verify 2>&1)
-    status=$?
-    [ $status = 1 ] || { e2e_fail "the replay ended with $status: $REPLAY_OUT"; return 1; }
-    case $REPLAY_OUT in
-        *"differs"* | *"ERROR opening file"*) e2e_fail "the recording is blamed: $REPLAY_OUT"; return 1 ;;
-        *"no data folder found"*"--data-dir"*) ;;
-        *) e2e_fail "the replay says: $REPLAY_OUT"; return 1 ;;
-    esac
-}
-
 e2e_check killed_in_play_replays_up_to_where_it_died check_killed_in_play
 e2e_check terminated_in_play_leaves_a_recording_that_verifies check_terminated_in_play
-e2e_check a_replay_without_a_data_folder_says_how_to_name_one check_no_data_folder_is_named
 e2e_finish

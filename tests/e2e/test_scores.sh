@@ -145,26 +145,8 @@ check_no_game_makes_nothing() {
     [ -z "$made" ] || { e2e_fail "a run without a game made: $made"; return 1; }
 }
 
-# --verify-scores without a data folder says so and how to name one, and
-# blames no recording.
-check_verify_without_data_folder() {
-    [ -n "${SCORE:-}" ] || { e2e_fail "no game entered the table"; return 1; }
-    local installed verified status
-    installed=$(strings "$E2E_GAME" | grep -m1 '/games/quarndel$')
-    [ -n "$installed" ] && [ -d "$installed/data/level_1" ] && { e2e_log "installed data found"; return 0; }
-    verified=$(cd "$E2E_TMP" && XDG_DATA_HOME=$E2E_DATA_HOME SDL_AUDIODRIVER=none timeout -k 5 60 "$E2E_GAME" --verify-scores 2>&1)
-    status=$?
-    [ $status = 1 ] || { e2e_fail "--verify-scores ended with $status: $verified"; return 1; }
-    case $verified in
-        *"differs"* | *"ERROR opening file"*) e2e_fail "the recordings are blamed: $verified"; return 1 ;;
-        *"no data folder found"*"--data-dir"*) ;;
-        *) e2e_fail "--verify-scores says: $verified"; return 1 ;;
-    esac
-}
-
 e2e_check a_game_played_to_its_end_enters_the_table_and_verifies check_game_over_enters_the_table
 e2e_check an_edited_score_is_reported_as_differing check_edited_score_differs
 e2e_check h_on_the_title_shows_the_table_until_any_key check_h_shows_the_table_until_any_key
 e2e_check a_run_without_a_game_makes_nothing check_no_game_makes_nothing
-e2e_check verify_scores_without_a_data_folder_says_how_to_name_one check_verify_without_data_folder
 e2e_finish

@@ -3,6 +3,7 @@
 #include "replay/replay.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>

@@ -70,23 +70,36 @@ DataFolderChoice ChooseDataFolder(const char *named, const char *installed) {
             choice.error = "quarndel: --data-dir " + folder + ": no data/ folder in it";
         } else {
             choice.folder = folder;
+            choice.found = true;
         }
         return choice;
     }
     if (IsFolder(kFirstLevel)) {
+        choice.found = true;
         return choice;
     }
     if (installed != nullptr && installed[0] != '\0' &&
         IsFolder(std::string(installed) + "/" + kFirstLevel)) {
         choice.folder = installed;
+        choice.found = true;
     }
     return choice;
+}
+
+std::string NoDataFolderMessage(const char *installed) {
+    return std::string("quarndel: no data folder found: neither the current folder nor ") +
+           (installed != nullptr ? installed : "the installed folder") + " holds " + kFirstLevel +
+           "; name the folder that holds data/ with --data-dir FOLDER";
 }
 
 int EnterDataFolder(Options &options, FILE *err) {
     DataFolderChoice choice = ChooseDataFolder(options.dataDir, InstalledDataFolder());
     if (!choice.error.empty()) {
         fprintf(err, "%s\n", choice.error.c_str());
+        return kExitNoData;
+    }
+    if (!choice.found && options.replay != nullptr) {
+        fprintf(err, "%s\n", NoDataFolderMessage(InstalledDataFolder()).c_str());
         return kExitNoData;
     }
     if (choice.folder.empty()) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/data_folder.h"
 #include "app/scores.h"
 #include "game/game.h"
 #include "replay/replay.h"
@@ -18,9 +19,9 @@ namespace {
 
 struct ScoreKeeping {
     bool active = false;    // a run that may enter the table
-    std::string folder;     // the table's folder
-    bool recording = false; // the temporary recording is open
-    std::string problem;    // why the folder cannot take the recording
+    std::string folder;     // the table's folder, made when a game first enters it
+    bool recording = false; // the recorder keeps a copy of the run
+    std::string problem;    // why the folder cannot take the table
     bool warned = false;    // the problem was told once
     bool wasOver = false;   // the game was over after the last iteration
     int entered = 0;        // entries made in this run, for their file names
@@ -37,6 +38,30 @@ std::string LoginName() {
     return user != nullptr && user[0] != '\0' ? user : "player";
 }
 
+// Why folder cannot be made or written in, judged from the nearest part of
+// its path that exists (nothing is made here); empty when it can.
+std::string FolderCannotBeMade(const std::string &folder) {
+    std::string path = folder;
+    struct stat info;
+    while (stat(path.c_str(), &info) != 0) {
+        if (errno != ENOENT) {
+            return Printable(path) + ": " + strerror(errno);
+        }
+        size_t slash = path.find_last_of('/');
+        if (slash == std::string::npos || slash == 0) {
+            return ""; // up to the root: left to the write to tell
+        }
+        path.erase(slash);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return Printable(path) + " is not a folder";
+    }
+    if (access(path.c_str(), W_OK | X_OK) != 0) {
+        return "cannot write in " + Printable(path) + ": " + strerror(errno);
+    }
+    return "";
+}
+
 void WarnOnce(const std::string &why) {
     if (!keeping.warned) {
         keeping.warned = true;
@@ -51,12 +76,12 @@ void EnterEndedGame() {
         return;
     }
     std::string run;
-    if (!keeping.recording) {
+    if (!keeping.problem.empty()) {
         WarnOnce(keeping.problem);
         return;
     }
-    if (!RecordedRunSoFar(run)) {
-        WarnOnce("the recording of the game could not be written");
+    if (!keeping.recording || !RecordedRunSoFar(run)) {
+        keeping.warned = true; // the recorder said when its copy stopped
         return;
     }
     ScoreEntry entry;
@@ -67,11 +92,12 @@ void EnterEndedGame() {
     entry.name = LoginName().substr(0, kMaxScoreName / 4);
     entry.recording = "game-" + UtcTime(true) + "-" + std::to_string(getpid()) + "-" +
                       std::to_string(++keeping.entered) + ".qrp";
+    // The one call that writes the table (and makes its folder).
     int rank = EnterScore(keeping.folder, entry, run, stderr);
     if (rank > 0) {
-        printf("Score %d takes rank %d of %d in the %s high scores\n", entry.score, rank,
-               kScoresPerTable, DifficultyName(entry.difficulty));
-        fflush(stdout);
+        // Standard output carries the documented messages only.
+        fprintf(stderr, "Score %d takes rank %d of %d in the %s high scores\n", entry.score, rank,
+                kScoresPerTable, DifficultyName(entry.difficulty));
     } else if (rank < 0) {
         keeping.warned = true; // EnterScore said why
     }
@@ -87,36 +113,24 @@ void StartScoreKeeping(const Options &options) {
         return;
     }
     keeping.active = true;
+    // Every such run is recorded the same way, whatever the environment: the
+    // clock stands still within an iteration in each one.
+    keeping.recording = KeepRunInMemory(kMaxKeptRunBytes);
     keeping.folder = ScoresFolder(options.scoresDir);
     if (keeping.folder.empty()) {
         keeping.problem = "no folder for it (HOME is not set)";
         return;
     }
-    MakeScoresFolder(keeping.folder);
     // The game then changes into its data folder: a relative name keeps
-    // meaning the folder it was given in.
-    if (char *absolute = realpath(keeping.folder.c_str(), nullptr)) {
-        keeping.folder = absolute;
-        free(absolute);
-    }
-    // The file is unlinked at once: it is read back through its descriptor,
-    // and a run that is killed leaves nothing behind.
-    std::string name = keeping.folder + "/run-XXXXXX";
-    int fd = mkstemp(&name[0]);
-    FILE *file = fd >= 0 ? fdopen(fd, "w+") : nullptr;
-    if (file == nullptr) {
-        keeping.problem = std::string("cannot make a file in the folder: ") + strerror(errno);
-        if (fd >= 0) {
-            close(fd);
-            unlink(name.c_str());
+    // meaning the folder it was given in. Nothing is made before a game
+    // enters the table.
+    if (keeping.folder[0] != '/') {
+        if (char *start = getcwd(nullptr, 0)) {
+            keeping.folder = std::string(start) + "/" + keeping.folder;
+            free(start);
         }
-        return;
     }
-    unlink(name.c_str());
-    keeping.recording = RecordEveryGame(file);
-    if (!keeping.recording) {
-        fclose(file);
-    }
+    keeping.problem = FolderCannotBeMade(keeping.folder);
 }
 
 void NoteScoreIteration() {
@@ -186,6 +200,18 @@ int VerifyScores(const std::string &folder, const char *exe, const char *dataDir
     if (result != 0) {
         fprintf(err, "quarndel: %s/scores: %s\n", Printable(folder).c_str(),
                 read.unreadable ? read.why.c_str() : "has lines the game cannot read");
+    }
+    // Without the levels every replay would differ: said once, before any.
+    bool entries = false;
+    for (const std::vector<ScoreEntry> &list : table.entries) {
+        entries = entries || !list.empty();
+    }
+    DataFolderChoice data = ChooseDataFolder(dataDir, InstalledDataFolder());
+    if (entries && !data.found) {
+        fprintf(err, "%s\n",
+                data.error.empty() ? NoDataFolderMessage(InstalledDataFolder()).c_str()
+                                   : data.error.c_str());
+        return 1;
     }
     for (int d = 0; d < kScoreDifficulties; ++d) {
         int rank = 0;

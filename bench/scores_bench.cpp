@@ -29,7 +29,7 @@ std::string BenchFolder() {
 }
 
 // Compare with BM_RecordIteration (--record): the same lines go to the
-// score table's temporary file instead.
+// score keeper's copy in memory instead.
 void BM_RecordIterationForScores(benchmark::State &state) {
     if (!OpenBenchScreen(state)) {
         return;

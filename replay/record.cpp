@@ -22,16 +22,59 @@ std::string FolderOf(const std::string &path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Says once, when it happens, that the recording stopped being written.
-void ReportWriteFailure() {
-    if (session.writeFailed || !session.writer.Failed() || session.path.empty()) {
-        return;
+// Says once per output, when it happens, that it stopped being written.
+void ReportWriteFailures() {
+    for (int o = 0; o < kRecorderOutputs; ++o) {
+        const ReplayWriter &w = session.outputs[o];
+        if (session.failureSaid[o] || !w.Failed()) {
+            continue;
+        }
+        session.failureSaid[o] = true;
+        if (o == kKeptRun) {
+            fprintf(stderr,
+                    "quarndel: the run is no longer kept for the high scores: %s; no game from "
+                    "here on is entered\n",
+                    w.Error().c_str());
+        } else if (!session.writeFailed) {
+            session.writeFailed = true;
+            fprintf(stderr,
+                    "quarndel: %s: cannot write the recording: %s; the rest of the run is not "
+                    "recorded\n",
+                    Printable(session.path).c_str(), w.Error().c_str());
+        }
     }
-    session.writeFailed = true;
-    fprintf(stderr,
-            "quarndel: %s: cannot write the recording: %s; the rest of the run is not "
-            "recorded\n",
-            Printable(session.path).c_str(), session.writer.Error().c_str());
+}
+
+// Hands one write to every open output, then tells of any that stopped.
+template <typename Write> void ToEachOutput(Write write) {
+    for (ReplayWriter &w : session.outputs) {
+        if (w.Open()) {
+            write(w);
+        }
+    }
+    ReportWriteFailures();
+}
+
+// A write past the size limit or into a pipe whose reader went away fails
+// with an error the recording reports, instead of ending the game. Only
+// while the record file is written: the rest of the run keeps the handlers
+// it was started with.
+void IgnoreWriteSignals() {
+    struct sigaction ignore;
+    memset(&ignore, 0, sizeof ignore);
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &session.oldPipeAction);
+    sigaction(SIGXFSZ, &ignore, &session.oldFileSizeAction);
+    session.writeSignalsIgnored = true;
+}
+
+void RestoreWriteSignals() {
+    if (session.writeSignalsIgnored) {
+        session.writeSignalsIgnored = false;
+        sigaction(SIGPIPE, &session.oldPipeAction, nullptr);
+        sigaction(SIGXFSZ, &session.oldFileSizeAction, nullptr);
+    }
 }
 
 // Opens the file to record into without blocking: a regular file (new, or
@@ -79,13 +122,11 @@ Uint32 ClockStep() {
 void StartLine(const ReplayEvent *events, size_t count) {
     if (!session.lineStarted) {
         session.lineStarted = true;
-        session.writer.IterationStart(ClockStep(), events, count);
-        session.copy.IterationStart(ClockStep(), events, count);
+        Uint32 step = ClockStep();
+        ToEachOutput([&](ReplayWriter &w) { w.IterationStart(step, events, count); });
     } else {
-        session.writer.IterationEvents(events, count);
-        session.copy.IterationEvents(events, count);
+        ToEachOutput([&](ReplayWriter &w) { w.IterationEvents(events, count); });
     }
-    ReportWriteFailure();
 }
 
 } // namespace
@@ -131,38 +172,31 @@ bool CheckRecordingTarget(const char *path, bool overwrite, std::string &error) 
 }
 
 // Called when the game seeds rand(), once SDL and the window have started:
-// a start-up that fails before leaves no file behind.
+// a start-up that fails before leaves no file behind. Every output begins
+// the same way.
 void OpenRecording(Uint32 seed) {
-    // A write past the size limit or into a pipe whose reader went away
-    // fails with an error the recording reports, instead of ending the game.
-    signal(SIGXFSZ, SIG_IGN);
-    signal(SIGPIPE, SIG_IGN);
-    std::string error;
-    if (session.copy.file != nullptr) {
-        session.copy.Header();
-        session.copy.Seed(seed);
-        for (const ReplayDataFile &f : session.filesSeen) {
-            session.copy.DataFile(f.path.c_str(), f.hash);
+    ReplayWriter &file = session.outputs[kRecordFile];
+    if (!session.path.empty()) {
+        std::string error;
+        file.file = OpenTarget(error);
+        if (file.file == nullptr) {
+            session.writeFailed = true;
+            fprintf(stderr,
+                    "quarndel: %s: cannot write the recording: %s; the game is not recorded\n",
+                    Printable(session.path).c_str(), error.c_str());
+        } else {
+            IgnoreWriteSignals();
         }
     }
-    if (session.path.empty()) {
-        return; // no --record: the score table's copy alone
-    }
-    session.writer.file = OpenTarget(error);
-    if (session.writer.file == nullptr) {
-        session.writeFailed = true;
-        fprintf(stderr, "quarndel: %s: cannot write the recording: %s; the game is not recorded\n",
-                Printable(session.path).c_str(), error.c_str());
-        return;
-    }
-    session.writer.Header();
-    session.writer.Seed(seed);
-    session.writer.Sdl(RunningSdl());
-    // Files read before the recording was open (none today) still belong in it.
-    for (const ReplayDataFile &f : session.filesSeen) {
-        session.writer.DataFile(f.path.c_str(), f.hash);
-    }
-    ReportWriteFailure();
+    ToEachOutput([&](ReplayWriter &w) {
+        w.Header();
+        w.Seed(seed);
+        w.Sdl(RunningSdl());
+        // Files read before the recording was open (none today) still belong in it.
+        for (const ReplayDataFile &f : session.filesSeen) {
+            w.DataFile(f.path.c_str(), f.hash);
+        }
+    });
 }
 
 // The clock stands still within an iteration: its value is taken at the
@@ -225,43 +259,42 @@ void RecordIterationEnd(Uint16 digest, bool drewFrame) {
     if (!session.lineStarted) {
         StartLine(nullptr, 0);
     }
-    session.writer.IterationEnd(digest, drewFrame);
-    session.copy.IterationEnd(digest, drewFrame);
-    ReportWriteFailure();
+    ToEachOutput([&](ReplayWriter &w) { w.IterationEnd(digest, drewFrame); });
     session.lastClock = session.frozenClock;
     session.lineStarted = false;
 }
 
 void RecordDataFile(const char *path, Uint32 hash) {
-    session.writer.DataFile(path, hash);
-    session.copy.DataFile(path, hash);
-    ReportWriteFailure();
+    ToEachOutput([&](ReplayWriter &w) { w.DataFile(path, hash); });
 }
 
 void RecordPlay(int difficulty, const char *level) {
-    session.writer.Play(difficulty, level);
-    session.copy.Play(difficulty, level);
-    ReportWriteFailure();
+    ToEachOutput([&](ReplayWriter &w) { w.Play(difficulty, level); });
 }
 
 // Writes the end line and closes the file; the exit status tells whether
 // the whole run is in it.
 int FinishRecording() {
     ReplayEnd end = CurrentEnd();
-    session.writer.End(end);
-    ReportWriteFailure();
-    if (session.copy.file != nullptr) {
-        session.copy.End(end);
-        fclose(session.copy.file);
-        session.copy.file = nullptr;
-    }
-    if (session.writer.file != nullptr) {
-        if (fclose(session.writer.file) != 0 && !session.writeFailed) {
+    ToEachOutput([&](ReplayWriter &w) { w.End(end); });
+    FILE *&file = session.outputs[kRecordFile].file;
+    if (file != nullptr) {
+        if (fclose(file) != 0 && !session.writeFailed) {
             session.writeFailed = true;
             fprintf(stderr, "quarndel: %s: cannot write the recording: %s\n",
                     Printable(session.path).c_str(), strerror(errno));
         }
-        session.writer.file = nullptr;
+        file = nullptr;
     }
+    RestoreWriteSignals();
     return session.writeFailed ? kExitRecordingFailed : 0;
+}
+
+void CloseRecorder() {
+    FILE *&file = session.outputs[kRecordFile].file;
+    if (file != nullptr) {
+        fclose(file);
+        file = nullptr;
+    }
+    RestoreWriteSignals();
 }

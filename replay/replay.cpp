@@ -61,11 +61,24 @@ void NoteDataFile(const char *path, Uint32 hash) {
         }
     }
     if (session.mode == kReplaying && !same) {
+        const Recording &r = session.recording;
         bool recorded = false;
-        for (const ReplayDataFile &f : session.recording.files) {
+        bool named = false;
+        for (const ReplayDataFile &f : r.files) {
             recorded = recorded || (f.path == name && f.hash == hash);
+            named = named || f.path == name;
         }
-        if (!recorded) {
+        // A recording that stops before the game read the file (cut short,
+        // not ended) says nothing about it: the cut is what to name, once.
+        bool pastTheCut =
+            !named && !r.hasEnd && !r.hasStop && session.iterations >= r.iterations.size();
+        if (pastTheCut && !session.cutSaid) {
+            session.cutSaid = true;
+            fprintf(stderr,
+                    "quarndel: %s: the recording ends early: it is cut at line %zu, before the "
+                    "game read %s\n",
+                    Printable(session.path).c_str(), r.lines, Printable(name).c_str());
+        } else if (!recorded && !pastTheCut) {
             fprintf(stderr,
                     "quarndel: %s: %s is not the file the game was recorded with; the replay "
                     "plays on with it and may come out differently\n",
@@ -271,13 +284,13 @@ void EndReplayIteration(bool drewFrame) {
     }
 }
 
-bool RecordEveryGame(FILE *file) {
+bool KeepRunInMemory(long maxBytes) {
     if (session.mode == kReplaying) {
         return false;
     }
-    session.copy.file = file;
+    session.outputs[kKeptRun].KeepInMemory(maxBytes);
     if (session.mode == kReplayOff) {
-        session.mode = kRecording;
+        session.mode = kRecording; // the recorder runs for this output alone
         SetTicksSource(SessionTicks);
         SetDataFileListener(NoteDataFile);
     }
@@ -285,31 +298,21 @@ bool RecordEveryGame(FILE *file) {
 }
 
 bool RecordedRunSoFar(std::string &text) {
-    FILE *file = session.copy.file;
-    if (session.mode != kRecording || session.finished || file == nullptr) {
+    ReplayWriter &kept = session.outputs[kKeptRun];
+    if (session.mode != kRecording || session.finished || !kept.Open()) {
         return false;
     }
     if (session.iterationOpen) {
         EndReplayIteration(false); // the loop ended: no frame, no wait
     }
-    session.copy.FlushHeld();
-    long size = ftell(file);
-    if (session.copy.Failed() || fflush(file) != 0 || size < 0) {
+    kept.FlushHeld();
+    if (kept.Failed() || kept.Kept().empty()) {
         return false;
-    }
-    text.assign((size_t)size, '\0');
-    size_t got = 0;
-    while (got < text.size()) {
-        ssize_t n = pread(fileno(file), &text[got], text.size() - got, (off_t)got);
-        if (n <= 0) {
-            return false;
-        }
-        got += (size_t)n;
     }
     char stop[96];
     snprintf(stop, sizeof stop, "stop %u %d %d %d\n", (unsigned)session.iterations, ship.score,
              level.levelNumber, difficulty);
-    text += stop;
+    text = kept.Kept() + stop;
     return true;
 }
 
@@ -329,12 +332,7 @@ bool ReplayWithoutWaiting() {
 }
 
 void ResetReplays() {
-    if (session.writer.file != nullptr) {
-        fclose(session.writer.file);
-    }
-    if (session.copy.file != nullptr) {
-        fclose(session.copy.file);
-    }
+    CloseRecorder();
     if (session.clipped && screen != nullptr) {
         SDL_SetClipRect(screen, nullptr);
     }

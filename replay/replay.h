@@ -59,16 +59,22 @@ bool ReplayWithoutWaiting();
 // recording could not be written whole.
 int FinishReplays();
 
-// Records every game of the run into file as well, whether or not --record
-// writes a recording too (the score table keeps the run that made a score).
-// Called before the game starts; false, and nothing recorded, in a replay.
-// The file is closed when the run ends.
-bool RecordEveryGame(FILE *file);
+// The most of a run the score keeper's copy holds in memory: about eight
+// hours of play (a minute of play takes about 32 KiB).
+constexpr long kMaxKeptRunBytes = 16L * 1024 * 1024;
 
-// The run recorded by RecordEveryGame from start-up to now, ending with a
-// stop line: a replay of it stops after the last iteration ended and checks
-// the score, level and difficulty there. An iteration begun is ended first
-// (the loop left it: no frame). False when nothing whole was recorded.
+// Gives the recorder its second output: a copy of the whole run kept in
+// memory for the score table, beside --record's file or alone (the recorder
+// then runs for it alone). The copy holds at most maxBytes; past them it
+// stops, and says so once on standard error. Called before the game starts;
+// false, and nothing kept, in a replay.
+bool KeepRunInMemory(long maxBytes);
+
+// The run kept by KeepRunInMemory from start-up to now, ending with a stop
+// line: a replay of it stops after the last iteration ended and checks the
+// score, level and difficulty there. An iteration begun is ended first (the
+// loop left it: no frame). False when the copy stopped at its bound (said
+// when it happened) or nothing was kept.
 bool RecordedRunSoFar(std::string &text);
 
 // Stops recording or replaying and forgets everything, for tests.

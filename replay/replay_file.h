@@ -113,6 +113,7 @@ struct Recording {
     ReplayEnd end;
     bool hasStop = false;
     ReplayStop stop;
+    size_t lines = 0; // lines read, the last one cut short included
 };
 
 // Reads a whole replay file from memory into out. On a bad file returns false
@@ -132,12 +133,21 @@ bool ReadRecording(const char *path, Recording &out, std::string &error);
 // repeat the line before are held back as a count and written as one "*N"
 // line at least once a second (kRepeatFlushEvery).
 //
-// The first write that fails (a full disk, a closed pipe) or would take the
-// file past the reader's bounds stops the recording: nothing more is
-// written, and failed() and error() tell what happened.
+// The lines go to a file, or are kept in memory (KeepInMemory) up to a bound
+// of their own. The first write that fails (a full disk, a closed pipe) or
+// would take the lines past the reader's bounds, or past the memory bound,
+// stops the recording: nothing more is written, and Failed() and Error()
+// tell what happened.
 class ReplayWriter {
   public:
     FILE *file = nullptr;
+
+    // Keeps the lines in memory instead of a file, at most maxBytes of them.
+    void KeepInMemory(long maxBytes);
+    // Lines written go somewhere: a file, or memory.
+    bool Open() const { return file != nullptr || inMemory; }
+    // The lines kept in memory so far.
+    const std::string &Kept() const { return kept; }
 
     void Header();
     void Seed(Uint32 seed);
@@ -164,6 +174,9 @@ class ReplayWriter {
     const std::string &Error() const { return error; }
 
   private:
+    bool inMemory = false;
+    std::string kept;
+    long maxBytes = kMaxReplayBytes;
     std::string lastLine;     // the last event-less iteration line, for repeats
     Uint32 repeats = 0;       // copies of lastLine held back
     std::string openLine;     // the iteration line being written

@@ -1,252 +1,16 @@
+// Reading a replay file: the version line, the lines around the game's
+// iterations (seed, sdl, data files, play, end, stop), and the bounds on the
+// whole file. Iteration lines are read in iteration_lines.cpp.
 #include "replay/replay_file.h"
-
-#include "sprites/data_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "replay/iteration_lines.h"
+#include "sprites/data_file.h"
+
 namespace {
-
-// A cursor over one line's words, with the line number for messages.
-struct LineReader {
-    const char *p;
-    const char *end;
-    size_t number;
-    std::string *error;
-
-    bool Fail(const std::string &what) {
-        *error = "line " + std::to_string(number) + ": " + Printable(what);
-        return false;
-    }
-    bool AtEnd() const { return p == end; }
-    // The rest of the line after the blanks that follow the last word.
-    std::string Rest() {
-        while (p < end && *p == ' ') {
-            ++p;
-        }
-        std::string rest(p, end);
-        p = end;
-        return rest;
-    }
-    // The next blank-separated word; false at the end of the line.
-    bool Word(const char *&start, size_t &length) {
-        while (p < end && *p == ' ') {
-            ++p;
-        }
-        start = p;
-        while (p < end && *p != ' ') {
-            ++p;
-        }
-        length = (size_t)(p - start);
-        return length > 0;
-    }
-};
-
-// Decimal digits only, no sign, at most max. Ten digits are enough for any
-// 32-bit value; more is a number no recording holds.
-bool ParseUnsigned(const char *s, size_t n, Uint32 max, Uint32 &value) {
-    if (n == 0 || n > 10) {
-        return false;
-    }
-    unsigned long long v = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (s[i] < '0' || s[i] > '9') {
-            return false;
-        }
-        v = v * 10 + (unsigned)(s[i] - '0');
-    }
-    if (v > max) {
-        return false;
-    }
-    value = (Uint32)v;
-    return true;
-}
-
-bool ParseSigned(const char *s, size_t n, int &value) {
-    bool negative = n > 0 && s[0] == '-';
-    Uint32 magnitude = 0;
-    if (!ParseUnsigned(s + (negative ? 1 : 0), n - (negative ? 1 : 0),
-                       negative ? 2147483648u : 2147483647u, magnitude)) {
-        return false;
-    }
-    value = negative ? (int)(0 - (long long)magnitude) : (int)magnitude;
-    return true;
-}
-
-bool ParseHex(const char *s, size_t n, size_t digits, Uint32 &value) {
-    if (n != digits) {
-        return false;
-    }
-    Uint32 v = 0;
-    for (size_t i = 0; i < n; ++i) {
-        char c = s[i];
-        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (d < 0) {
-            return false;
-        }
-        v = v * 16 + (Uint32)d;
-    }
-    value = v;
-    return true;
-}
-
-bool ParseEvent(const char *s, size_t n, ReplayEvent &event) {
-    if (n == 1 && s[0] == 'q') {
-        event = ReplayEvent();
-        event.kind = kReplayQuit;
-        return true;
-    }
-    bool held = n > 0 && s[0] == 'h';
-    if (held) {
-        ++s;
-        --n;
-    }
-    if (n < 2 || (s[0] != '+' && s[0] != '-')) {
-        return false;
-    }
-    bool down = s[0] == '+';
-    const char *colon = (const char *)memchr(s, ':', n);
-    size_t symLength = colon != nullptr ? (size_t)(colon - s) - 1 : n - 1;
-    Uint32 sym = 0;
-    Uint32 mod = 0;
-    if (!ParseUnsigned(s + 1, symLength, kReplayKeyCount - 1, sym)) {
-        return false;
-    }
-    if (colon != nullptr && (held || !ParseUnsigned(colon + 1, n - symLength - 2, 0xffff, mod))) {
-        return false;
-    }
-    event.kind =
-        held ? (down ? kReplayHeldDown : kReplayHeldUp) : (down ? kReplayKeyDown : kReplayKeyUp);
-    event.sym = (Uint16)sym;
-    event.mod = (Uint16)mod;
-    return true;
-}
-
-// What the lines read so far leave behind, for the lines that follow.
-struct ParseState {
-    Recording &out;
-    bool held[kReplayKeyCount] = {}; // the keys the events so far leave held
-    Uint32 clock = 0;                // the clock of the last iteration
-    bool lastLine = false;           // the line is the file's last, cut before its end
-
-    explicit ParseState(Recording &recording) : out(recording) {}
-};
-
-// Held-key changes are recorded as differences from the keys held, so a
-// change to the state a key is already in means the lines are out of order.
-bool TrackHeldKeys(ParseState &state, LineReader &line, const ReplayEvent &event) {
-    switch (event.kind) {
-    case kReplayHeldDown:
-    case kReplayHeldUp: {
-        bool down = event.kind == kReplayHeldDown;
-        if (state.held[event.sym] == down) {
-            return line.Fail("a held-key change to the state the key is already in");
-        }
-        state.held[event.sym] = down;
-        return true;
-    }
-    case kReplayKeyDown:
-    case kReplayKeyUp:
-        state.held[event.sym] = event.kind == kReplayKeyDown;
-        return true;
-    default:
-        return true;
-    }
-}
-
-// "16 +274 =5b0e": the clock step, the events, the state digest. The last
-// line of a killed game's recording may stop before its digest.
-bool ParseIteration(ParseState &state, LineReader &line, const char *first, size_t firstLength) {
-    Recording &out = state.out;
-    if (!out.hasSeed) {
-        return line.Fail("an iteration comes before the seed line");
-    }
-    if (out.iterations.size() >= kMaxReplayIterations) {
-        return line.Fail("too many iterations");
-    }
-    Uint32 step = 0;
-    if (!ParseUnsigned(first, firstLength, 0xffffffffu, step)) {
-        return line.Fail("the clock step is not a number from 0 to 4294967295");
-    }
-    ReplayIteration it;
-    it.clock = state.clock + step; // the clock wraps like SDL's millisecond counter
-    it.firstEvent = (Uint32)out.events.size();
-    it.hasDigest = false;
-    const char *word;
-    size_t length;
-    while (line.Word(word, length)) {
-        if (it.hasDigest) {
-            return line.Fail("something follows the state digest");
-        }
-        if (word[0] == '=' || word[0] == '~') {
-            Uint32 digest = 0;
-            if (!ParseHex(word + 1, length - 1, 4, digest)) {
-                if (state.lastLine) {
-                    break; // cut inside the digest: as if it were not there
-                }
-                return line.Fail("the state digest is not four hex digits");
-            }
-            it.drew = word[0] == '=';
-            it.digest = (Uint16)digest;
-            it.hasDigest = true;
-            continue;
-        }
-        ReplayEvent event;
-        if (!ParseEvent(word, length, event)) {
-            return line.Fail("not an event: " + std::string(word, length));
-        }
-        if (!TrackHeldKeys(state, line, event)) {
-            return false;
-        }
-        if (it.eventCount >= kMaxEventsPerIteration || out.events.size() >= kMaxReplayEvents) {
-            return line.Fail("too many events");
-        }
-        out.events.push_back(event);
-        ++it.eventCount;
-    }
-    if (!it.hasDigest && !state.lastLine) {
-        return line.Fail("the iteration has no state digest");
-    }
-    state.clock = it.clock;
-    out.iterations.push_back(it);
-    return true;
-}
-
-// "*12": the iteration line before, 12 more times, each a clock step later.
-bool ParseRepeat(ParseState &state, LineReader &line, const char *word, size_t length) {
-    Recording &out = state.out;
-    if (out.iterations.empty()) {
-        return line.Fail("a repeat with no iteration before it");
-    }
-    Uint32 count = 0;
-    if (!ParseUnsigned(word + 1, length - 1, kMaxRepeat, count) || count == 0) {
-        return line.Fail("the repeat count is not a number from 1 to 1000000");
-    }
-    ReplayIteration last = out.iterations.back();
-    if (last.eventCount > 0 || !last.hasDigest) {
-        return line.Fail("only iterations without events repeat");
-    }
-    Uint32 step = out.iterations.size() >= 2
-                      ? last.clock - out.iterations[out.iterations.size() - 2].clock
-                      : last.clock;
-    size_t needed = out.iterations.size() + count;
-    if (needed > kMaxReplayIterations) {
-        return line.Fail("too many iterations");
-    }
-    if (needed > out.iterations.capacity()) {
-        // Grown by doubling, but never past the bound: a day of iterations
-        // takes 144 MB, and doubling beyond would take twice that.
-        out.iterations.reserve(
-            std::min(std::max(needed, 2 * out.iterations.capacity()), kMaxReplayIterations));
-    }
-    for (Uint32 i = 0; i < count; ++i) {
-        state.clock += step;
-        last.clock = state.clock;
-        out.iterations.push_back(last);
-    }
-    return !line.Word(word, length) || line.Fail("something follows the repeat count");
-}
 
 // "seed 1765105211", before every iteration.
 bool ParseSeed(ParseState &state, LineReader &line) {
@@ -491,20 +255,6 @@ bool CheckLineText(const char *p, size_t length, size_t number, std::string &err
 
 } // namespace
 
-std::string Printable(const std::string &text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7f) {
-            char hex[8];
-            snprintf(hex, sizeof hex, "\\x%02x", c);
-            out += hex;
-        } else {
-            out += (char)c;
-        }
-    }
-    return out;
-}
-
 bool ParseRecording(const char *text, size_t size, Recording &out, std::string &error) {
     out = Recording();
     ParseState state(out);
@@ -538,6 +288,7 @@ bool ParseRecording(const char *text, size_t size, Recording &out, std::string &
         }
         p = stop + (state.lastLine ? 0 : 1);
     }
+    out.lines = number;
     if (number == 0) {
         error = "the file is empty";
         return false;

@@ -32,11 +32,18 @@ void AppendReplayEvent(std::string &line, const ReplayEvent &event) {
     }
 }
 
+void ReplayWriter::KeepInMemory(long bound) {
+    inMemory = true;
+    maxBytes = bound;
+}
+
 void ReplayWriter::Write(const std::string &text) {
-    if (file == nullptr || failed) {
+    if (!Open() || failed) {
         return;
     }
-    if (fputs(text.c_str(), file) == EOF || fflush(file) == EOF) {
+    if (inMemory) {
+        kept += text;
+    } else if (fputs(text.c_str(), file) == EOF || fflush(file) == EOF) {
         failed = true;
         error = strerror(errno);
         return;
@@ -55,8 +62,8 @@ bool ReplayWriter::Room(size_t moreIterations, size_t moreEvents, size_t moreFil
         return false;
     }
     const char *bound = nullptr;
-    if (bytes > kMaxReplayBytes - kTailRoom) {
-        bound = "the largest file a replay reads";
+    if (bytes > maxBytes - kTailRoom) {
+        bound = inMemory ? "the most a run keeps in memory" : "the largest file a replay reads";
     } else if (iterations + moreIterations > kMaxReplayIterations) {
         bound = "the most iterations a replay reads";
     } else if (events + moreEvents > kMaxReplayEvents ||

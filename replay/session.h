@@ -3,6 +3,7 @@
 // the recording side (record.cpp), the playing-back side (playback.cpp) and
 // the entry points the game's seams call (replay.cpp). Not for the game.
 #include <SDL.h>
+#include <signal.h>
 
 #include <string>
 #include <vector>
@@ -10,6 +11,13 @@
 #include "replay/replay_file.h"
 
 enum ReplayMode { kReplayOff, kRecording, kReplaying };
+
+// The recorder's outputs: every line of the run goes to each one open.
+enum RecorderOutput {
+    kRecordFile, // the file --record names
+    kKeptRun,    // the score keeper's copy of the run, in memory
+    kRecorderOutputs
+};
 
 struct ReplaySession {
     ReplayMode mode = kReplayOff;
@@ -24,11 +32,14 @@ struct ReplaySession {
     std::string file; // the file to record into, absolute when it was relative
 
     // Recording.
-    ReplayWriter writer;
-    // Every game of the run for the high scores, beside --record's file or alone.
-    ReplayWriter copy;
-    bool overwrite = false;                   // --overwrite: an existing file may be replaced
-    bool writeFailed = false;                 // reported once; the exit status says so
+    ReplayWriter outputs[kRecorderOutputs];
+    bool failureSaid[kRecorderOutputs] = {}; // an output's stop was said on standard error
+    bool overwrite = false;                  // --overwrite: an existing file may be replaced
+    bool writeFailed =
+        false; // the record file is not whole: reported once; the exit status says so
+    bool writeSignalsIgnored = false; // while the record file is written
+    struct sigaction oldPipeAction = {};
+    struct sigaction oldFileSizeAction = {};
     Uint32 lastClock = 0;                     // the clock value of the iteration before
     bool lineStarted = false;                 // this iteration's line has been begun
     Uint8 recordedHeld[kReplayKeyCount] = {}; // the key state the recorded events make
@@ -49,6 +60,7 @@ struct ReplaySession {
     Uint32 paceRecordedStart = 0;
     std::string difference; // the first difference from the recording, if any
     std::string otherSdl;   // the verdict when only the last frame differs, drawn by another SDL
+    bool cutSaid = false;   // a recording cut before the data files the game reads was named
 };
 
 extern ReplaySession session;
@@ -74,6 +86,9 @@ void RecordIterationEnd(Uint16 digest, bool drewFrame);
 void RecordDataFile(const char *path, Uint32 hash);
 void RecordPlay(int difficulty, const char *level);
 int FinishRecording();
+// Closes the record file without a word and gives SIGPIPE and SIGXFSZ back
+// their handlers, for a reset.
+void CloseRecorder();
 
 // Playing back (playback.cpp).
 bool LoadRecording(const char *path, std::string &error);

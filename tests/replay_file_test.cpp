@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
+#include "app/data_folder.h"
 #include "app/options.h"
 #include "app/sdl_library.h"
 #include "game/events.h"
@@ -178,6 +181,37 @@ TEST_F(ReplayHooks, AReplayTakesClockAndKeysFromTheRecordingAloneTillEscape) {
     EXPECT_EQ(PollAll(), "q");
     EndReplayIteration(true);
     EXPECT_EQ(PollAll(), "");
+}
+
+// SIGPIPE and SIGXFSZ are ignored while a --record file is written (a
+// closed pipe or a full disk is then an error the recording reports), and
+// only then: a run whose only output is the copy kept in memory, and the
+// run after the recording's end, keep the handlers they started with.
+TEST_F(ReplayHooks, WriteSignalsAreIgnoredOnlyWhileARecordFileIsWritten) {
+    auto handlers = [] {
+        struct sigaction pipe, size;
+        sigaction(SIGPIPE, nullptr, &pipe);
+        sigaction(SIGXFSZ, nullptr, &size);
+        return std::make_pair(pipe.sa_handler, size.sa_handler);
+    };
+    auto before = handlers();
+    StartReplays(Options());
+    ASSERT_TRUE(KeepRunInMemory(kMaxKeptRunBytes));
+    ReplaySeed(7);
+    EndReplayIteration(true);
+    EXPECT_TRUE(handlers() == before) << "the copy in memory alone";
+    EXPECT_EQ(FinishReplays(), 0);
+    ResetReplays();
+
+    Options record;
+    std::string path = dir / "run.qrp";
+    record.record = path.c_str();
+    StartReplays(record);
+    ReplaySeed(7);
+    EXPECT_TRUE(handlers() == std::make_pair(SIG_IGN, SIG_IGN));
+    EndReplayIteration(true);
+    EXPECT_EQ(FinishReplays(), 0);
+    EXPECT_TRUE(handlers() == before) << "after the recording's end";
 }
 
 std::string Written(void (*write)(ReplayWriter &)) {
@@ -786,11 +820,20 @@ TEST_F(ReplayRun, RecordingsAreKeptSafeAndPlayFromAnyFolder) {
                              Recording("gameover.qrp") + " > " + (dir / "long.qrp"),
                          nullptr),
               0);
+    // A recording cut before the game read its data files; and where no
+    // data folder can be found (unless the game is installed here).
+    ASSERT_EQ(
+        RunCommand("head -n 2 " + Recording("gameover.qrp") + " > " + (dir / "cut.qrp"), nullptr),
+        0);
+    struct stat info;
+    bool installed =
+        stat((std::string(InstalledDataFolder()) + "/data/level_1").c_str(), &info) == 0;
     struct Case {
         const char *what;
         std::string command;
         int status;
         const char *message;
+        const char *absent = nullptr; // a message that must not be there
     } cases[] = {
         {"an existing file", game + " --record " + kept, 2,
          "kept.qrp: cannot record: the file exists; --overwrite replaces it"},
@@ -820,13 +863,14 @@ TEST_F(ReplayRun, RecordingsAreKeptSafeAndPlayFromAnyFolder) {
          "replay matches the recording"},
         {"killed", "timeout -s KILL 1 " + game + " --record " + (dir / "killed.qrp") + data, 137,
          ""},
-        {"a killed game's recording", game + " --replay " + (dir / "killed.qrp") + " --headless", 0,
+        {"a killed game's recording",
+         game + " --replay " + (dir / "killed.qrp") + data + " --headless", 0,
          "the game did not finish"},
         {"a killed game's recording verified",
-         game + " --replay " + (dir / "killed.qrp") + " --headless --verify", 1,
+         game + " --replay " + (dir / "killed.qrp") + data + " --headless --verify", 1,
          "the game did not finish"},
         {"verification stopped by a signal",
-         "timeout --preserve-status -s INT 1 " + game + " --replay " + (dir / "long.qrp") +
+         "timeout --preserve-status -s INT 1 " + game + " --replay " + (dir / "long.qrp") + data +
              " --headless --verify",
          1, "the verification did not finish"},
         {"the data folder named as .",
@@ -834,6 +878,18 @@ TEST_F(ReplayRun, RecordingsAreKeptSafeAndPlayFromAnyFolder) {
              Recording("gameover.qrp") + " --headless --verify",
          0, "replay matches the recording"},
         {"no file named", game + " --replay ''", 2, "quarndel: : no file named"},
+        {"no data folder",
+         "cd " + dir.Path() + " && " + game + " --replay " + Recording("gameover.qrp") +
+             " --headless --verify",
+         installed ? 0 : 1,
+         installed ? "replay matches the recording"
+                   : "quarndel: no data folder found: neither the current folder nor ",
+         "ERROR opening file"},
+        {"a recording cut before its data files",
+         game + " --replay " + (dir / "cut.qrp") + data + " --headless", 0,
+         "cut.qrp: the recording ends early: it is cut at line 2, before the game read "
+         "data/cursor/info",
+         "is not the file the game was recorded with"},
     };
     for (const Case &c : cases) {
         std::string out;
@@ -847,6 +903,9 @@ TEST_F(ReplayRun, RecordingsAreKeptSafeAndPlayFromAnyFolder) {
             message = "Unable to set 640x480 video";
         }
         EXPECT_NE(out.find(message), std::string::npos) << c.what << ": " << out;
+        if (c.absent != nullptr) {
+            EXPECT_EQ(out.find(c.absent), std::string::npos) << c.what << ": " << out;
+        }
     }
     EXPECT_EQ(ReadAll(kept), "a recording\n");
 }

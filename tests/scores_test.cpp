@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,10 +11,14 @@
 #include <vector>
 
 #include "app/atomic_file.h"
+#include "app/data_folder.h"
 #include "app/game_scores.h"
 #include "app/scores.h"
+#include "app/sdl_library.h"
 #include "game/game.h"
 #include "replay/replay.h"
+#include "replay/replay_file.h"
+#include "sprites/ticks.h"
 #include "tests/support.h"
 
 namespace {
@@ -344,8 +349,9 @@ TEST_F(ScoreKeepingRun, EachGameEndEntersTheRunSoFarOnceAndAnUnwritableFolderWar
     Play(5, 60, true);
     Play(1, 70, false); // left with Escape during play
     EndScoreKeeping();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    // Standard output carries the documented messages only.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "Score 40 takes rank 1 of 10 in the Easy high scores\n"
               "Score 60 takes rank 1 of 10 in the Easy high scores\n"
               "Score 70 takes rank 1 of 10 in the Easy high scores\n");
@@ -359,7 +365,9 @@ TEST_F(ScoreKeepingRun, EachGameEndEntersTheRunSoFarOnceAndAnUnwritableFolderWar
     const char *stops[] = {"stop 15 70 0 0\n", "stop 11 60 0 0\n", "stop 4 40 0 0\n"};
     for (int i = 0; i < 3; ++i) {
         std::string recording = Slurp(folder + "/" + table.entries[0][i].recording);
-        EXPECT_EQ(recording.compare(0, 25, "quarndel-replay 1\nseed 7\n"), 0) << recording;
+        // Begun as --record's recordings are: the SDL that drew it follows the seed.
+        std::string head = "quarndel-replay 1\nseed 7\nsdl " + SdlLibraryText(RunningSdl()) + "\n";
+        EXPECT_EQ(recording.compare(0, head.size(), head), 0) << recording;
         size_t stop = recording.rfind("stop ");
         ASSERT_NE(stop, std::string::npos) << recording;
         EXPECT_EQ(recording.substr(stop), stops[i]);
@@ -379,4 +387,103 @@ TEST_F(ScoreKeepingRun, EachGameEndEntersTheRunSoFarOnceAndAnUnwritableFolderWar
     EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
     EXPECT_NE(warnings.find("cannot keep the score"), std::string::npos) << warnings;
     EXPECT_NE(warnings.find("the score is not saved"), std::string::npos) << warnings;
+}
+
+// The score keeper's copy of the run is the recorder's second output: kept
+// in memory, so a run makes nothing in the player's folders until a game
+// enters the table; recorded the same way whatever the environment; and
+// when it outgrows its bound, told at once and once.
+class KeptRun : public ScoreKeepingRun {
+  protected:
+    // Spins until SDL's millisecond clock moves on (at most a millisecond).
+    static void WaitForTheClock() {
+        Uint32 now = SDL_GetTicks();
+        while (SDL_GetTicks() == now) {
+        }
+    }
+    static std::vector<std::string> Names(const std::string &dir) {
+        std::vector<std::string> names = FilesStartingWith(dir, "");
+        names.erase(std::remove_if(names.begin(), names.end(),
+                                   [](const std::string &n) { return n == "." || n == ".."; }),
+                    names.end());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(KeptRun, NothingIsMadeUntilAGameEntersTheTable) {
+    std::string folder = tmp / "data/quarndel";
+    Start(folder);
+    Play(4, 0, true); // a game over without a score
+    EXPECT_EQ(Names(tmp.Path()), std::vector<std::string>{}) << "made before a score";
+    Play(2, 30, true);
+    std::vector<std::string> names = Names(folder);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_EQ(names[0].compare(0, 5, "game-"), 0) << names[0];
+    EXPECT_EQ(names[1], "scores");
+}
+
+TEST_F(KeptRun, TheClockStandsStillPerIterationWithoutHomeToo) {
+    std::string home = getenv("HOME") != nullptr ? getenv("HOME") : "";
+    std::string dataHome = getenv("XDG_DATA_HOME") != nullptr ? getenv("XDG_DATA_HOME") : "";
+    unsetenv("HOME");
+    unsetenv("XDG_DATA_HOME");
+    options = Options();
+    StartReplays(options);
+    StartScoreKeeping(options); // no folder for the table can be named
+    ReplaySeed(7);
+    Uint32 first = GetTicks();
+    WaitForTheClock();
+    Uint32 later = GetTicks();
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    EXPECT_EQ(later, first);
+}
+
+TEST_F(KeptRun, ACopyPastItsBoundIsToldWhenItStopsAndOnce) {
+    std::string folder = tmp / "scores";
+    Start(folder);
+    KeepRunInMemory(kMaxReplayLine + 400); // room for a few minutes of idle iterations
+    testing::internal::CaptureStderr();
+    Play(10000, 0, false); // idle lines: a "*100" line a second
+    std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+    EXPECT_NE(told.find("the run is no longer kept for the high scores: the recording reached "
+                        "the most a run keeps in memory"),
+              std::string::npos)
+        << told;
+    testing::internal::CaptureStderr();
+    Play(2, 40, true);
+    Play(2, 50, true);
+    EndScoreKeeping();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(Slurp(folder + "/scores"), "(none)");
+}
+
+// --verify-scores with no data folder to replay in says so, and how to
+// name one, instead of blaming every recording.
+TEST_F(KeptRun, VerifyingWithoutADataFolderSaysSoBeforeReplaying) {
+    std::string installed = std::string(InstalledDataFolder()) + "/data/level_1";
+    struct stat info;
+    if (stat(installed.c_str(), &info) == 0) {
+        GTEST_SKIP() << "an installed data folder is found: " << installed;
+    }
+    Start(tmp / "scores");
+    Play(2, 40, true);
+    EndScoreKeeping();
+    char *start = getcwd(nullptr, 0);
+    ASSERT_NE(start, nullptr);
+    ASSERT_EQ(chdir(tmp.Path().c_str()), 0); // no data/ here
+    FILE *out = tmpfile();
+    FILE *err = tmpfile();
+    int status = VerifyScores(tmp / "scores", QUARNDEL_EXE, nullptr, out, err);
+    EXPECT_EQ(chdir(start), 0);
+    free(start);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(ReadBack(out), "");
+    std::string said = ReadBack(err);
+    EXPECT_NE(said.find("no data folder found"), std::string::npos) << said;
+    EXPECT_NE(said.find("--data-dir"), std::string::npos) << said;
+    fclose(out);
+    fclose(err);
 }

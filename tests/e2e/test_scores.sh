@@ -29,7 +29,9 @@ scores_game() {
 }
 
 game_ended() { [ -f "$E2E_RUN_DIR/rc" ] || [ -f "$E2E_RUN_DIR/quitting" ]; }
-rank_told() { grep -q '^Score [0-9]* takes rank 1 of 10 in the Easy high scores$' "$E2E_RUN_DIR/stdout"; }
+# The rank goes to standard error: standard output carries the documented
+# messages only.
+rank_told() { grep -q '^Score [0-9]* takes rank 1 of 10 in the Easy high scores$' "$E2E_RUN_DIR/stderr"; }
 
 check_game_over_enters_the_table() {
     e2e_start_game || return 1
@@ -49,10 +51,10 @@ check_game_over_enters_the_table() {
     e2e_keep "$E2E_SHOT" scores-game-over
     e2e_key Escape
     e2e_wait_exit 10000 || return 1
-    [ "$(grep -c . "$E2E_RUN_DIR/stdout")" = 1 ] ||
-        { e2e_fail "standard output holds more than the rank: $(e2e_game_stdout)"; return 1; }
-    [ -s "$E2E_RUN_DIR/stderr" ] && { e2e_fail "warnings: $(cat "$E2E_RUN_DIR/stderr")"; return 1; }
-    SCORE=$(sed -n 's/^Score \([0-9]*\) takes.*/\1/p' "$E2E_RUN_DIR/stdout")
+    [ -s "$E2E_RUN_DIR/stdout" ] && { e2e_fail "standard output: $(e2e_game_stdout)"; return 1; }
+    [ "$(grep -c . "$E2E_RUN_DIR/stderr")" = 1 ] ||
+        { e2e_fail "warnings besides the rank: $(cat "$E2E_RUN_DIR/stderr")"; return 1; }
+    SCORE=$(sed -n 's/^Score \([0-9]*\) takes.*/\1/p' "$E2E_RUN_DIR/stderr")
     local listed
     listed=$(scores_game --scores) || { e2e_fail "--scores failed: $listed"; return 1; }
     grep -q "^  1 *$SCORE  level 1 .* $SCORES/game-.*\.qrp$" <<<"$listed" ||
@@ -125,7 +127,26 @@ check_h_shows_the_table_until_any_key() {
     return 0
 }
 
+# A run that plays no game writes and makes nothing: no scores folder, no
+# file of the run's recording, in a data home of its own.
+check_no_game_makes_nothing() {
+    local kept=$E2E_DATA_HOME
+    E2E_DATA_HOME=$E2E_TMP/untouched-data-home
+    mkdir -p "$E2E_DATA_HOME"
+    e2e_start_game
+    local started=$?
+    E2E_DATA_HOME=$kept
+    [ $started = 0 ] || return 1
+    sleep 0.5
+    e2e_key Escape
+    e2e_wait_exit 10000 || return 1
+    local made
+    made=$(find "$E2E_TMP/untouched-data-home" -mindepth 1)
+    [ -z "$made" ] || { e2e_fail "a run without a game made: $made"; return 1; }
+}
+
 e2e_check a_game_played_to_its_end_enters_the_table_and_verifies check_game_over_enters_the_table
 e2e_check an_edited_score_is_reported_as_differing check_edited_score_differs
 e2e_check h_on_the_title_shows_the_table_until_any_key check_h_shows_the_table_until_any_key
+e2e_check a_run_without_a_game_makes_nothing check_no_game_makes_nothing
 e2e_finish

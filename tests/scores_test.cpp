@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/atomic_file.h"
+#include "app/player_files.h"
 #include "app/game_scores.h"
 #include "app/scores.h"
 #include "game/game.h"

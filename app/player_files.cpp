@@ -196,8 +196,9 @@ PlayerRead ReadPlayerFile(const std::string &path, long maxBytes, Links links, s
             why = strerror(errno);
             return PlayerRead::kMissing;
         }
-        why = links == Links::kRefuse && errno == ELOOP ? "a symbolic link, not a file of the folder"
-                                                        : strerror(errno);
+        why = links == Links::kRefuse && errno == ELOOP
+                  ? "a symbolic link, not a file of the folder"
+                  : strerror(errno);
         return PlayerRead::kFailed;
     }
     struct stat st;

@@ -160,8 +160,8 @@ void ReadScores(const std::string &folder, ScoreTable &table, ScoreReadResult &r
     table = ScoreTable();
     result = ScoreReadResult();
     std::string text;
-    PlayerRead read =
-        ReadPlayerFile(Join(folder, kTableFile), kMaxScoreFileBytes, Links::kFollow, text, result.why);
+    PlayerRead read = ReadPlayerFile(Join(folder, kTableFile), kMaxScoreFileBytes, Links::kFollow,
+                                     text, result.why);
     if (read != PlayerRead::kRead) {
         result.unreadable = read == PlayerRead::kFailed;
         return;
@@ -174,8 +174,8 @@ int EnterScore(const std::string &folder, const ScoreEntry &entry, const std::st
     return Enter(folder, entry, recording, err, true);
 }
 
-int TryEnterScore(const std::string &folder, const ScoreEntry &entry,
-                  const std::string &recording, FILE *err) {
+int TryEnterScore(const std::string &folder, const ScoreEntry &entry, const std::string &recording,
+                  FILE *err) {
     return Enter(folder, entry, recording, err, false);
 }
 

@@ -39,8 +39,8 @@ int EnterScore(const std::string &folder, const ScoreEntry &entry, const std::st
 
 // EnterScore without waiting, for the game's loop: kScoreTryAgain, with
 // nothing read, written or said, when another game holds the lock.
-int TryEnterScore(const std::string &folder, const ScoreEntry &entry,
-                  const std::string &recording, FILE *err);
+int TryEnterScore(const std::string &folder, const ScoreEntry &entry, const std::string &recording,
+                  FILE *err);
 
 // Reads the recording an entry names, only when it is a regular file of the
 // folder itself: a symbolic link, a FIFO or a name not the game's own is

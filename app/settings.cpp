@@ -240,8 +240,8 @@ bool WritePending(FILE *err) {
     }
     std::vector<std::string> lines;
     if (!RereadLines(lines) && !(IsRegularFile(file.path) && MoveAside(err))) {
-        WarnOnce(err, "quarndel: " + Printable(file.path) +
-                          ": cannot read the settings file; " + names + " not kept\n");
+        WarnOnce(err, "quarndel: " + Printable(file.path) + ": cannot read the settings file; " +
+                          names + " not kept\n");
         return false;
     }
     bool changed = false;

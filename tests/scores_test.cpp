@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/player_files.h"
 #include "app/game_scores.h"
+#include "app/player_files.h"
 #include "app/scores.h"
 #include "game/game.h"
 #include "replay/replay.h"
@@ -85,7 +85,8 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
         std::string notPrinted = "";
         bool linked = false; // the table is a link to a file of mode 0600 elsewhere
     };
-    std::string longLine = "0 3 200 1 2026-01-03T10:00:00Z game-20260103T100000Z-1-3.qrp " + std::string(600, 'x');
+    std::string longLine =
+        "0 3 200 1 2026-01-03T10:00:00Z game-20260103T100000Z-1-3.qrp " + std::string(600, 'x');
     const Case cases[] = {
         {"good", std::string(kHeader) + kAlice + kBob, false, "", "", 3,
          "  1       500  level 2   alice"},
@@ -107,17 +108,21 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
         {"a bad score among good lines", std::string(kHeader) + kAlice + "0 2 lots 1 x y z\n",
          false, "0 2 lots 1 x y z\n", ":3: the score is not a number above 0", 2, "alice"},
         {"a name too long to escape",
-         std::string(kHeader) + kAlice + "0 2 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp " +
+         std::string(kHeader) + kAlice +
+             "0 2 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp " +
              std::string(65, '\a') + "\n",
-         false, "0 2 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp " + std::string(65, '\a') + "\n",
+         false,
+         "0 2 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp " + std::string(65, '\a') +
+             "\n",
          ":3: the name is empty or, escaped, longer than 256", 2, "alice"},
         {"a recording outside the folder",
          std::string(kHeader) + "0 1 500 2 2026-01-01T10:00:00Z ../x.qrp alice\n", false,
          "0 1 500 2 2026-01-01T10:00:00Z ../x.qrp alice\n", ":2: the recording is not", 1,
          "no scores yet"},
         {"a name with escapes",
-         std::string(kHeader) + "0 1 500 2 2026-01-01T10:00:00Z game-20260101T100000Z-1-1.qrp ev\x1b[2Jil\n", false, "", "",
-         2, "ev\\x1b[2Jil", "\x1b"},
+         std::string(kHeader) +
+             "0 1 500 2 2026-01-01T10:00:00Z game-20260101T100000Z-1-1.qrp ev\x1b[2Jil\n",
+         false, "", "", 2, "ev\\x1b[2Jil", "\x1b"},
         {"a recording named like the table",
          std::string(kHeader) + kAlice + "0 2 300 1 2026-01-02T10:00:00Z scores bob\n", false,
          "0 2 300 1 2026-01-02T10:00:00Z scores bob\n",
@@ -130,8 +135,9 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
         {"a link to a table kept elsewhere", std::string(kHeader) + kAlice + kBob, false, "", "", 3,
          "  1       500  level 2   alice", "", true},
         {"duplicated ranks",
-         std::string(kHeader) + "0 1 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp bob\n" + kAlice, false, "",
-         "", 3, "  1       500  level 2   alice"},
+         std::string(kHeader) +
+             "0 1 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp bob\n" + kAlice,
+         false, "", "", 3, "  1       500  level 2   alice"},
     };
     for (const Case &c : cases) {
         TempDir tmp;

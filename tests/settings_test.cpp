@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/player_files.h"
 #include "app/bindings.h"
+#include "app/player_files.h"
 #include "app/settings.h"
 #include "tests/support.h"
 

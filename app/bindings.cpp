@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "app/player_files.h"
+
 const char *const kActionNames[kActionCount] = {"up",    "down",   "left",     "right", "fire",
                                                 "pause", "choose", "new_game", "quit"};
 const SDLKey kActionKeys[kActionCount] = {SDLK_UP, SDLK_DOWN,   SDLK_LEFT, SDLK_RIGHT, SDLK_SPACE,
@@ -113,13 +115,12 @@ bool ReadButton(int action, const std::string &value, std::string &problem) {
                   " cannot be mapped";
         return true;
     }
-    if (value.empty() || value.size() > 2 ||
-        value.find_first_not_of("0123456789") != std::string::npos ||
-        atoi(value.c_str()) >= kMaxButtons) {
+    long number;
+    if (!ParseWholeNumber(value, kMaxButtons - 1, number)) {
         problem = "bad button '" + value + "' for pad_" + kActionNames[action];
         return true;
     }
-    int button = atoi(value.c_str());
+    int button = (int)number;
     for (int a = 0; a < kActionCount; ++a) {
         if (a != action && fileButton[a] == button) {
             problem = "button " + value + " already belongs to pad_" + kActionNames[a];

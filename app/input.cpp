@@ -191,11 +191,11 @@ void ControlKey(SDL_Event *event) {
     const SDL_keysym &key = event->key.keysym;
     if (key.sym == SDLK_m) {
         ToggleMute();
-        ChangeSetting("mute", OnOff(Muted()), stderr);
+        ChangeSetting("mute", OnOff(Muted()));
     } else if (key.sym == SDLK_F11) {
-        ChangeSetting("fullscreen", OnOff(ToggleWindowFullscreen()), stderr);
+        ChangeSetting("fullscreen", OnOff(ToggleWindowFullscreen()));
     } else if (key.sym == SDLK_RETURN && (key.mod & KMOD_ALT) != 0) {
-        ChangeSetting("fullscreen", OnOff(ToggleWindowFullscreen()), stderr);
+        ChangeSetting("fullscreen", OnOff(ToggleWindowFullscreen()));
         event->type = SDL_NOEVENT;
     }
 }

@@ -3,7 +3,6 @@
 #include "app/game_scores.h"
 #include "app/scores.h"
 #include "game/game.h"
-#include "game/seams.h"
 #include "replay/replay_file.h"
 #include "text/font.h"
 
@@ -15,14 +14,21 @@ constexpr int kPanelW = 520;
 constexpr int kPanelH = 400;
 constexpr Uint8 kPanelAlpha = 224; // dark enough to read over the picture
 constexpr int kRowStep = 30;
-constexpr Uint32 kWaitNapMs = 10; // the wait for a key polls this often
+
+// The open table: read once when H opens it, not at every frame.
+struct ScoreView {
+    bool open = false;
+    ScoreTable table;
+    bool unreadable = false;
+};
+
+ScoreView view;
 
 void DrawCentred(SDL_Surface *screen, int y, const char *text) {
     DrawText(screen, font, 320 - TextWidth(font, "%s", text) / 2, y, "%s", text);
 }
 
-} // namespace
-
+// Draws the table of the difficulty into screen over the title picture.
 void DrawScoreTable(SDL_Surface *screen, int difficulty) {
     if (game.titleImage != nullptr) {
         SDL_BlitSurface(game.titleImage, nullptr, screen, nullptr);
@@ -35,16 +41,13 @@ void DrawScoreTable(SDL_Surface *screen, int difficulty) {
         SDL_BlitSurface(panel, nullptr, screen, &at);
         SDL_FreeSurface(panel);
     }
-    ScoreTable table;
-    ScoreReadResult read;
-    ReadScores(ScoreKeepingFolder(), table, read);
     std::string title = std::string("High scores: ") + DifficultyName(difficulty);
     DrawCentred(screen, kPanelY + 14, title.c_str());
     const std::vector<ScoreEntry> &list =
-        table.entries[difficulty >= 0 && difficulty < kScoreDifficulties ? difficulty : 0];
+        view.table.entries[difficulty >= 0 && difficulty < kScoreDifficulties ? difficulty : 0];
     int y = kPanelY + 60;
     if (list.empty()) {
-        DrawCentred(screen, y, read.unreadable ? "The table cannot be read" : "No scores yet");
+        DrawCentred(screen, y, view.unreadable ? "The table cannot be read" : "No scores yet");
     }
     int rank = 0;
     for (const ScoreEntry &e : list) {
@@ -60,24 +63,52 @@ void DrawScoreTable(SDL_Surface *screen, int difficulty) {
     DrawCentred(screen, kPanelY + kPanelH - 36, "Press any key");
 }
 
-int ShowScoresOnTitle(SDL_Event *event) {
-    if (game.titleRunning == 0 || !ScoresOnTitleAllowed() || event->type != SDL_KEYDOWN ||
-        event->key.keysym.sym != SDLK_h || screen == nullptr) {
-        return 1;
+// The keys the window acts on itself: they mute or change the window, and
+// leave the table open as they leave the title as it is.
+bool WindowKey(SDLKey key) {
+    return key == SDLK_m || key == SDLK_F11;
+}
+
+} // namespace
+
+bool ScoreTableTakes(const SDL_Event &event) {
+    if (game.titleRunning == 0 || event.type == SDL_QUIT) {
+        view.open = false;
+        return false;
     }
-    DrawScoreTable(screen, difficulty);
-    PresentFrame();
-    for (;;) {
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-            if (e.type == SDL_QUIT) {
-                *event = e;
-                return 1;
-            }
-            if (e.type == SDL_KEYDOWN) {
-                return 0;
-            }
+    if (!view.open) {
+        if (!ScoresOnTitleAllowed() || event.type != SDL_KEYDOWN ||
+            event.key.keysym.sym != SDLK_h || screen == nullptr) {
+            return false;
         }
-        SDL_Delay(kWaitNapMs);
+        ScoreReadResult read;
+        ReadScores(ScoreKeepingFolder(), view.table, read);
+        view.unreadable = read.unreadable;
+        view.open = true;
+        return true;
     }
+    if (event.type == SDL_KEYDOWN && !WindowKey(event.key.keysym.sym)) {
+        view.open = false;
+    }
+    return true;
+}
+
+void PresentScoreTable(SDL_Surface *picture, void (*present)(SDL_Surface *picture)) {
+    if (!view.open || game.titleRunning == 0 || picture == nullptr) {
+        present(picture);
+        return;
+    }
+    // The table goes over a copy of the title's frame: the frame itself stays
+    // as the title drew it, as a recording of the run has it.
+    SDL_Surface *kept = SDL_ConvertSurface(picture, picture->format, SDL_SWSURFACE);
+    DrawScoreTable(picture, difficulty);
+    present(picture);
+    if (kept != nullptr) {
+        SDL_BlitSurface(kept, nullptr, picture, nullptr);
+        SDL_FreeSurface(kept);
+    }
+}
+
+void CloseScoreTable() {
+    view = ScoreView();
 }

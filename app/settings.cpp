@@ -1,19 +1,18 @@
 #include "app/settings.h"
 
 #include <errno.h>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
+#include <time.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
-#include "app/atomic_file.h"
 #include "app/bindings.h"
+#include "app/player_files.h"
 #include "app/window.h"
-#include "sprites/data_file.h"
+#include "replay/replay_file.h"
 
 Settings settings;
 
@@ -26,12 +25,60 @@ struct SettingsFile {
     std::string path;
     std::vector<std::string> lines;
     bool writable = false;
+    // Changes not in the file yet, one per name, the latest value: written
+    // after the frame, never while the loop handles an event.
+    std::vector<std::pair<std::string, std::string>> pending;
+    long lastWriteMs = -1000000; // on the system's steady clock
+    // The warnings given in this run: a problem is told once.
+    std::vector<std::string> warned;
 };
 
 SettingsFile file;
 
 // The longest settings file read: far more than any player writes.
 constexpr long kMaxSettingsBytes = 64 * 1024;
+
+// The longest value or name a warning echoes, and the longest message a key
+// binding's problem makes: a 60 KB line is cut, not printed whole.
+constexpr size_t kMaxShown = 64;
+constexpr size_t kMaxShownProblem = 160;
+
+// The loop writes changes at most this often; the rest gather and go in
+// one write (200 quick M presses are a few writes, not 200).
+constexpr long kWriteSpacingMs = 250;
+
+// How long the end of the run waits for another game's lock before telling
+// that the change was not kept.
+constexpr long kPatienceAtExitMs = 2000;
+
+// text as a warning shows it: control characters escaped as recordings'
+// text is, cut after max characters.
+std::string Shown(const std::string &text, size_t max) {
+    std::string shown = Printable(text);
+    return shown.size() > max ? shown.substr(0, max) + "..." : shown;
+}
+
+long NowMs() {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (long)now.tv_sec * 1000 + now.tv_nsec / 1000000;
+}
+
+void Nap(long ms) {
+    struct timespec nap = {ms / 1000, (ms % 1000) * 1000000};
+    nanosleep(&nap, nullptr);
+}
+
+// Prints a warning unless this run has given the same one before.
+void WarnOnce(FILE *err, const std::string &warning) {
+    for (const std::string &given : file.warned) {
+        if (given == warning) {
+            return;
+        }
+    }
+    file.warned.push_back(warning);
+    fputs(warning.c_str(), err);
+}
 
 std::string Trim(const std::string &text) {
     size_t first = text.find_first_not_of(" \t\r");
@@ -54,15 +101,11 @@ bool ReadOnOff(const std::string &value, bool &out) {
 }
 
 bool ReadNumber(const std::string &value, int low, int high, int &out) {
-    if (value.empty() || value.size() > 3 ||
-        value.find_first_not_of("0123456789") != std::string::npos) {
+    long n;
+    if (!ParseWholeNumber(value, high, n) || n < low) {
         return false;
     }
-    int n = atoi(value.c_str());
-    if (n < low || n > high) {
-        return false;
-    }
-    out = n;
+    out = (int)n;
     return true;
 }
 
@@ -101,14 +144,14 @@ std::string Apply(const std::string &name, const std::string &value, const std::
     } else {
         std::string problem;
         if (ReadBinding(name, value, where, problem)) {
-            return problem;
+            return Shown(problem, kMaxShownProblem);
         }
         known = false;
     }
     if (!known) {
-        return "unknown setting '" + name + "'";
+        return "unknown setting '" + Shown(name, kMaxShown) + "'";
     }
-    return ok ? "" : "bad value '" + value + "' for " + name;
+    return ok ? "" : "bad value '" + Shown(value, kMaxShown) + "' for " + name;
 }
 
 std::vector<std::string> SplitLines(const std::string &bytes) {
@@ -125,30 +168,16 @@ std::vector<std::string> SplitLines(const std::string &bytes) {
     return lines;
 }
 
-// Two games at once: the one changing a setting holds the folder's lock
-// from reading the file as it is now to renaming the new one into place, so
-// neither loses the other's change. -1 when there is no folder yet.
-int LockFolderOf(const std::string &path) {
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0 && flock(fd, LOCK_EX) != 0) {
-        close(fd);
-        fd = -1;
-    }
-    return fd;
-}
-
 // The file's lines as they are now, when another game may have changed
 // them; false when it exists but cannot be read.
 bool RereadLines(std::vector<std::string> &lines) {
-    std::string bytes;
-    FileRead read = ReadRegularFile(file.path.c_str(), kMaxSettingsBytes, bytes);
-    if (read == FileRead::kRead) {
+    std::string bytes, why;
+    PlayerRead read = ReadPlayerFile(file.path, kMaxSettingsBytes, Links::kFollow, bytes, why);
+    if (read == PlayerRead::kRead) {
         lines = SplitLines(bytes);
         return true;
     }
-    if (read == FileRead::kCannotOpen && (errno == ENOENT || errno == ENOTDIR)) {
+    if (read == PlayerRead::kMissing) {
         lines.clear();
         return true;
     }
@@ -173,19 +202,15 @@ bool MoveAside(FILE *err) {
             break;
         }
         fprintf(err, "quarndel: %s: cannot read the settings file; moved aside to %s\n",
-                file.path.c_str(), aside.c_str());
+                Printable(file.path).c_str(), Printable(aside).c_str());
         return true;
     }
     return false;
 }
 
-bool WriteChange(const char *name, const char *value, FILE *err) {
-    std::vector<std::string> lines;
-    if (!RereadLines(lines) && !(IsRegularFile(file.path) && MoveAside(err))) {
-        fprintf(err, "quarndel: %s: cannot read the settings file; %s not kept\n",
-                file.path.c_str(), name);
-        return false;
-    }
+// Sets name to value in lines, adding a line when none names it; false when
+// the lines already say so.
+bool SetLine(std::vector<std::string> &lines, const std::string &name, const std::string &value) {
     bool found = false;
     bool changed = false;
     for (std::string &line : lines) {
@@ -200,22 +225,50 @@ bool WriteChange(const char *name, const char *value, FILE *err) {
             changed = true;
         }
     }
-    if (found && !changed) {
+    if (!found) {
+        lines.push_back(name + " = " + value);
+    }
+    return changed || !found;
+}
+
+// Writes every pending change into the file as it is now, under the lock
+// already held (or none when there is no folder yet).
+bool WritePending(FILE *err) {
+    std::string names;
+    for (const auto &change : file.pending) {
+        names += (names.empty() ? "" : ", ") + change.first;
+    }
+    std::vector<std::string> lines;
+    if (!RereadLines(lines) && !(IsRegularFile(file.path) && MoveAside(err))) {
+        WarnOnce(err, "quarndel: " + Printable(file.path) + ": cannot read the settings file; " +
+                          names + " not kept\n");
+        return false;
+    }
+    bool changed = false;
+    for (const auto &change : file.pending) {
+        changed = SetLine(lines, change.first, change.second) || changed;
+    }
+    if (!changed) {
         file.lines = lines;
         return true; // the file already says so
-    }
-    if (!found) {
-        lines.push_back(std::string(name) + " = " + value);
     }
     std::string contents;
     for (const std::string &line : lines) {
         contents += line + "\n";
     }
-    if (!WriteFileAtomically(file.path, contents, err)) {
+    std::string why;
+    if (!ReplaceFile(file.path, contents, why)) {
+        WarnOnce(err, "quarndel: cannot write " + Printable(file.path) + ": " + why + "\n");
         return false;
     }
     file.lines = lines;
     return true;
+}
+
+// The end of the run: what is still pending is written, waiting a little
+// for another game's lock.
+void WriteAtExit() {
+    WritePendingSettings(stderr, kPatienceAtExitMs);
 }
 
 } // namespace
@@ -234,18 +287,18 @@ void LoadSettings(const std::string &path, FILE *err) {
     if (path.empty()) {
         return;
     }
-    std::string bytes;
-    FileRead read = ReadRegularFile(path.c_str(), kMaxSettingsBytes, bytes);
-    if (read == FileRead::kCannotOpen && (errno == ENOENT || errno == ENOTDIR)) {
+    std::string bytes, why;
+    PlayerRead read = ReadPlayerFile(path, kMaxSettingsBytes, Links::kFollow, bytes, why);
+    if (read == PlayerRead::kMissing) {
         file.writable = true; // none yet: made on the first change
         return;
     }
-    if (read != FileRead::kRead) {
+    if (read != PlayerRead::kRead) {
         // A file the game cannot read is kept: moved aside on the first
         // change when it is a regular file, else left alone and never
         // written over.
         file.writable = IsRegularFile(path);
-        fprintf(err, "quarndel: %s: cannot read the settings file; %s\n", path.c_str(),
+        fprintf(err, "quarndel: %s: cannot read the settings file; %s\n", Printable(path).c_str(),
                 file.writable ? "it is moved aside when a setting changes"
                               : "settings are not kept");
         return;
@@ -264,21 +317,64 @@ void LoadSettings(const std::string &path, FILE *err) {
             problem = Apply(name, value, path + ":" + std::to_string(i + 1));
         }
         if (!problem.empty()) {
-            fprintf(err, "quarndel: %s:%zu: %s; ignored\n", path.c_str(), i + 1, problem.c_str());
+            fprintf(err, "quarndel: %s:%zu: %s; ignored\n", Printable(path).c_str(), i + 1,
+                    problem.c_str());
         }
     }
 }
 
-bool ChangeSetting(const char *name, const char *value, FILE *err) {
+bool ChangeSetting(const char *name, const char *value) {
     if (file.path.empty() || !file.writable) {
         return false;
     }
-    int lock = LockFolderOf(file.path);
-    bool kept = WriteChange(name, value, err);
-    if (lock >= 0) {
-        close(lock); // lets go of the lock
+    static bool atExit = false;
+    if (!atExit) {
+        atExit = true;
+        atexit(WriteAtExit);
     }
-    return kept;
+    for (auto &change : file.pending) {
+        if (change.first == name) {
+            change.second = value;
+            return true;
+        }
+    }
+    file.pending.push_back({name, value});
+    return true;
+}
+
+SettingsWrite WritePendingSettings(FILE *err, long patienceMs) {
+    if (file.pending.empty()) {
+        return SettingsWrite::kNothing;
+    }
+    long now = NowMs();
+    if (patienceMs == 0 && now - file.lastWriteMs < kWriteSpacingMs) {
+        return SettingsWrite::kBusy;
+    }
+    // Two games at once: the one writing holds the folder's lock from
+    // reading the file as it is now to renaming the new one into place, so
+    // neither loses the other's change. The loop never waits for it.
+    FolderLock lock;
+    LockTaken taken = TryLockFolder(FolderOf(file.path), lock);
+    for (long waited = 0; taken == LockTaken::kBusy && waited < patienceMs; waited += 10) {
+        Nap(10);
+        taken = TryLockFolder(FolderOf(file.path), lock);
+    }
+    if (taken == LockTaken::kBusy) {
+        if (patienceMs > 0) {
+            WarnOnce(err, "quarndel: " + Printable(file.path) +
+                              ": another game keeps the settings folder locked; the last changes "
+                              "are not kept\n");
+            file.pending.clear();
+            return SettingsWrite::kFailed;
+        }
+        return SettingsWrite::kBusy;
+    }
+    // No folder yet (kFailed): the write makes it, or says why it cannot.
+    bool kept = WritePending(err);
+    UnlockFolder(lock);
+    file.pending.clear();
+    file.lastWriteMs = now;
+    return kept ? SettingsWrite::kWritten : SettingsWrite::kFailed;
 }
 
 void ForgetSettings() {

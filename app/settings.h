@@ -30,14 +30,29 @@ std::string SettingsPath(const char *named);
 // reported once and left alone: it is never overwritten.
 void LoadSettings(const std::string &path, FILE *err);
 
-// Records a value the player changed in the game: in the file as it is now
-// (another game may have changed it), under the folder's lock, the line of
-// that name gets the new value, or a line is added, and the file is
-// rewritten atomically.
-// Nothing is written when the value is what the file already says, or when
-// no settings file was chosen. A write that fails is reported on err and
-// the game plays on. Returns whether the file holds the value.
-bool ChangeSetting(const char *name, const char *value, FILE *err);
+// Records a value the player changed in the game (M, F11), to be written by
+// WritePendingSettings: never inside the loop's handling of an event, so a
+// slow disk or another game holding the lock cannot freeze the window.
+// Repeated changes of one name keep the latest value. False, and nothing
+// kept, when no settings file was chosen or it may not be written.
+bool ChangeSetting(const char *name, const char *value);
+
+// What WritePendingSettings did.
+enum class SettingsWrite {
+    kNothing, // no change was waiting
+    kWritten, // the file holds every change (or already did)
+    kBusy,    // not yet: another game holds the lock, or the last write was
+              // moments ago; the changes stay waiting
+    kFailed,  // the changes are not kept: told on err, once per problem a run
+};
+
+// Writes the waiting changes: in the file as it is now (another game may
+// have changed it), under the folder's lock, the line of each name gets its
+// new value, or a line is added, and the file is rewritten atomically. With
+// patienceMs 0 (after a loop iteration) it never waits: a held lock or a
+// write moments ago leaves the changes for a later call. Otherwise it waits
+// up to patienceMs for the lock. The end of the run writes what is left.
+SettingsWrite WritePendingSettings(FILE *err, long patienceMs);
 
 // Forgets the file and its lines: back to the defaults, no file chosen.
 void ForgetSettings();

@@ -16,17 +16,19 @@ namespace {
 
 // The window's own events: the keyboard, the gamepad turned into the keys it
 // stands for, and the window's closing. Mute and fullscreen act here, so
-// they also work while a replay plays.
+// they also work while a replay plays or the high scores are shown.
 int PollLiveEvent(SDL_Event *event) {
-    if (PendingInput(event)) {
-        return 1;
+    for (;;) {
+        if (!PendingInput(event)) {
+            if (SDL_PollEvent(event) == 0) {
+                return 0;
+            }
+            TranslateInput(event);
+        }
+        if (!ScoreTableTakes(*event)) { // H on the title: the high scores
+            return 1;
+        }
     }
-    int got = SDL_PollEvent(event);
-    if (got != 0) {
-        TranslateInput(event);
-        got = ShowScoresOnTitle(event); // H on the title: the high scores
-    }
-    return got;
 }
 
 // What the loops take: the live events, recorded or replaced by a recording.
@@ -54,13 +56,15 @@ void PresentShellFrame(SDL_Surface *picture) {
         }
     }
     DrawWatchOverlay(picture); // with --watch: what the last reload found
-    PresentWindow(picture);
+    PresentScoreTable(picture, PresentWindow);
 }
 
-// After the frame: a game that has just ended is entered into the scores.
+// After the frame: a game that has just ended is entered into the scores,
+// and settings changed during the iteration are written.
 void EndShellIteration(bool drewFrame) {
     EndReplayIteration(drewFrame);
     NoteScoreIteration();
+    WritePendingSettings(stderr, 0);
 }
 
 } // namespace

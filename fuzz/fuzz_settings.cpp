@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (size_t i = 0; i < size; ++i) {
         lines += data[i] == '\n';
     }
-    if (ChangeSetting("mute", settings.mute ? "off" : "on", quiet)) {
+    if (ChangeSetting("mute", settings.mute ? "off" : "on") &&
+        WritePendingSettings(quiet, 1) == SettingsWrite::kWritten) {
         // The file now has every line it had, and at most one more.
         FILE *f = fopen(path.c_str(), "rb");
         size_t after = 0;

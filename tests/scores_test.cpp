@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/atomic_file.h"
 #include "app/data_folder.h"
 #include "app/game_scores.h"
+#include "app/player_files.h"
 #include "app/scores.h"
 #include "app/sdl_library.h"
 #include "game/game.h"
@@ -49,8 +49,8 @@ std::vector<std::string> FilesStartingWith(const std::string &dir, const std::st
 }
 
 const char kHeader[] = "quarndel-scores 1\n";
-const char kAlice[] = "0 1 500 2 2026-01-01T10:00:00Z a.qrp alice\n";
-const char kBob[] = "0 2 300 1 2026-01-02T10:00:00Z b.qrp bob\n";
+const char kAlice[] = "0 1 500 2 2026-01-01T10:00:00Z game-20260101T100000Z-1-1.qrp alice\n";
+const char kBob[] = "0 2 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp bob\n";
 
 ScoreEntry Entry(int difficulty, int score, const std::string &recording) {
     ScoreEntry e;
@@ -61,6 +61,11 @@ ScoreEntry Entry(int difficulty, int score, const std::string &recording) {
     e.recording = recording;
     e.name = "carol";
     return e;
+}
+
+// A recording name as the game makes them, told apart by n.
+std::string Rec(int n) {
+    return "game-20260201T100000Z-42-" + std::to_string(n) + ".qrp";
 }
 
 int FailRename(const char *, const char *) {
@@ -82,8 +87,10 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
         int kept;             // entries of difficulty 0 after entering one more
         std::string printed;  // in --scores' output before entering
         std::string notPrinted = "";
+        bool linked = false; // the table is a link to a file of mode 0600 elsewhere
     };
-    std::string longLine = "0 3 200 1 2026-01-03T10:00:00Z c.qrp " + std::string(600, 'x');
+    std::string longLine =
+        "0 3 200 1 2026-01-03T10:00:00Z game-20260103T100000Z-1-3.qrp " + std::string(600, 'x');
     const Case cases[] = {
         {"good", std::string(kHeader) + kAlice + kBob, false, "", "", 3,
          "  1       500  level 2   alice"},
@@ -105,26 +112,48 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
         {"a bad score among good lines", std::string(kHeader) + kAlice + "0 2 lots 1 x y z\n",
          false, "0 2 lots 1 x y z\n", ":3: the score is not a number above 0", 2, "alice"},
         {"a name too long to escape",
-         std::string(kHeader) + kAlice + "0 2 300 1 2026-01-02T10:00:00Z b.qrp " +
+         std::string(kHeader) + kAlice +
+             "0 2 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp " +
              std::string(65, '\a') + "\n",
-         false, "0 2 300 1 2026-01-02T10:00:00Z b.qrp " + std::string(65, '\a') + "\n",
+         false,
+         "0 2 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp " + std::string(65, '\a') +
+             "\n",
          ":3: the name is empty or, escaped, longer than 256", 2, "alice"},
         {"a recording outside the folder",
          std::string(kHeader) + "0 1 500 2 2026-01-01T10:00:00Z ../x.qrp alice\n", false,
          "0 1 500 2 2026-01-01T10:00:00Z ../x.qrp alice\n", ":2: the recording is not", 1,
          "no scores yet"},
         {"a name with escapes",
-         std::string(kHeader) + "0 1 500 2 2026-01-01T10:00:00Z a.qrp ev\x1b[2Jil\n", false, "", "",
-         2, "ev\\x1b[2Jil", "\x1b"},
+         std::string(kHeader) +
+             "0 1 500 2 2026-01-01T10:00:00Z game-20260101T100000Z-1-1.qrp ev\x1b[2Jil\n",
+         false, "", "", 2, "ev\\x1b[2Jil", "\x1b"},
+        {"a recording named like the table",
+         std::string(kHeader) + kAlice + "0 2 300 1 2026-01-02T10:00:00Z scores bob\n", false,
+         "0 2 300 1 2026-01-02T10:00:00Z scores bob\n",
+         ":3: the recording is not named like the game's own", 2, "alice"},
+        {"two entries naming one recording",
+         std::string(kHeader) + kAlice +
+             "1 1 300 1 2026-01-02T10:00:00Z game-20260101T100000Z-1-1.qrp bob\n",
+         false, "1 1 300 1 2026-01-02T10:00:00Z game-20260101T100000Z-1-1.qrp bob\n",
+         ":3: the recording is named by an earlier entry too", 2, "alice"},
+        {"a link to a table kept elsewhere", std::string(kHeader) + kAlice + kBob, false, "", "", 3,
+         "  1       500  level 2   alice", "", true},
         {"duplicated ranks",
-         std::string(kHeader) + "0 1 300 1 2026-01-02T10:00:00Z b.qrp bob\n" + kAlice, false, "",
-         "", 3, "  1       500  level 2   alice"},
+         std::string(kHeader) +
+             "0 1 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp bob\n" + kAlice,
+         false, "", "", 3, "  1       500  level 2   alice"},
     };
     for (const Case &c : cases) {
         TempDir tmp;
         std::string table = tmp / "scores";
+        if (c.linked) {
+            MakeDirs(tmp / "kept");
+            table = tmp / "kept/scores";
+            ASSERT_EQ(symlink("kept/scores", (tmp / "scores").c_str()), 0);
+        }
         if (!c.text.empty()) {
             WriteFile(table, c.text);
+            chmod(table.c_str(), 0600);
         }
         FILE *out = tmpfile();
         FILE *err = tmpfile();
@@ -138,7 +167,7 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
         fclose(err);
 
         err = tmpfile();
-        EXPECT_EQ(EnterScore(tmp.Path(), Entry(0, 100, "new.qrp"), "recorded\n", err), c.kept)
+        EXPECT_EQ(EnterScore(tmp.Path(), Entry(0, 100, Rec(100)), "recorded\n", err), c.kept)
             << c.what;
         std::string warnings = ReadBack(err);
         fclose(err);
@@ -162,29 +191,42 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
         EXPECT_FALSE(result.unreadable) << c.what;
         EXPECT_TRUE(result.badLines.empty()) << c.what;
         EXPECT_EQ(read.entries[0].size(), (size_t)c.kept) << c.what;
-        EXPECT_EQ(Slurp(tmp / "new.qrp"), "recorded\n") << c.what;
+        EXPECT_EQ(Slurp(tmp / Rec(100)), "recorded\n") << c.what;
+        struct stat st; // a table rewritten keeps its mode
+        EXPECT_TRUE(c.wholeAside || c.text.empty() ||
+                    (stat(table.c_str(), &st) == 0 && (st.st_mode & 0777) == 0600))
+            << c.what;
+        if (c.linked) {
+            EXPECT_TRUE(lstat((tmp / "scores").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+            EXPECT_NE(Slurp(table).find(" " + Rec(100) + " "), std::string::npos);
+        }
     }
 }
 
 TEST(ScoreTable, OnlyTheTenBestStayAndThosePushedOutLoseTheirRecordings) {
     TempDir tmp;
     for (int i = 1; i <= 10; ++i) {
-        std::string name = "r" + std::to_string(i) + ".qrp";
-        EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, i * 10, name), "x\n", stderr), 1);
+        EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, i * 10, Rec(i)), "x\n", stderr), 1);
     }
-    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 5, "low.qrp"), "x\n", stderr), 0);
-    EXPECT_EQ(Slurp(tmp / "low.qrp"), "(none)");
-    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 55, "mid.qrp"), "x\n", stderr), 6);
-    EXPECT_EQ(Slurp(tmp / "r1.qrp"), "(none)"); // the lowest, pushed out
-    EXPECT_EQ(Slurp(tmp / "r2.qrp"), "x\n");
-    EXPECT_EQ(EnterScore(tmp.Path(), Entry(2, 1, "other.qrp"), "x\n", stderr), 1);
+    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 5, Rec(20)), "x\n", stderr), 0);
+    EXPECT_EQ(Slurp(tmp / Rec(20)), "(none)");
+    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 55, Rec(21)), "x\n", stderr), 6);
+    EXPECT_EQ(Slurp(tmp / Rec(1)), "(none)"); // the lowest, pushed out
+    EXPECT_EQ(Slurp(tmp / Rec(2)), "x\n");
+    EXPECT_EQ(EnterScore(tmp.Path(), Entry(2, 1, Rec(22)), "x\n", stderr), 1);
+    // A name another entry keeps is never written over.
+    FILE *taken = tmpfile();
+    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 1000, Rec(2)), "y\n", taken), -1);
+    EXPECT_NE(ReadBack(taken).find("is not free"), std::string::npos);
+    fclose(taken);
+    EXPECT_EQ(Slurp(tmp / Rec(2)), "x\n");
 
     // A bad line goes aside once, even when the games that follow make no
     // place: the table is rewritten without it.
     WriteFile(tmp / "scores", Slurp(tmp / "scores") + "1 1 bad\n");
     FILE *err = tmpfile();
-    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 4, "low2.qrp"), "x\n", err), 0);
-    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 3, "low3.qrp"), "x\n", err), 0);
+    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 4, Rec(23)), "x\n", err), 0);
+    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 3, Rec(24)), "x\n", err), 0);
     std::string warnings = ReadBack(err);
     fclose(err);
     EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
@@ -196,7 +238,7 @@ TEST(ScoreTable, OnlyTheTenBestStayAndThosePushedOutLoseTheirRecordings) {
 // full disk, leaves the old table whole and says so once.
 TEST(ScoreTable, AnInterruptedOrFailedWriteLeavesTheOldTableWhole) {
     TempDir tmp;
-    ASSERT_EQ(EnterScore(tmp.Path(), Entry(0, 100, "old.qrp"), "x\n", stderr), 1);
+    ASSERT_EQ(EnterScore(tmp.Path(), Entry(0, 100, Rec(1)), "x\n", stderr), 1);
     std::string before = Slurp(tmp / "scores");
 
     pid_t child = fork();
@@ -210,17 +252,17 @@ TEST(ScoreTable, AnInterruptedOrFailedWriteLeavesTheOldTableWhole) {
             }
             return rename(from, to);
         };
-        EnterScore(tmp.Path(), Entry(0, 200, "killed.qrp"), "x\n", stderr);
+        EnterScore(tmp.Path(), Entry(0, 200, Rec(2)), "x\n", stderr);
         _exit(0);
     }
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(Slurp(tmp / "scores"), before);
-    EXPECT_EQ(Slurp(tmp / "killed.qrp"), "x\n"); // whole, but named by no table
+    EXPECT_EQ(Slurp(tmp / Rec(2)), "x\n"); // whole, but named by no table
     std::vector<std::string> temporary = FilesStartingWith(tmp.Path(), "scores.new-");
     ASSERT_EQ(temporary.size(), 1u);
-    EXPECT_NE(Slurp(tmp / temporary[0]).find(" killed.qrp "), std::string::npos);
+    EXPECT_NE(Slurp(tmp / temporary[0]).find(" " + Rec(2) + " "), std::string::npos);
     unlink((tmp / temporary[0]).c_str());
 
     struct Fault {
@@ -243,7 +285,7 @@ TEST(ScoreTable, AnInterruptedOrFailedWriteLeavesTheOldTableWhole) {
         if (child == 0) {
             f.arrange();
             FILE *err = fdopen(pipeFds[1], "w");
-            int rank = EnterScore(tmp.Path(), Entry(0, 300, "full.qrp"), "x\n", err);
+            int rank = EnterScore(tmp.Path(), Entry(0, 300, Rec(3)), "x\n", err);
             fclose(err);
             _exit(rank == -1 ? 0 : 1);
         }
@@ -258,11 +300,53 @@ TEST(ScoreTable, AnInterruptedOrFailedWriteLeavesTheOldTableWhole) {
         waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << f.what;
         EXPECT_EQ(Slurp(tmp / "scores"), before) << f.what;
-        EXPECT_EQ(Slurp(tmp / "full.qrp"), "(none)") << f.what;
+        EXPECT_EQ(Slurp(tmp / Rec(3)), "(none)") << f.what;
         EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << f.what << warnings;
         EXPECT_NE(warnings.find("cannot write"), std::string::npos) << f.what << warnings;
     }
     EXPECT_EQ(FilesStartingWith(tmp.Path(), "scores.new").size(), 0u);
+}
+
+// --verify-scores replays only what the folder itself holds: a link out of
+// it, a FIFO or a name not the game's own is refused, never followed.
+TEST(ScoreTable, ARecordingIsReadOnlyFromARegularFileOfTheFolder) {
+    TempDir tmp;
+    WriteFile(tmp / "outside.qrp", "quarndel-replay 1\n");
+    WriteFile(tmp / Rec(1), "quarndel-replay 1\n");
+    ASSERT_EQ(symlink((tmp / "outside.qrp").c_str(), (tmp / Rec(2)).c_str()), 0);
+    ASSERT_EQ(mkfifo((tmp / Rec(3)).c_str(), 0600), 0);
+    struct Case {
+        std::string name;
+        PlayerRead read;
+        const char *why;
+    };
+    const Case cases[] = {
+        {Rec(1), PlayerRead::kRead, ""},
+        {Rec(2), PlayerRead::kFailed, "a symbolic link"},
+        {Rec(3), PlayerRead::kFailed, "not a regular file"},
+        {Rec(4), PlayerRead::kMissing, ""},
+        {"outside.qrp", PlayerRead::kFailed, "not a name the game gives"},
+    };
+    for (const Case &c : cases) {
+        std::string text, why;
+        EXPECT_EQ(ReadScoreRecording(tmp.Path(), c.name, text, why), c.read) << c.name;
+        EXPECT_NE(why.find(c.why), std::string::npos) << c.name << ": " << why;
+        EXPECT_EQ(text, c.read == PlayerRead::kRead ? "quarndel-replay 1\n" : "") << c.name;
+    }
+}
+
+// The game's loop enters a score without waiting: while another game holds
+// the folder's lock it is told to try again, and nothing is touched.
+TEST(ScoreTable, TryEnterScoreNeverWaitsForAnotherGamesLock) {
+    TempDir tmp;
+    FolderLock other;
+    ASSERT_EQ(TryLockFolder(tmp.Path(), other), LockTaken::kLocked);
+    EXPECT_EQ(TryEnterScore(tmp.Path(), Entry(0, 100, Rec(1)), "x\n", stderr), kScoreTryAgain);
+    EXPECT_EQ(Slurp(tmp / "scores"), "(none)");
+    EXPECT_EQ(Slurp(tmp / Rec(1)), "(none)");
+    UnlockFolder(other);
+    EXPECT_EQ(TryEnterScore(tmp.Path(), Entry(0, 100, Rec(1)), "x\n", stderr), 1);
+    EXPECT_EQ(Slurp(tmp / Rec(1)), "x\n");
 }
 
 // Two games entering scores into one table at the same moment lose nothing:
@@ -275,8 +359,7 @@ TEST(ScoreTable, TwoProcessesEnteringFiftyGamesEachKeepTheTenBestOfAll) {
         if (children[c] == 0) {
             for (int i = 0; i < 50; ++i) {
                 int score = 1 + i * 2 + c; // 1 .. 100, each once
-                std::string name = "g" + std::to_string(score) + ".qrp";
-                if (EnterScore(tmp.Path(), Entry(0, score, name), "x\n", stderr) < 0) {
+                if (EnterScore(tmp.Path(), Entry(0, score, Rec(score)), "x\n", stderr) < 0) {
                     _exit(1);
                 }
             }
@@ -296,7 +379,7 @@ TEST(ScoreTable, TwoProcessesEnteringFiftyGamesEachKeepTheTenBestOfAll) {
         EXPECT_EQ(table.entries[0][i].score, 100 - i);
         EXPECT_EQ(Slurp(tmp / table.entries[0][i].recording), "x\n");
     }
-    EXPECT_EQ(FilesStartingWith(tmp.Path(), "g").size(), 10u);
+    EXPECT_EQ(FilesStartingWith(tmp.Path(), "game-").size(), 10u);
 }
 
 // The game's side: a game over enters the run recorded so far once (Escape

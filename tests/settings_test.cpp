@@ -1,10 +1,11 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
-#include "app/atomic_file.h"
 #include "app/bindings.h"
+#include "app/player_files.h"
 #include "app/settings.h"
 #include "tests/support.h"
 
@@ -47,16 +48,35 @@ int FailingRename(const char *, const char *) {
     return -1;
 }
 
+int FullDisk(int) {
+    errno = ENOSPC;
+    return -1;
+}
+
+int renames = 0;
+int CountedRename(const char *from, const char *to) {
+    ++renames;
+    return rename(from, to);
+}
+
+// The file's bytes, with "<NUL>" standing for a zero byte.
+std::string WithNul(std::string text) {
+    for (size_t at; (at = text.find("<NUL>")) != std::string::npos;) {
+        text.replace(at, 5, std::string(1, '\0'));
+    }
+    return text;
+}
+
 const char kDefaults[] =
     "scale=1 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w";
 
 TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
-    enum Folder { kNormal, kFolderIsAFile, kRenameFails, kTooLarge };
+    enum Folder { kNormal, kFolderIsAFile, kRenameFails, kTooLarge, kLinked, kDiskFull };
     struct Case {
         const char *name;
         const char *file; // null: no file
         Folder folder;
-        const char *change; // "name=value" changed in the game, or null
+        const char *change; // "name=value ..." changed in the game, each written, or null
         std::string used;
         const char *printed;             // with FILE for the file's path
         const char *after;               // the file afterwards; "(none)" when absent
@@ -109,9 +129,24 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         {"no file, a change makes one", nullptr, kNormal, "mute=on", kDefaults, "", "mute = on\n"},
         {"a failing rename leaves the old file", "mute = off\n", kRenameFails, "mute=on", kDefaults,
          "quarndel: cannot write FILE: rename failed: Input/output error\n", "mute = off\n"},
-        {"an unwritable folder: one warning, play goes on", nullptr, kFolderIsAFile, "mute=on",
-         kDefaults, "quarndel: cannot write FILE: cannot make its folder: Not a directory\n",
-         "(none)"},
+        {"an unwritable folder: one warning, play goes on", nullptr, kFolderIsAFile,
+         "mute=on mute=off fullscreen=on mute=on fullscreen=off", kDefaults,
+         "quarndel: cannot write FILE: cannot make its folder: Not a directory\n", "(none)"},
+        {"a full disk: one warning for every change", "mute = off\n", kDiskFull,
+         "mute=on fullscreen=on mute=on", kDefaults,
+         "quarndel: cannot write FILE: write failed: No space left on device\n", "mute = off\n"},
+        {"a link stays a link, its file is written with its mode", "mute = off\n", kLinked,
+         "mute=on", kDefaults, "", "mute = on\n"},
+        {"control bytes are escaped and long values cut",
+         "mute = \x1b]0;owned\x07\nmu<NUL>te = on\nmusic_volume = "
+         "1234567890123456789012345678901234567890123456789012345678901234567890\n",
+         kNormal, nullptr, kDefaults,
+         "quarndel: FILE:1: bad value '\\x1b]0;owned\\x07' for mute; ignored\n"
+         "quarndel: FILE:2: unknown setting 'mu\\x00te'; ignored\n"
+         "quarndel: FILE:3: bad value "
+         "'1234567890123456789012345678901234567890123456789012345678901234...' for "
+         "music_volume; ignored\n",
+         nullptr},
     };
     OpenTestScreen(); // SDL's key names
     for (const Case &c : cases) {
@@ -123,8 +158,16 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
             MakeDirs(dir);
         }
         std::string path = dir + "/settings.ini";
+        std::string written = path;
+        if (c.folder == kLinked) {
+            // A dotfile manager's link into a folder of its own.
+            MakeDirs(tmp / "dotfiles");
+            written = tmp / "dotfiles/settings.ini";
+            ASSERT_EQ(symlink("../../dotfiles/settings.ini", path.c_str()), 0);
+        }
         if (c.file != nullptr) {
-            WriteFile(path, c.folder == kTooLarge ? std::string(70000, '#') : c.file);
+            WriteFile(written, c.folder == kTooLarge ? std::string(70000, '#') : WithNul(c.file));
+            chmod(written.c_str(), 0600);
         }
         FILE *err = tmpfile();
         LoadSettings(path, err);
@@ -136,13 +179,22 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         if (c.folder == kRenameFails) {
             renameForAtomicWrite = FailingRename;
         }
-        if (c.change != nullptr) {
-            std::string change = c.change;
+        if (c.folder == kDiskFull) {
+            fsyncForAtomicWrite = FullDisk;
+        }
+        std::string changes = c.change != nullptr ? c.change : "";
+        for (size_t at = 0; at < changes.size();) {
+            size_t end = std::min(changes.find(' ', at), changes.size());
+            std::string change = changes.substr(at, end - at);
+            at = end + 1;
             size_t eq = change.find('=');
-            bool ok = ChangeSetting(change.substr(0, eq).c_str(), change.c_str() + eq + 1, err);
-            EXPECT_EQ(ok, c.folder == kNormal || c.folder == kTooLarge) << c.name;
+            EXPECT_TRUE(ChangeSetting(change.substr(0, eq).c_str(), change.c_str() + eq + 1));
+            SettingsWrite done = WritePendingSettings(err, 1);
+            bool kept = c.folder == kNormal || c.folder == kTooLarge || c.folder == kLinked;
+            EXPECT_EQ(done, kept ? SettingsWrite::kWritten : SettingsWrite::kFailed) << c.name;
         }
         renameForAtomicWrite = rename;
+        fsyncForAtomicWrite = fsync;
         std::string printed = c.printed;
         for (size_t at; (at = printed.find("FILE")) != std::string::npos;) {
             printed.replace(at, 4, path);
@@ -150,7 +202,13 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         EXPECT_EQ(ReadBack(err), printed) << c.name;
         fclose(err);
         std::string after = c.after != nullptr ? c.after : c.file;
-        EXPECT_EQ(Slurp(path), after) << c.name;
+        EXPECT_EQ(Slurp(path), WithNul(after)) << c.name;
+        if (c.folder == kLinked) {
+            struct stat st;
+            EXPECT_TRUE(lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << c.name;
+            EXPECT_TRUE(stat(written.c_str(), &st) == 0 && (st.st_mode & 0777) == 0600) << c.name;
+            EXPECT_EQ(FilesIn(tmp / "dotfiles"), 1) << c.name << ": a file left beside";
+        }
         if (c.folder == kTooLarge) {
             EXPECT_EQ(Slurp(path + ".unreadable"), std::string(70000, '#')) << c.name;
         } else if (c.folder != kFolderIsAFile) {
@@ -158,6 +216,38 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         }
         ForgetSettings();
     }
+}
+
+// Another game holding the folder's lock never stops the loop: the changes
+// wait, every one of them kept, and go into the file in one write once the
+// lock is free.
+TEST(Settings, ChangesWaitForAnotherGamesLockAndGoInOneWrite) {
+    TempDir tmp;
+    std::string path = tmp / "settings.ini";
+    WriteFile(path, "mute = off\n");
+    FILE *err = tmpfile();
+    LoadSettings(path, err);
+    FolderLock other;
+    ASSERT_EQ(TryLockFolder(tmp.Path(), other), LockTaken::kLocked);
+    renames = 0;
+    renameForAtomicWrite = CountedRename;
+    for (int press = 1; press <= 200; ++press) {
+        ChangeSetting("mute", OnOff(press % 2 == 1));
+        if (press == 101) {
+            ChangeSetting("fullscreen", "on");
+        }
+        EXPECT_EQ(WritePendingSettings(err, 0), SettingsWrite::kBusy) << press;
+    }
+    EXPECT_EQ(Slurp(path), "mute = off\n");
+    UnlockFolder(other);
+    EXPECT_EQ(WritePendingSettings(err, 0), SettingsWrite::kWritten);
+    EXPECT_EQ(WritePendingSettings(err, 0), SettingsWrite::kNothing);
+    renameForAtomicWrite = rename;
+    EXPECT_EQ(renames, 1);
+    EXPECT_EQ(Slurp(path), "mute = off\nfullscreen = on\n");
+    EXPECT_EQ(ReadBack(err), "");
+    fclose(err);
+    ForgetSettings();
 }
 
 TEST(Settings, PadButtonsFollowTheLayoutAndTheFile) {
@@ -204,6 +294,10 @@ TEST(Settings, ThePathFollowsTheNamedFileThenXdgThenHome) {
     unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(SettingsPath(nullptr),
               std::string(getenv("HOME")) + "/.config/quarndel/settings.ini");
+    setenv("XDG_CONFIG_HOME", "cfg", 1); // relative: not a base folder
+    EXPECT_EQ(SettingsPath(nullptr),
+              std::string(getenv("HOME")) + "/.config/quarndel/settings.ini");
+    unsetenv("XDG_CONFIG_HOME");
     if (!saved.empty()) {
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     }

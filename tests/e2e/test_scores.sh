@@ -145,8 +145,28 @@ check_no_game_makes_nothing() {
     [ -z "$made" ] || { e2e_fail "a run without a game made: $made"; return 1; }
 }
 
+# The table shown over a running title: M still mutes (and the settings file
+# keeps it), and a stop signal ends a recorded run with its end line, as on
+# the title, without waiting for a key.
+check_table_takes_mute_and_a_stop_signal() {
+    local recorded=$E2E_TMP/h.qrp
+    e2e_start_game --record "$recorded" || return 1
+    sleep 0.5
+    e2e_key h
+    e2e_wait_until 3000 table_shown || { e2e_fail "H did not bring up the table"; return 1; }
+    e2e_key m
+    e2e_wait_until 3000 grep -q '^mute = on$' "$E2E_CONFIG/quarndel/settings.ini" ||
+        { e2e_fail "M during the table was not kept: $(cat "$E2E_RUN_DIR/stderr")"; return 1; }
+    table_shown || { e2e_fail "M closed the table"; return 1; }
+    kill -TERM "$E2E_GAME_PID"
+    e2e_wait_exit 5000 || return 1
+    [ "$E2E_STATUS" = 0 ] || { e2e_fail "ended with $E2E_STATUS: $(cat "$E2E_RUN_DIR/stderr")"; return 1; }
+    grep -q '^end ' "$recorded" || { e2e_fail "the recording has no end line"; return 1; }
+}
+
 e2e_check a_game_played_to_its_end_enters_the_table_and_verifies check_game_over_enters_the_table
 e2e_check an_edited_score_is_reported_as_differing check_edited_score_differs
 e2e_check h_on_the_title_shows_the_table_until_any_key check_h_shows_the_table_until_any_key
 e2e_check a_run_without_a_game_makes_nothing check_no_game_makes_nothing
+e2e_check the_table_takes_mute_and_a_stop_signal check_table_takes_mute_and_a_stop_signal
 e2e_finish

@@ -10,9 +10,14 @@
 
 namespace {
 
-std::string RunChecker(const std::string &dir, const std::string &args, int *status) {
+// Runs the checker in dir, after the shell command limits (such as a ulimit)
+// when given; a file grown past a limit fails to write rather than ending it.
+std::string RunChecker(const std::string &dir, const std::string &args, int *status,
+                       const std::string &limits = "true") {
     std::string output;
-    *status = RunCommand("cd '" + dir + "' && '" QUARNDEL_CHECK_EXE "' " + args, &output);
+    *status = RunCommand("cd '" + dir + "' && (trap '' XFSZ; " + limits + " && '" +
+                             QUARNDEL_CHECK_EXE "' " + args + ")",
+                         &output);
     return output;
 }
 
@@ -52,8 +57,16 @@ TEST(LevelCheckExecutable, NewLevelPassesCleanHasACommentOverEveryKeyAndIsNeverR
                           (tree / "data/" + entry).c_str()),
                   0);
     }
+    // A disk that fills half way (files of at most 50 KB): nothing is left,
+    // and the second try writes the level.
     int status = -1;
-    std::string output = RunChecker(tree.Path(), "--new-level data/mine", &status);
+    std::string output = RunChecker(tree.Path(), "--new-level data/mine", &status, "ulimit -f 100");
+    EXPECT_EQ(status, 1) << output;
+    EXPECT_NE(output.find("could not write the whole level"), std::string::npos) << output;
+    output.clear();
+    RunCommand("ls -A '" + tree / "data" + "' | grep mine", &output);
+    EXPECT_EQ(output, "") << "left behind";
+    output = RunChecker(tree.Path(), "--new-level data/mine", &status);
     ASSERT_EQ(status, 0) << output;
     output = RunChecker(tree.Path(), "data/mine", &status);
     EXPECT_EQ(status, 0) << output;

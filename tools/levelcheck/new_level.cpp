@@ -86,6 +86,28 @@ bool Copy(const std::string &from, const std::string &to) {
            WriteWhole(to, bytes);
 }
 
+// Removes the folder a level was being built in, with the files and the one
+// folder of files (the boss) it may hold.
+void RemoveBuilt(const std::string &dir) {
+    if (DIR *folder = opendir(dir.c_str())) {
+        while (struct dirent *entry = readdir(folder)) {
+            std::string name = entry->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            std::string path = dir + "/" + name;
+            struct stat info;
+            if (lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+                RemoveBuilt(path);
+            } else {
+                unlink(path.c_str());
+            }
+        }
+        closedir(folder);
+    }
+    rmdir(dir.c_str());
+}
+
 // Copies every regular file of the folder from into the new folder to.
 bool CopyFolder(const std::string &from, const std::string &to) {
     DIR *folder = opendir(from.c_str());
@@ -151,18 +173,36 @@ int WriteNewLevel(const char *dirArg, const char *dataFolder, FILE *out, FILE *e
                 model.c_str());
         return kNewLevelRefused;
     }
-    if (!MakeParents(dir) || mkdir(dir.c_str(), 0777) != 0) {
+    // The level is built in a folder of its own beside dir and renamed into
+    // place whole: a level cut short (a full disk) leaves no half level that
+    // a second try would refuse as existing.
+    std::string built = dir + ".new-XXXXXX";
+    if (!MakeParents(dir) || mkdtemp(&built[0]) == nullptr) {
         fprintf(err, "quarndel-check: cannot create %s: %s\n", dir.c_str(), strerror(errno));
         return kNewLevelRefused;
     }
+    mode_t mask = umask(0);
+    umask(mask);
+    chmod(built.c_str(), 0777 & ~mask); // as mkdir would make it
     char text[sizeof kLevelText + 3 * kLevelFieldSize];
     snprintf(text, sizeof text, kLevelText, path.c_str());
-    bool ok = Copy(model + "/scene.bmp", dir + "/scene.bmp") &&
-              Copy(model + "/title.bmp", dir + "/title.bmp") &&
-              CopyFolder(model + "/boss", dir + "/boss") && WriteWhole(dir + "/leveldata", text);
+    bool ok = Copy(model + "/scene.bmp", built + "/scene.bmp") &&
+              Copy(model + "/title.bmp", built + "/title.bmp") &&
+              CopyFolder(model + "/boss", built + "/boss") &&
+              WriteWhole(built + "/leveldata", text);
     if (!ok) {
+        RemoveBuilt(built);
         fprintf(err, "quarndel-check: could not write the whole level into %s (from %s)\n",
                 dir.c_str(), model.c_str());
+        return kNewLevelRefused;
+    }
+    // An empty folder made at dir meanwhile would be replaced by the rename:
+    // look once more, so the level never takes a folder that exists.
+    if (Exists(dir) || rename(built.c_str(), dir.c_str()) != 0) {
+        int saved = errno;
+        RemoveBuilt(built);
+        fprintf(err, "quarndel-check: cannot create %s: %s\n", dir.c_str(),
+                Exists(dir) ? "it exists now" : strerror(saved));
         return kNewLevelRefused;
     }
     fprintf(out,

@@ -11,6 +11,8 @@ constexpr int kNewLevelRefused = 1; // the folder exists, or cannot be written
 // that says what it does, its own copies of the first shipped level's
 // background, title picture and boss set, the shipped ship and shots, and
 // NEXT LEVEL none. The shipped files are read from the data folder
-// dataFolder (holding data/). Never writes into a folder that exists: dir is
-// created, or nothing is written. Says what it did on out, problems on err.
+// dataFolder (holding data/). Never writes into a folder that exists: the
+// level is built in a folder beside dir and renamed to dir when whole, and a
+// failure on the way (a full disk) leaves nothing. Says what it did on out,
+// problems on err.
 int WriteNewLevel(const char *dir, const char *dataFolder, FILE *out, FILE *err);

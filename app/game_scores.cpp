@@ -25,6 +25,9 @@ struct ScoreKeeping {
     bool warned = false;    // the problem was told once
     bool wasOver = false;   // the game was over after the last iteration
     int entered = 0;        // entries made in this run, for their file names
+    bool pending = false;   // a game waits to enter while another game holds the lock
+    ScoreEntry pendingEntry;
+    std::string pendingRun; // its recording
 };
 
 ScoreKeeping keeping;
@@ -62,6 +65,8 @@ std::string FolderCannotBeMade(const std::string &folder) {
     return "";
 }
 
+void TryPendingEntry(bool wait);
+
 void WarnOnce(const std::string &why) {
     if (!keeping.warned) {
         keeping.warned = true;
@@ -90,10 +95,29 @@ void EnterEndedGame() {
     entry.level = level.levelNumber;
     entry.when = UtcTime(false);
     entry.name = LoginName().substr(0, kMaxScoreName / 4);
-    entry.recording = "game-" + UtcTime(true) + "-" + std::to_string(getpid()) + "-" +
-                      std::to_string(++keeping.entered) + ".qrp";
+    entry.recording = ScoreRecordingName(UtcTime(true), getpid(), ++keeping.entered);
+    keeping.pendingEntry = entry;
+    keeping.pendingRun.swap(run);
+    keeping.pending = true;
+    TryPendingEntry(false);
+}
+
+// Enters the pending game. Inside the loop (wait false) another game holding
+// the table's lock never stalls a frame: the entry waits for a later
+// iteration; at the end of the run it waits for the lock.
+void TryPendingEntry(bool wait) {
+    if (!keeping.pending) {
+        return;
+    }
+    const ScoreEntry &entry = keeping.pendingEntry;
     // The one call that writes the table (and makes its folder).
-    int rank = EnterScore(keeping.folder, entry, run, stderr);
+    int rank = wait ? EnterScore(keeping.folder, entry, keeping.pendingRun, stderr)
+                    : TryEnterScore(keeping.folder, entry, keeping.pendingRun, stderr);
+    if (rank == kScoreTryAgain) {
+        return;
+    }
+    keeping.pending = false;
+    keeping.pendingRun.clear();
     if (rank > 0) {
         // Standard output carries the documented messages only.
         fprintf(stderr, "Score %d takes rank %d of %d in the %s high scores\n", entry.score, rank,
@@ -137,6 +161,7 @@ void NoteScoreIteration() {
     if (!keeping.active) {
         return;
     }
+    TryPendingEntry(false);
     bool over = game.gameOver != 0 && game.titleRunning == 0;
     if (over && !keeping.wasOver) {
         EnterEndedGame();
@@ -148,6 +173,7 @@ void EndScoreKeeping() {
     if (keeping.active && !keeping.wasOver) {
         EnterEndedGame();
     }
+    TryPendingEntry(true);
     keeping.active = false;
 }
 
@@ -220,12 +246,15 @@ int VerifyScores(const std::string &folder, const char *exe, const char *dataDir
             fprintf(out, "%s %d: %d level %d %s: ", DifficultyName(d), ++rank, e.score, e.level,
                     Printable(e.name).c_str());
             Recording r;
-            std::string error;
-            struct stat st;
+            std::string text, error;
             std::string verdict;
-            if (stat(path.c_str(), &st) != 0) {
+            // Only a regular file of the folder itself: a link never takes
+            // the replay out of it.
+            PlayerRead got = ReadScoreRecording(folder, e.recording, text, error);
+            if (got == PlayerRead::kMissing) {
                 verdict = "the recording " + Printable(path) + " is missing";
-            } else if (!ReadRecording(path.c_str(), r, error)) {
+            } else if (got == PlayerRead::kFailed ||
+                       !ParseRecording(text.data(), text.size(), r, error)) {
                 verdict = "the recording cannot be read: " + error;
             } else if (!r.hasStop || r.stop.score != e.score || r.stop.level != e.level ||
                        r.stop.difficulty != d) {

@@ -472,6 +472,24 @@ TEST_F(ScoreKeepingRun, EachGameEndEntersTheRunSoFarOnceAndAnUnwritableFolderWar
     EXPECT_NE(warnings.find("the score is not saved"), std::string::npos) << warnings;
 }
 
+// A game that ends while another game holds the table's lock never stalls
+// the loop: it enters on a later iteration, once the lock is free.
+TEST_F(ScoreKeepingRun, AGameEndingWhileTheTableIsLockedEntersOnceItIsFree) {
+    std::string folder = tmp / "scores";
+    ASSERT_TRUE(MakeFolders(folder));
+    FolderLock other;
+    ASSERT_EQ(TryLockFolder(folder, other), LockTaken::kLocked);
+    testing::internal::CaptureStderr();
+    Start(folder);
+    Play(2, 40, true);
+    EXPECT_EQ(Slurp(folder + "/scores"), "(none)");
+    UnlockFolder(other);
+    EndReplayIteration(false);
+    NoteScoreIteration();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Score 40 takes rank 1 of 10 in the Easy high scores\n");
+}
+
 // The score keeper's copy of the run is the recorder's second output: kept
 // in memory, so a run makes nothing in the player's folders until a game
 // enters the table; recorded the same way whatever the environment; and

@@ -329,6 +329,14 @@ else
     2>&1 | tee "$log"
   echo "packaging phase: $(($(date +%s) - started)) s"
   count_summary package "$log"
+  # A package built on another Debian release (QUARNDEL_FOREIGN_DEB, set by
+  # tools/chroot-test.sh --deb) installs, plays and purges here too.
+  if [ -n "${QUARNDEL_FOREIGN_DEB:-}" ]; then
+    note "The Debian package built elsewhere: $(basename "$QUARNDEL_FOREIGN_DEB")"
+    PACKAGE_DEB=$QUARNDEL_FOREIGN_DEB limited "package built elsewhere" 300 \
+      tests/package/check_package.sh "$root/build-test/tests/e2e/e2e_close_window" 2>&1 | tee "$log"
+    count_summary foreign-package "$log"
+  fi
   rm -f "$log"
 fi
 

@@ -4,12 +4,14 @@
 # the game builds, plays and passes its tests on a release other than the
 # machine's own (Debian 13 by default).
 #
-#   tools/chroot-test.sh [--release CODENAME] [--keep DIR] [--user] [-- COMMAND...]
+#   tools/chroot-test.sh [--release CODENAME] [--keep DIR] [--user] [--deb FILE] [-- COMMAND...]
 #
 # --release  the Debian release to test on (default trixie, Debian 13)
 # --keep DIR make the system in DIR and keep it, or reuse DIR when it holds
 #            one already (for repeated runs by hand; CI makes a fresh one)
 # --user     run the command as an ordinary user with sudo, not as root
+# --deb FILE a package built on this machine: ./test.sh's package phase
+#            installs, plays and purges it on the new system too
 #
 # The files git tracks (and new ones it does not ignore) are copied into the
 # new system; nothing in the tree is changed. Everything runs in a mount and
@@ -21,19 +23,21 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 release=trixie
 keep=""
 as_user=no
+deb=""
 while [ $# -gt 0 ]; do
   case $1 in
     --release) release=$2; shift 2 ;;
     --keep) keep=$2; shift 2 ;;
     --user) as_user=yes; shift ;;
+    --deb) deb=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift 2 ;;
     --) shift; break ;;
-    *) echo "usage: $0 [--release CODENAME] [--keep DIR] [--user] [-- COMMAND...]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--release CODENAME] [--keep DIR] [--user] [--deb FILE] [-- COMMAND...]" >&2; exit 2 ;;
   esac
 done
 [ $# -gt 0 ] || set -- ./test.sh
 
 if [ "$(id -u)" -ne 0 ]; then
-  exec sudo -E "$0" --release "$release" ${keep:+--keep "$keep"} \
+  exec sudo -E "$0" --release "$release" ${keep:+--keep "$keep"} ${deb:+--deb "$deb"} \
     $([ "$as_user" = yes ] && echo --user) -- "$@"
 fi
 if ! command -v mmdebstrap >/dev/null; then
@@ -67,14 +71,20 @@ else
   tar -C "$root" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$system/src" -xf -
 fi
 
+foreign=()
+if [ -n "$deb" ]; then
+  mkdir -p "$system/debs"
+  cp "$deb" "$system/debs/"
+  foreign=(QUARNDEL_FOREIGN_DEB="/debs/$(basename "$deb")")
+fi
 runner=(env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
-  LANG=C.UTF-8 CI="${CI:-}" TERM=dumb)
+  LANG=C.UTF-8 CI="${CI:-}" TERM=dumb "${foreign[@]}")
 if [ "$as_user" = yes ]; then
   chroot "$system" sh -c 'id tester >/dev/null 2>&1 || useradd -m -s /bin/bash tester
     echo "tester ALL=(ALL) NOPASSWD: ALL" >/etc/sudoers.d/tester && chmod 0440 /etc/sudoers.d/tester
     chown -R tester: /src'
   runner=(env -i HOME=/home/tester PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8
-    CI="${CI:-}" TERM=dumb setpriv --reuid=tester --regid=tester --init-groups)
+    CI="${CI:-}" TERM=dumb "${foreign[@]}" setpriv --reuid=tester --regid=tester --init-groups)
 fi
 
 # In the namespace: the kernel's file systems the tests need (processes,

@@ -11,6 +11,8 @@
 #               libe2e_hold_quit.so is looked for next to it)
 # Prints "PASS name" or "FAIL name: reason" per check, then "N passed, M failed".
 # PACKAGE_SHOT=FILE.png keeps a screenshot of the installed game's title screen.
+# PACKAGE_DEB=FILE checks that .deb, built elsewhere (on another Debian
+# release), instead of building one: lintian, install, play, purge.
 if [ $# -ne 1 ]; then
     echo "usage: $0 CLOSE_TOOL" >&2
     exit 2
@@ -51,7 +53,9 @@ trap 'purge; rm -rf "$out"' EXIT
 
 # ---------------------------------------------------------------- build
 
-if ! "$root/tools/build-deb.sh" "$out" >"$out/build.log" 2>&1; then
+if [ -n "${PACKAGE_DEB:-}" ]; then
+    cp "$PACKAGE_DEB" "$out/" || { fail build "cannot read $PACKAGE_DEB"; finish; }
+elif ! "$root/tools/build-deb.sh" "$out" >"$out/build.log" 2>&1; then
     fail build "dpkg-buildpackage failed: $(tail -n 5 "$out/build.log" | tr '\n' ' ')"
     finish
 fi

@@ -22,7 +22,7 @@ int main(int argc, char **argv) {
     }
     // The recording named on the command line is read from the folder the
     // game starts in; the levels it names are read from the data folder.
-    StartReplays(options);
+    StartReplays(ReplayChoicesOf(options));
     StartScoreKeeping(options);
     status = EnterDataFolder(options, stderr);
     if (status >= 0) {

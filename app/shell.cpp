@@ -11,6 +11,7 @@
 #include "replay/replay.h"
 #include "sound/effects.h"
 #include "sound/music.h"
+#include "sound/plug_in.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ void InstallDesktopHooks() {
     hooks.openInput = OpenGamepad;
     hooks.openScreen = OpenWindowScreen;
     hooks.present = PresentShellFrame;
+    PlugInSound();
     volumesSet = false;
 }
 

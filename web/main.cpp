@@ -21,7 +21,7 @@ int main(int argc, char **argv) {
     // SDL's audio starts with its dummy driver (a headless replay asks for
     // none): the sound itself goes through the page (web/mixer.c).
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    StartReplays(options);
+    StartReplays(ReplayChoicesOf(options));
     InstallWebHooks();
     // The page has no settings file, no desktop window and no level files to
     // watch: of the desktop's start-up choices only mute and the first level.

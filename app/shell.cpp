@@ -2,6 +2,7 @@
 
 #include "app/game_scores.h"
 #include "app/input.h"
+#include "app/program.h"
 #include "app/score_view.h"
 #include "app/settings.h"
 #include "app/watch.h"
@@ -93,8 +94,7 @@ void ApplyLaunchOptions(const Options &options) {
         scale = options.scale == kScaleOptionAuto ? kScaleAuto : options.scale;
     }
     PrepareWindow(scale);
-    const char *recorded = ReplayFirstLevel();
-    launch.firstLevel = recorded != nullptr ? recorded : options.level;
+    launch.firstLevel = LaunchFirstLevel(options);
     if (options.watch) {
         StartLevelWatch();
     }

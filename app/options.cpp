@@ -3,6 +3,8 @@
 #include <cstring>
 #include <getopt.h>
 
+#include "replay/replay.h"
+
 #ifndef QUARNDEL_VERSION
 #define QUARNDEL_VERSION "0"
 #endif
@@ -96,6 +98,17 @@ int ParseScale(const char *text) {
 }
 
 } // namespace
+
+ReplayChoices ReplayChoicesOf(const Options &options) {
+    ReplayChoices choices;
+    choices.record = options.record;
+    choices.overwrite = options.overwrite;
+    choices.replay = options.replay;
+    choices.headless = options.headless;
+    choices.verify = options.verify;
+    choices.level = options.level;
+    return choices;
+}
 
 const char *GameVersion() {
     return QUARNDEL_VERSION;

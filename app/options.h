@@ -4,6 +4,8 @@
 // has.
 #include <cstdio>
 
+struct ReplayChoices; // replay/replay.h
+
 struct Options {
     const char *dataDir = nullptr; // --data-dir: folder holding data/
     const char *level = nullptr;   // --level: level folder play starts with
@@ -38,6 +40,10 @@ constexpr int kExitUsage = 2; // a bad command line: usage went to err
 // the status to exit with, after printing help or the version to out, or the
 // problem and a usage hint to err. The strings stored point into argv.
 int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err);
+
+// The command line's choices for recording and replaying, which the
+// recording room takes (StartReplays).
+ReplayChoices ReplayChoicesOf(const Options &options);
 
 // The game's version, from the build.
 const char *GameVersion();

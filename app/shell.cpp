@@ -2,6 +2,7 @@
 
 #include "app/game_scores.h"
 #include "app/input.h"
+#include "app/program.h"
 #include "app/score_view.h"
 #include "app/settings.h"
 #include "app/watch.h"
@@ -11,6 +12,7 @@
 #include "replay/replay.h"
 #include "sound/effects.h"
 #include "sound/music.h"
+#include "sound/plug_in.h"
 
 namespace {
 
@@ -77,6 +79,7 @@ void InstallDesktopHooks() {
     hooks.openInput = OpenGamepad;
     hooks.openScreen = OpenWindowScreen;
     hooks.present = PresentShellFrame;
+    PlugInSound();
     volumesSet = false;
 }
 
@@ -95,8 +98,7 @@ void ApplyLaunchOptions(const Options &options) {
         scale = options.scale == kScaleOptionAuto ? kScaleAuto : options.scale;
     }
     PrepareWindow(scale);
-    const char *recorded = ReplayFirstLevel();
-    launch.firstLevel = recorded != nullptr ? recorded : options.level;
+    launch.firstLevel = LaunchFirstLevel(options);
     if (options.watch) {
         StartLevelWatch();
     }

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,6 +60,7 @@ std::set<int> fileWatches;
 bool changePending = false;
 Uint32 lastChange = 0;
 bool checkPending = false;
+std::string troubleSaid; // why the last reload could not read the level file
 
 void NoteLevelFileOpened(const char *path) {
     size_t length = strlen(path);
@@ -134,6 +136,16 @@ void WatchLevelFiles() {
     std::map<int, std::vector<std::string>> folders;
     std::set<int> filesNow;
     watchedFiles.clear();
+    // The level folder itself, in its own folder: one deleted and made again
+    // is a new folder that none of the watches below follows, and only its
+    // own folder sees it come back.
+    std::string parent, name;
+    SplitPath(levelDir, parent, name);
+    watchedFiles.insert(Joined(parent, name));
+    int parentWd = inotify_add_watch(inotifyFd, parent.c_str(), kFolderEvents | IN_ONLYDIR);
+    if (parentWd >= 0) {
+        folders[parentWd].push_back(parent);
+    }
     for (const std::string &path : files) {
         std::string folder, name;
         SplitPath(path, folder, name);
@@ -227,6 +239,35 @@ bool ReloadLevel() {
     return true;
 }
 
+// Why the level file cannot be read now, in a few words.
+std::string LevelFileTrouble() {
+    struct stat info;
+    if (stat(levelDir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return levelDir + " is gone";
+    }
+    std::string path = levelDir + kLevelFileName;
+    if (stat(path.c_str(), &info) != 0) {
+        return path + ": " + strerror(errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return path + " is not a regular file";
+    }
+    return path + " cannot be read";
+}
+
+// Tells the author, once for each new trouble, that the level was not read
+// again and why.
+void SayReloadFailed() {
+    std::string trouble = LevelFileTrouble();
+    if (trouble == troubleSaid) {
+        return;
+    }
+    troubleSaid = trouble;
+    fprintf(stderr, "quarndel: --watch: %s: the level plays on as it was until its next change\n",
+            trouble.c_str());
+    fflush(stderr);
+}
+
 // Runs the level checker on the level in play: every finding goes to
 // standard error as file:line: message and, with a summary, onto the screen.
 void ReportFindings() {
@@ -277,6 +318,7 @@ void StopLevelWatch() {
     before = LevelInfo();
     levelFilesRead = 0;
     levelChanged = changePending = checkPending = ownReading = false;
+    troubleSaid.clear();
     watchedFiles.clear();
     folderWatches.clear();
     fileWatches.clear();
@@ -308,9 +350,15 @@ void PollLevelWatch() {
     }
     if (changePending && !levelDir.empty() && now - lastChange >= kSettleMs) {
         changePending = false;
+        // Watch what is there now before reading: a level folder made again
+        // is watched from here on, so a file written into it later is seen.
+        WatchLevelFiles();
         if (ReloadLevel()) {
             checkPending = true;
+            troubleSaid.clear();
             WatchLevelFiles();
+        } else {
+            SayReloadFailed();
         }
     }
 }

@@ -24,7 +24,7 @@ void BM_RecordIteration(benchmark::State &state) {
     const char *path = "/tmp/quarndel_record_bench.qrp";
     Options recordTo;
     recordTo.record = path;
-    StartReplays(recordTo);
+    StartReplays(ReplayChoicesOf(recordTo));
     InstallDesktopHooks();
     StepRecordedIterations(state);
     ResetReplays();

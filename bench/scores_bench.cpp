@@ -38,7 +38,7 @@ void BM_RecordIterationForScores(benchmark::State &state) {
     std::string folder = BenchFolder();
     Options options;
     options.scoresDir = folder.c_str();
-    StartReplays(options);
+    StartReplays(ReplayChoicesOf(options));
     StartScoreKeeping(options);
     InstallDesktopHooks();
     ReplaySeed(1);

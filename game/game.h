@@ -5,9 +5,10 @@
 
 #include "game/records.h"
 #include "level/level_info.h"
-#include "sound/music.h"
 #include "sprites/sprite.h"
 #include "text/font.h"
+
+struct FMUSIC_MODULE; // a loaded song, opened by the sound plugged into the seams
 
 // Menu positions: the cursor's y on Start, Difficulty and Quit; its x stays.
 constexpr float kCursorX = 70.0f;

@@ -1,8 +1,8 @@
 #pragma once
 // What happened in the game, as the rules tell it to the world around them.
 // The rules call ReportEvent at the moment an event happens, once per
-// occurrence, and never read anything back; the sound effects
-// (sound/effects.cpp) implement it.
+// occurrence, and never read anything back; the report goes on through the
+// seams (GameHooks::eventReported) to the sound effects.
 
 enum class GameEvent {
     ShotFired,      // a player shot left the ship

@@ -1,6 +1,7 @@
 #include "game/seams.h"
 
 #include "game/game.h"
+#include "game/report.h"
 
 LaunchChoices launch;
 GameHooks hooks;
@@ -14,5 +15,11 @@ void PresentFrame() {
         hooks.present(screen);
     } else {
         SDL_Flip(screen);
+    }
+}
+
+void ReportEvent(GameEvent event) {
+    if (hooks.eventReported != nullptr) {
+        hooks.eventReported(event);
     }
 }

@@ -2,9 +2,14 @@
 // The places where additions around the game plug in. The rules never know
 // what is plugged in: with nothing set, the game is the documented one, fed
 // by SDL's own queue and clock, seeded from the time of day and paced in real
-// time. The program around the game (app/) and the replays (replay/) set
-// these before start-up.
+// time, but silent: the sound (sound/) sits above the game and is plugged in
+// here like everything else. The program around the game (app/) and the
+// replays (replay/) set these before start-up.
 #include <SDL.h>
+
+#include "game/report.h"
+
+struct FMUSIC_MODULE;
 
 // What the program chose for start-up.
 struct LaunchChoices {
@@ -30,6 +35,16 @@ struct GameHooks {
     SDL_Surface *(*openScreen)(bool fullscreen) = nullptr;
     // Shows a drawn frame of the screen surface, in place of SDL_Flip.
     void (*present)(SDL_Surface *screen) = nullptr;
+
+    // The sound. At start-up, once the window is open: opens the audio
+    // device, loads the effects (muted or not) and returns the title tune
+    // (null for none).
+    FMUSIC_MODULE *(*openSound)(bool muted) = nullptr;
+    // The title screen began or ended: the tune starts or stops.
+    void (*playSong)(FMUSIC_MODULE *song) = nullptr;
+    void (*stopSong)(FMUSIC_MODULE *song) = nullptr;
+    // Hears every event the rules report (ReportEvent).
+    void (*eventReported)(GameEvent event) = nullptr;
 };
 
 // Shows the frame drawn into screen: through the present hook, else SDL_Flip.

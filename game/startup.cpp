@@ -4,7 +4,6 @@
 
 #include "game/game.h"
 #include "game/seams.h"
-#include "sound/effects.h"
 #include "sprites/image.h"
 #include "sprites/rect.h"
 
@@ -55,9 +54,9 @@ void Game::Init() {
     if (screen == nullptr) {
         FailStartup("Unable to set 640x480 video: %s\n");
     }
-    FSOUND_Init(44100, 32, 0);
-    titleSong = FMUSIC_LoadSong("data/music/title_screen.mid");
-    LoadEffects(launch.mute);
+    if (hooks.openSound != nullptr) {
+        titleSong = hooks.openSound(launch.mute);
+    }
     gameOverImage = LoadStartupImage("data/gameover.bmp");
     SetBlackColorKey(gameOverImage);
     pausedImage = LoadStartupImage("data/paused.bmp");

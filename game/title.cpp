@@ -5,13 +5,17 @@
 #include "game/seams.h"
 
 void Game::RunTitle() {
-    FMUSIC_PlaySong(titleSong);
+    if (hooks.playSong != nullptr) {
+        hooks.playSong(titleSong);
+    }
     FramePacer pacer;
     while (titleRunning == 1) {
         TitleStep();
         pacer.Wait();
     }
-    FMUSIC_StopSong(titleSong);
+    if (hooks.stopSong != nullptr) {
+        hooks.stopSong(titleSong);
+    }
 }
 
 void Game::TitleStep() {

@@ -27,7 +27,8 @@ class LevelInfo {
     void Load(const char *dir);
 
     // Loads the pictures and sprite sets the record names and puts the ship,
-    // shots, enemies and boss into their start-of-level state.
+    // shots, enemies and boss into their start-of-level state. Those objects
+    // are the game's, so the set-up lives with them (game/level_setup.cpp).
     void Setup();
 };
 

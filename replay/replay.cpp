@@ -152,7 +152,7 @@ int FinishSession() {
     return session.mode == kRecording ? FinishRecording() : FinishReplay();
 }
 
-void StartReplays(const Options &options) {
+void StartReplays(const ReplayChoices &options) {
     ResetReplays();
     if (options.record == nullptr && options.replay == nullptr) {
         return;

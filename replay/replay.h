@@ -16,7 +16,16 @@
 #include <cstdio>
 #include <string>
 
-#include "app/options.h"
+// What the player chose for recording and replaying (the program fills it
+// from its command line).
+struct ReplayChoices {
+    const char *record = nullptr; // the file the game is recorded into; null: none
+    bool overwrite = false;       // record may replace an existing file
+    const char *replay = nullptr; // the recording played back; null: none
+    bool headless = false;        // replay without window or pacing
+    bool verify = false;          // the replay must end as recorded
+    const char *level = nullptr;  // the level the player asked to start in; null: none
+};
 
 // Exit status of a replay file that cannot be read.
 constexpr int kExitBadReplay = 2;
@@ -29,7 +38,7 @@ constexpr int kExitReplayDiffers = 1;
 // sound. A headless replay draws the pixels of the last frame drawn only: every frame redraws the
 // whole screen, so the frames before leave nothing behind, and everything else the game does runs
 // as in any game. Without either it does nothing.
-void StartReplays(const Options &options);
+void StartReplays(const ReplayChoices &choices);
 
 // The first level folder of the recording being replayed, relative to the
 // data folder like every path the game reads; null when no replay with play

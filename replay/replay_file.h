@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sdl_library.h"
+#include "replay/sdl_library.h"
 
 constexpr int kReplayVersion = 1;
 constexpr const char *kReplayMagic = "quarndel-replay";

@@ -127,7 +127,7 @@ void FreeEffects() {
     }
 }
 
-void ReportEvent(GameEvent event) {
+void PlayEffect(GameEvent event) {
     int i = (int)event;
     if (i < 0 || i >= kGameEventCount || chunks[i] == nullptr || muted.load()) {
         return;

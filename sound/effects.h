@@ -22,6 +22,10 @@ Mix_Chunk *LoadEffectFile(const char *path);
 // Stops and releases every loaded effect; its events are silent from then on.
 void FreeEffects();
 
+// Starts the effect of an event the rules reported (through the seams,
+// GameHooks::eventReported), unless muted or missing.
+void PlayEffect(GameEvent event);
+
 // Mute silences the tune and every effect at once; effects reported while
 // muted are not started.
 void SetMuted(bool muted);

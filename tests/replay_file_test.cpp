@@ -115,7 +115,7 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
     Options record;
     std::string path = dir / "run.qrp";
     record.record = path.c_str();
-    StartReplays(record);
+    StartReplays(ReplayChoicesOf(record));
     ReplaySeed(7); // the file is made once the game seeds rand()
     Uint32 first = GetTicks();
     WaitForTheClock(); // a read later in the same iteration still gets its value
@@ -158,7 +158,7 @@ TEST_F(ReplayHooks, AReplayTakesClockAndKeysFromTheRecordingAloneTillEscape) {
     std::string path = dir / "run.qrp";
     replay.replay = path.c_str();
     replay.headless = true; // no waiting for the recorded pace
-    StartReplays(replay);
+    StartReplays(ReplayChoicesOf(replay));
     EXPECT_EQ(ReplaySeed(99), 5u);
 
     RealKey(SDLK_LEFT, true); // the real keyboard plays no part

@@ -399,7 +399,7 @@ class ScoreKeepingRun : public ::testing::Test {
     void Start(const std::string &folder) {
         options = Options();
         options.scoresDir = folder.c_str();
-        StartReplays(options);
+        StartReplays(ReplayChoicesOf(options));
         StartScoreKeeping(options);
         ReplaySeed(7);
     }

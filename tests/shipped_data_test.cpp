@@ -9,6 +9,7 @@
 
 #include "game/game.h"
 #include "sound/effects.h"
+#include "sound/music.h"
 #include "sound/wav_check.h"
 #include "sprites/image.h"
 #include "tests/support.h"

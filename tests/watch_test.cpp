@@ -2,9 +2,11 @@
 // is saved, in place, and what the checker finds in it is reported. The
 // game's own loop drives it, on the fake clock; inotify reports a write as
 // soon as the write returns, so nothing waits.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "app/shell.h"
 #include "app/watch.h"
@@ -88,6 +90,34 @@ TEST_F(WatchTest, HalfWrittenThenRenamedLevelFileIsReadAgainAndItsBadLineReporte
     StepFor(100);
     EXPECT_NE(background, nullptr);
     EXPECT_NE(Report().find("data/level_1/leveldata:14: warning: "), std::string::npos) << Report();
+}
+
+// What happens to the level folder while the game plays, what standard error
+// says, and whether the level is read again once it is back.
+TEST_F(WatchTest, LevelFolderOrFileThatGoesAwayIsSaidAndFollowedWhenBack) {
+    namespace fs = std::filesystem;
+    fs::copy("data/level_1", "saved_level_1");
+    testing::internal::CaptureStderr();
+    // Deleted, and made again well after the 40 ms a save settles in: a new
+    // folder that no watch of the old one follows.
+    fs::remove_all("data/level_1");
+    StepFor(100);
+    fs::copy("saved_level_1", "data/level_1");
+    WriteBmp("data/level_1/scene.bmp", 640, 480, 0, 200, 0);
+    StepFor(100);
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(BackgroundPixel(), SDL_MapRGB(background->format, 0, 200, 0) & 0xffffff);
+    // A level file that became a FIFO is never opened, and is said.
+    ASSERT_EQ(unlink(levelFile.c_str()), 0);
+    ASSERT_EQ(mkfifo(levelFile.c_str(), 0600), 0);
+    StepFor(100);
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("quarndel: --watch: data/level_1 is gone: "), std::string::npos) << said;
+    EXPECT_NE(said.find("quarndel: reloaded data/level_1: "), std::string::npos) << said;
+    EXPECT_NE(said.find("--watch: data/level_1/leveldata is not a regular file: "),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(game.quit, 0);
 }
 
 TEST_F(WatchTest, OtherFilesBesideTheLevelsAreNotWatched) {

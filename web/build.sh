@@ -52,10 +52,10 @@ game_sources=()
 for dir in sprites text level sound game replay; do
   game_sources+=("$root/$dir"/*.cpp)
 done
-# The desktop's options and input translation (with the key bindings and
-# window code it reaches) and the SDL library's name a recording holds; the
-# desktop's shell is replaced by web/shell.cpp.
-game_sources+=("$root/app/options.cpp" "$root/app/input.cpp" "$root/app/bindings.cpp"
+# The desktop's options, start-up sequence and input translation (with the
+# key bindings and window code it reaches); the desktop's shell is replaced by
+# web/shell.cpp.
+game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/app/input.cpp" "$root/app/bindings.cpp"
   "$root/app/settings.cpp" "$root/app/player_files.cpp" "$root/app/window.cpp"
   "$root/app/scaler.cpp" "$root/app/sdl_library.cpp" "$root/web/main.cpp" "$root/web/shell.cpp")
 web_sources=("$root/web/sdl_clock.c" "$root/web/libc_compat.c" "$root/web/mixer.c")

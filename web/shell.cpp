@@ -11,6 +11,7 @@
 #include "game/game.h"
 #include "game/seams.h"
 #include "replay/replay.h"
+#include "sound/plug_in.h"
 
 // SDL's own entry for a key event (its keyboard code, not a public call):
 // it updates the held-key array and the modifiers and queues the event.
@@ -98,6 +99,7 @@ void InstallWebHooks() {
     hooks.iterationEnded = EndReplayIteration;
     hooks.noWaiting = ReplayWithoutWaiting;
     hooks.present = PresentToCanvas;
+    PlugInSound();
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void QuarndelKey(int sym, int down) {

@@ -4,7 +4,8 @@
 # in the running game at once: a replaced background, written in place or
 # renamed over the old one as editors do, and a level file with a bad line,
 # whose finding is printed as file:line and shown over the play screen while
-# the game plays on. A half-written level file stops nothing.
+# the game plays on. A half-written level file stops nothing; a level folder
+# deleted and made again is said on standard error and followed again.
 #
 # Usage: test_watch.sh GAME_EXE CLOSE_TOOL DATA_PARENT_DIR
 # The checker is looked for beside the game's build (E2E_CHECKER overrides).
@@ -84,10 +85,24 @@ check_bad_line() {
     playing || { e2e_fail "the game stopped after the bad line"; return 1; }
 }
 
+check_folder_made_again() {
+    new_level_and_play || return 1
+    e2e_wait_until 3000 scene_is "$SCENE1" || { e2e_fail "the starter level does not show its background"; return 1; }
+    local saved=$E2E_TMP/mine.saved said="quarndel: --watch: data/mine is gone: "
+    rm -rf "$saved" && cp -R "$MINE" "$saved" && cp "$SCENE2" "$saved/scene.bmp" || return 1
+    rm -rf "$MINE"
+    e2e_wait_until 2000 grep -qF "$said" "$E2E_RUN_DIR/stderr" ||
+        { e2e_fail "no \"$said\" on standard error: $(tail -n 3 "$E2E_RUN_DIR/stderr")"; return 1; }
+    sleep 0.3 # far longer than a save takes to settle
+    replace_and_time "folder made again" "$SCENE2" cp -R "$saved" "$MINE" || return 1
+    playing || { e2e_fail "the game stopped playing"; return 1; }
+}
+
 # The findings are written from (16,42), one line of the font (16 pixels)
 # each: the summary first, then the findings.
 shot_shows_finding() { e2e_shot finding && e2e_text_shown "$E2E_SHOT" 16 58 "$1"; }
 
 e2e_check background_replaced_in_place_or_by_rename_shows_within_a_second check_scene_replaced
 e2e_check bad_line_is_printed_and_shown_while_the_game_plays_on check_bad_line
+e2e_check level_folder_deleted_and_made_again_is_said_and_followed check_folder_made_again
 e2e_finish

@@ -24,6 +24,9 @@ const LineCase kLineCases[] = {
      "it starts with a blank or tab, so it does not set DISTANCE"},
     {"TabBeforeKey", "", "\tBOSS_HP: 3", "it starts with a blank or tab"},
     {"BlankBeforeColon", "", "DISTANCE : 2", "a blank stands before the colon"},
+    {"ColonMissing", "", "DISTANCE 3",
+     "the game ignores this line: the colon after DISTANCE is missing, so it does not set "
+     "DISTANCE"},
     {"NumberMissing", "", "DISTANCE: x", "DISTANCE has no number the game can read"},
     {"EnemyWithTwoNumbers", "ENEMY 2:", "ENEMY 2: 0 4",
      "ENEMY 2 gives 2 of its 3 numbers: the speed class keeps 0 (the game's starting value)"},

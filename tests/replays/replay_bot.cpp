@@ -224,7 +224,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     options.record = argv[2];
-    StartReplays(options);
+    StartReplays(ReplayChoicesOf(options));
     InstallDesktopHooks();
     game.Init();
     RunTitle((Script)script);

@@ -59,6 +59,29 @@ std::string WithoutBlankBeforeColon(std::string s) {
     return s.erase(start, colon - start);
 }
 
+// The key's name as the author writes it, without colon; LEVEL for the level
+// number.
+std::string NameOfKey(int k) {
+    return k < kLevelKeyCount ? KeyName(k)
+                              : std::string(kLevelNumberFormat, strcspn(kLevelNumberFormat, ":"));
+}
+
+// The line with the colon put back after the key it starts with, where a
+// blank follows the key instead: "DISTANCE 3" as "DISTANCE: 3". The longest
+// key wins, so "BOSS_HP 3" is not read as a BOSS line.
+std::string WithColonAfterKey(std::string s) {
+    size_t longest = 0;
+    for (int k = 0; k <= kLevelNumberKey; ++k) {
+        std::string name = NameOfKey(k);
+        if (name.size() > longest && s.size() > name.size() &&
+            s.compare(0, name.size(), name) == 0 &&
+            (s[name.size()] == ' ' || s[name.size()] == '\t')) {
+            longest = name.size();
+        }
+    }
+    return longest > 0 ? s.insert(longest, ":") : s;
+}
+
 // Text after position `end` of line, without the blanks around it.
 std::string Trimmed(const char *line, int end) {
     std::string rest = line + end;
@@ -127,20 +150,26 @@ void ReportIgnoredLine(LevelFileReading &r, const LinePiece &piece) {
     }
     std::string rest = line.substr(start);
     std::string reasons = start > 0 ? "it starts with a blank or tab" : "";
-    // The fewest changes that would make the line a key line name its faults.
-    const bool kChanges[4][2] = {{false, false}, {true, false}, {false, true}, {true, true}};
+    // The fewest changes that would make the line a key line name its faults:
+    // a blank taken from before the colon, the key in capitals, a colon put
+    // after the key.
+    const bool kChanges[6][3] = {{false, false, false}, {true, false, false}, {false, true, false},
+                                 {false, false, true},  {true, true, false},  {false, true, true}};
     for (const auto &change : kChanges) {
-        std::string attempt = change[0] ? WithoutBlankBeforeColon(rest) : rest;
-        attempt = change[1] ? InCapitals(attempt) : attempt;
+        std::string attempt = change[1] ? InCapitals(rest) : rest;
+        attempt = change[0] ? WithoutBlankBeforeColon(attempt) : attempt;
+        attempt = change[2] ? WithColonAfterKey(attempt) : attempt;
         k = KeyAtStart(attempt);
         if (k < 0) {
             continue;
         }
-        for (int i = 0; i < 2; ++i) {
+        const std::string faults[3] = {"a blank stands before the colon",
+                                       "its key is not in capitals",
+                                       "the colon after " + NameOfKey(k) + " is missing"};
+        for (int i = 0; i < 3; ++i) {
             if (change[i]) {
                 reasons += reasons.empty() ? "" : ", ";
-                reasons +=
-                    i == 0 ? "a blank stands before the colon" : "its key is not in capitals";
+                reasons += faults[i];
             }
         }
         break;

@@ -195,7 +195,7 @@ TEST_F(ReplayHooks, WriteSignalsAreIgnoredOnlyWhileARecordFileIsWritten) {
         return std::make_pair(pipe.sa_handler, size.sa_handler);
     };
     auto before = handlers();
-    StartReplays(Options());
+    StartReplays(ReplayChoices());
     ASSERT_TRUE(KeepRunInMemory(kMaxKeptRunBytes));
     ReplaySeed(7);
     EndReplayIteration(true);
@@ -206,7 +206,7 @@ TEST_F(ReplayHooks, WriteSignalsAreIgnoredOnlyWhileARecordFileIsWritten) {
     Options record;
     std::string path = dir / "run.qrp";
     record.record = path.c_str();
-    StartReplays(record);
+    StartReplays(ReplayChoicesOf(record));
     ReplaySeed(7);
     EXPECT_TRUE(handlers() == std::make_pair(SIG_IGN, SIG_IGN));
     EndReplayIteration(true);

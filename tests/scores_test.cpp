@@ -530,7 +530,7 @@ TEST_F(KeptRun, TheClockStandsStillPerIterationWithoutHomeToo) {
     unsetenv("HOME");
     unsetenv("XDG_DATA_HOME");
     options = Options();
-    StartReplays(options);
+    StartReplays(ReplayChoicesOf(options));
     StartScoreKeeping(options); // no folder for the table can be named
     ReplaySeed(7);
     Uint32 first = GetTicks();

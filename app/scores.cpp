@@ -113,7 +113,7 @@ int EnterLocked(const std::string &folder, const ScoreEntry &entry, const std::s
 
 int Enter(const std::string &folder, const ScoreEntry &entry, const std::string &recording,
           FILE *err, bool wait) {
-    MakeScoresFolder(folder);
+    MakeFolders(folder);
     FolderLock lock;
     LockTaken taken = wait ? LockFolder(folder, lock) : TryLockFolder(folder, lock);
     if (taken == LockTaken::kBusy) {
@@ -130,10 +130,6 @@ int Enter(const std::string &folder, const ScoreEntry &entry, const std::string 
 }
 
 } // namespace
-
-void MakeScoresFolder(const std::string &folder) {
-    MakeFolders(folder);
-}
 
 std::string ScoresFolder(const char *dir) {
     if (dir != nullptr) {

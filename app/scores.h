@@ -15,9 +15,6 @@
 // else ~/.local/share/quarndel. Empty when none can be named.
 std::string ScoresFolder(const char *dir);
 
-// Makes the folder and its parents when missing.
-void MakeScoresFolder(const std::string &folder);
-
 // Reads the table in folder (a missing file is an empty table): a regular
 // file of at most kMaxScoreFileBytes, else the result says it is unreadable.
 void ReadScores(const std::string &folder, ScoreTable &table, ScoreReadResult &result);

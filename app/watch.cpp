@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/player_files.h"
 #include "app/watch_overlay.h"
 #include "game/game.h"
 #include "sprites/data_file.h"
@@ -77,9 +78,8 @@ void NoteLevelFileOpened(const char *path) {
 }
 
 void SplitPath(const std::string &path, std::string &folder, std::string &name) {
-    size_t slash = path.rfind('/');
-    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    name = slash == std::string::npos ? path : path.substr(slash + 1);
+    folder = FolderOf(path);
+    name = path.substr(path.rfind('/') + 1);
 }
 
 std::string Joined(const std::string &folder, const std::string &name) {

@@ -60,15 +60,25 @@ if [ ! -x "$system/usr/bin/apt-get" ]; then
     http://deb.debian.org/debian
 fi
 cp /etc/resolv.conf "$system/etc/resolv.conf" 2>/dev/null || true
+# The new system trusts the certificate authorities this machine added (a
+# proxy's, say), through which the npm registry may be reached.
+if ls /usr/local/share/ca-certificates/*.crt >/dev/null 2>&1; then
+  mkdir -p "$system/usr/local/share/ca-certificates"
+  cp /usr/local/share/ca-certificates/*.crt "$system/usr/local/share/ca-certificates/"
+  chroot "$system" update-ca-certificates >/dev/null 2>&1 ||
+    echo "warning: update-ca-certificates failed in $system" >&2
+fi
 
-# The tree as git sees it, in /src of the new system (over what an earlier
-# run with --keep left there, whose build folders are kept).
+# The tree as git sees it, in /src of the new system. Of what an earlier run
+# with --keep left there only the build folders stay; every file comes in
+# with the time of the copy, so that they rebuild what changed.
 mkdir -p "$system/src"
+find "$system/src" -mindepth 1 -maxdepth 1 ! -name 'build*' -exec rm -rf {} +
 if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   (cd "$root" && git ls-files -z --cached --others --exclude-standard |
-    xargs -0 -r ls -d 2>/dev/null | tar -cf - -T -) | tar -C "$system/src" -xf -
+    xargs -0 -r ls -d 2>/dev/null | tar -cf - -T -) | tar -C "$system/src" -m -xf -
 else
-  tar -C "$root" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$system/src" -xf -
+  tar -C "$root" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$system/src" -m -xf -
 fi
 
 foreign=()
@@ -77,14 +87,20 @@ if [ -n "$deb" ]; then
   cp "$deb" "$system/debs/"
   foreign=(QUARNDEL_FOREIGN_DEB="/debs/$(basename "$deb")")
 fi
+# What the command may need of this machine's environment: CI's flag, its
+# proxies, and node's trust in the certificate authorities above.
+passed=(CI="${CI:-}" TERM=dumb LANG=C.UTF-8 NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt)
+for name in http_proxy https_proxy no_proxy HTTP_PROXY HTTPS_PROXY NO_PROXY; do
+  [ -z "${!name:-}" ] || passed+=("$name=${!name}")
+done
 runner=(env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
-  LANG=C.UTF-8 CI="${CI:-}" TERM=dumb "${foreign[@]}")
+  "${passed[@]}" "${foreign[@]}")
 if [ "$as_user" = yes ]; then
   chroot "$system" sh -c 'id tester >/dev/null 2>&1 || useradd -m -s /bin/bash tester
     echo "tester ALL=(ALL) NOPASSWD: ALL" >/etc/sudoers.d/tester && chmod 0440 /etc/sudoers.d/tester
     chown -R tester: /src'
-  runner=(env -i HOME=/home/tester PATH=/usr/local/bin:/usr/bin:/bin LANG=C.UTF-8
-    CI="${CI:-}" TERM=dumb "${foreign[@]}" setpriv --reuid=tester --regid=tester --init-groups)
+  runner=(env -i HOME=/home/tester PATH=/usr/local/bin:/usr/bin:/bin "${passed[@]}"
+    "${foreign[@]}" setpriv --reuid=tester --regid=tester --init-groups)
 fi
 
 # In the namespace: the kernel's file systems the tests need (processes,

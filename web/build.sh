@@ -48,6 +48,24 @@ sdl_sources=("$sdl"/src/SDL.c "$sdl"/src/SDL_error.c "$sdl"/src/SDL_fatal.c
   "$sdl"/src/audio/SDL_audio.c "$sdl"/src/audio/SDL_audiocvt.c "$sdl"/src/audio/SDL_mixer.c
   "$sdl"/src/audio/SDL_wave.c "$sdl"/src/audio/dummy/*.c
   "$sdl"/src/video/*.c "$sdl"/src/video/dummy/*.c)
+# One mend to SDL's own code, which leaves what it does unchanged:
+# SDL_ResetMouse starts its loop at button 0, for which SDL_BUTTON shifts by
+# -1, undefined behaviour that the clang of newer emscriptens (Debian 13's)
+# compiles to a trap when the window opens. There is no button 0: the loop
+# starts at 1 in the copy that is built.
+mkdir -p "$obj/mended"
+mended=$obj/mended/SDL_mouse.c
+sed 's/for ( i = 0; i < sizeof(SDL_ButtonState)\*8; ++i )/for ( i = 1; i < sizeof(SDL_ButtonState)*8; ++i )/' \
+  "$sdl/src/events/SDL_mouse.c" >"$mended.new"
+if cmp -s "$sdl/src/events/SDL_mouse.c" "$mended.new"; then
+  echo "SDL_mouse.c is not the one the mend is for" >&2
+  exit 1
+fi
+cmp -s "$mended.new" "$mended" && rm "$mended.new" || mv "$mended.new" "$mended"
+for i in "${!sdl_sources[@]}"; do
+  [ "${sdl_sources[$i]}" != "$sdl/src/events/SDL_mouse.c" ] || sdl_sources[$i]=$mended
+done
+
 game_sources=()
 for dir in sprites text level sound game replay; do
   game_sources+=("$root/$dir"/*.cpp)
@@ -82,7 +100,7 @@ jobs=()
 add_job() { # add_job OBJECT COMPILER FLAGS... SOURCE
   local o=$1
   shift
-  if stale "$o"; then
+  if stale "$o" || [ "${@: -1}" -nt "$o" ] || ! grep -qF "${@: -1}" "$o.d" 2>/dev/null; then
     jobs+=("$(printf '%q ' "$@" -MMD -MF "$o.d" -c -o "$o")")
   fi
 }
@@ -90,7 +108,8 @@ objects=()
 for s in "${sdl_sources[@]}"; do
   o=$obj/sdl/$(basename "${s%.c}").o
   objects+=("$o")
-  add_job "$o" emcc "${sdl_flags[@]}" "$s"
+  # The mended copy finds its neighbours' headers where the original lies.
+  add_job "$o" emcc "${sdl_flags[@]}" -I"$sdl/src/events" "$s"
 done
 for s in "${game_sources[@]}"; do
   rel=${s#"$root"/}
@@ -130,6 +149,9 @@ else
   echo "fluidsynth, oggenc or $soundfont missing: the browser build plays no title tune" >&2
 fi
 
+# The stack is 5 MiB on every emscripten: newer ones default to 64 KiB, less
+# than the game's file reader keeps on it (a 64 KiB buffer), and a stack that
+# overflows silently overwrites the game's data.
 # The link: Asyncify lets SDL_Delay hand the thread back to the browser, so
 # the title and play loops run as they are, one iteration per frame. Every
 # call that may reach SDL_Delay is instrumented, calls through pointers
@@ -141,7 +163,7 @@ plain+=',SDL_Flip,SDL_LockSurface,SDL_UnlockSurface,SDL_ConvertSurface'
 plain+=',SDL_MapSurface,SDL_CreateRGBSurface*,SDL_FreeSurface,SDL_PrivateKeyboard'
 em++ "${opt[@]}" -o "$site/quarndel.js" "${objects[@]}" \
   ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 -s ASYNCIFY=1 -s "ASYNCIFY_REMOVE=[$plain]" -s ASYNCIFY_STACK_SIZE=65536 \
-  -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 \
+  -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 -s TOTAL_STACK=5242880 \
   -s MODULARIZE=1 -s EXPORT_NAME=Quarndel -s ENVIRONMENT=web,node \
   -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState -s EXPORTED_RUNTIME_METHODS=FS \
   --preload-file "$root/data@/data" --exclude-file '*/LICENSE' "${tune[@]}"

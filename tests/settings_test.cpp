@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/bindings.h"
@@ -59,10 +60,23 @@ int CountedRename(const char *from, const char *to) {
     return rename(from, to);
 }
 
-// The file's bytes, with "<NUL>" standing for a zero byte.
+// A folder where the file cannot be moved aside, but can be replaced.
+int AsideRefused(const char *from, const char *to) {
+    if (strstr(to, ".unreadable") != nullptr) {
+        errno = EACCES;
+        return -1;
+    }
+    return rename(from, to);
+}
+
+// The file's bytes, with "<NUL>" standing for a zero byte and "<BIG>" for
+// the 70,000 bytes of a file too large to read.
 std::string WithNul(std::string text) {
     for (size_t at; (at = text.find("<NUL>")) != std::string::npos;) {
         text.replace(at, 5, std::string(1, '\0'));
+    }
+    for (size_t at; (at = text.find("<BIG>")) != std::string::npos;) {
+        text.replace(at, 5, std::string(70000, '#'));
     }
     return text;
 }
@@ -71,7 +85,16 @@ const char kDefaults[] =
     "scale=1 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w";
 
 TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
-    enum Folder { kNormal, kFolderIsAFile, kRenameFails, kTooLarge, kLinked, kDiskFull };
+    enum Folder {
+        kNormal,
+        kFolderIsAFile,
+        kRenameFails,
+        kTooLarge,
+        kLinked,
+        kDiskFull,
+        kTooLargeNotMovable, // too large, and it cannot be moved aside
+        kTooLargeAgain,      // too large, and an earlier copy is aside already
+    };
     struct Case {
         const char *name;
         const char *file; // null: no file
@@ -147,6 +170,27 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
          "'1234567890123456789012345678901234567890123456789012345678901234...' for "
          "music_volume; ignored\n",
          nullptr},
+        {"the top of the scale range", "scale = 4\n", kNormal, nullptr,
+         "scale=4 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w", "",
+         nullptr},
+        {"key names in any case", "fire = Left CTRL, X\nup = W\n", kNormal, nullptr,
+         "scale=1 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=space w=up", "",
+         nullptr},
+        {"CRLF line ends", "# mine\r\nscale = 3\r\nmute = on\r\nup = w\r\n\r\n", kNormal, nullptr,
+         "scale=3 fullscreen=0 mute=1 music=100 effects=100 gamepad=1 fire=left ctrl w=up", "",
+         nullptr},
+        {"an unreadable file that cannot be moved aside is not replaced", "<BIG>",
+         kTooLargeNotMovable, "mute=on", kDefaults,
+         "quarndel: FILE: cannot read the settings file; it is moved aside when a setting "
+         "changes\n"
+         "quarndel: FILE: cannot read the settings file; mute not kept\n",
+         nullptr},
+        {"an earlier copy moved aside is never overwritten", "<BIG>", kTooLargeAgain, "mute=on",
+         kDefaults,
+         "quarndel: FILE: cannot read the settings file; it is moved aside when a setting "
+         "changes\n"
+         "quarndel: FILE: cannot read the settings file; moved aside to FILE.unreadable.2\n",
+         "mute = on\n"},
     };
     OpenTestScreen(); // SDL's key names
     for (const Case &c : cases) {
@@ -169,6 +213,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
             WriteFile(written, c.folder == kTooLarge ? std::string(70000, '#') : WithNul(c.file));
             chmod(written.c_str(), 0600);
         }
+        if (c.folder == kTooLargeAgain) {
+            WriteFile(path + ".unreadable", "an earlier copy\n");
+        }
         FILE *err = tmpfile();
         LoadSettings(path, err);
         ResolveKeyBindings(err);
@@ -182,6 +229,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         if (c.folder == kDiskFull) {
             fsyncForAtomicWrite = FullDisk;
         }
+        if (c.folder == kTooLargeNotMovable) {
+            renameForAtomicWrite = AsideRefused;
+        }
         std::string changes = c.change != nullptr ? c.change : "";
         for (size_t at = 0; at < changes.size();) {
             size_t end = std::min(changes.find(' ', at), changes.size());
@@ -190,7 +240,8 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
             size_t eq = change.find('=');
             EXPECT_TRUE(ChangeSetting(change.substr(0, eq).c_str(), change.c_str() + eq + 1));
             SettingsWrite done = WritePendingSettings(err, 1);
-            bool kept = c.folder == kNormal || c.folder == kTooLarge || c.folder == kLinked;
+            bool kept = c.folder == kNormal || c.folder == kTooLarge || c.folder == kLinked ||
+                        c.folder == kTooLargeAgain;
             EXPECT_EQ(done, kept ? SettingsWrite::kWritten : SettingsWrite::kFailed) << c.name;
         }
         renameForAtomicWrite = rename;
@@ -211,6 +262,10 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         }
         if (c.folder == kTooLarge) {
             EXPECT_EQ(Slurp(path + ".unreadable"), std::string(70000, '#')) << c.name;
+        } else if (c.folder == kTooLargeAgain) {
+            EXPECT_EQ(Slurp(path + ".unreadable"), "an earlier copy\n") << c.name;
+            EXPECT_EQ(Slurp(path + ".unreadable.2"), std::string(70000, '#')) << c.name;
+            EXPECT_EQ(FilesIn(dir), 3) << c.name << ": a file left beside";
         } else if (c.folder != kFolderIsAFile) {
             EXPECT_EQ(FilesIn(dir), after == "(none)" ? 0 : 1) << c.name << ": a file left beside";
         }
@@ -239,13 +294,25 @@ TEST(Settings, ChangesWaitForAnotherGamesLockAndGoInOneWrite) {
         EXPECT_EQ(WritePendingSettings(err, 0), SettingsWrite::kBusy) << press;
     }
     EXPECT_EQ(Slurp(path), "mute = off\n");
+    WriteFile(path, "mute = off\nscale = 2\n"); // the other game's own change, under its lock
     UnlockFolder(other);
     EXPECT_EQ(WritePendingSettings(err, 0), SettingsWrite::kWritten);
     EXPECT_EQ(WritePendingSettings(err, 0), SettingsWrite::kNothing);
     renameForAtomicWrite = rename;
     EXPECT_EQ(renames, 1);
-    EXPECT_EQ(Slurp(path), "mute = off\nfullscreen = on\n");
+    EXPECT_EQ(Slurp(path), "mute = off\nscale = 2\nfullscreen = on\n");
     EXPECT_EQ(ReadBack(err), "");
+    // The end of the run waits a while; a lock held past it loses the
+    // change, told once, and the file stays the other game's.
+    ASSERT_EQ(TryLockFolder(tmp.Path(), other), LockTaken::kLocked);
+    ChangeSetting("mute", "on");
+    EXPECT_EQ(WritePendingSettings(err, 30), SettingsWrite::kFailed);
+    EXPECT_EQ(WritePendingSettings(err, 30), SettingsWrite::kNothing);
+    UnlockFolder(other);
+    EXPECT_EQ(Slurp(path), "mute = off\nscale = 2\nfullscreen = on\n");
+    EXPECT_EQ(ReadBack(err), "quarndel: " + path +
+                                 ": another game keeps the settings folder locked; the last "
+                                 "changes are not kept\n");
     fclose(err);
     ForgetSettings();
 }

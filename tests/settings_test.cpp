@@ -7,6 +7,7 @@
 
 #include "app/bindings.h"
 #include "app/player_files.h"
+#include "app/scores.h"
 #include "app/settings.h"
 #include "tests/support.h"
 
@@ -367,6 +368,29 @@ TEST(Settings, ThePathFollowsTheNamedFileThenXdgThenHome) {
     unsetenv("XDG_CONFIG_HOME");
     if (!saved.empty()) {
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    }
+    // The score table's folder follows the same rules with XDG_DATA_HOME.
+    saved = getenv("XDG_DATA_HOME") != nullptr ? getenv("XDG_DATA_HOME") : "";
+    const std::string home = std::string(getenv("HOME")) + "/.local/share/quarndel";
+    const char *const dataHomes[][2] = {
+        {"/tmp/data", "/tmp/data/quarndel"},
+        {nullptr, home.c_str()},
+        {"data", home.c_str()}, // relative: ignored
+        {"", home.c_str()},
+    };
+    for (const auto &dataHome : dataHomes) {
+        if (dataHome[0] != nullptr) {
+            setenv("XDG_DATA_HOME", dataHome[0], 1);
+        } else {
+            unsetenv("XDG_DATA_HOME");
+        }
+        EXPECT_EQ(ScoresFolder(nullptr), dataHome[1]) << (dataHome[0] ? dataHome[0] : "unset");
+    }
+    EXPECT_EQ(ScoresFolder("mine"), "mine");
+    if (!saved.empty()) {
+        setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    } else {
+        unsetenv("XDG_DATA_HOME");
     }
 }
 

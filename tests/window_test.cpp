@@ -71,7 +71,7 @@ TEST_F(WindowTest, AtScaleOneTheGameDrawsIntoTheWindowItself) {
 }
 
 TEST_F(WindowTest, EveryWindowPixelIsThePicturePixelItEnlarges) {
-    for (int factor : {2, 3}) {
+    for (int factor : {2, 3, kMaxWindowScale}) {
         PrepareWindow(factor);
         game.Init();
         SDL_Surface *video = SDL_GetVideoSurface();
@@ -110,6 +110,18 @@ TEST_F(WindowTest, FullscreenFromScaleOneMovesTheDrawingAndLeavingKeepsIt) {
     EXPECT_EQ(shots.laneC[0].target, screen);
     EXPECT_EQ(enemies.sprites[0].target, screen);
     EXPECT_NE(screen, window);
+    // Every sprite of every pool, the last of each included, and the boss.
+    int left = boss.sprite.target != screen;
+    auto count = [&](const Sprite *sprites, int n) {
+        for (int i = 0; i < n; ++i) {
+            left += sprites[i].target != screen;
+        }
+    };
+    count(enemies.sprites, kEnemyCount);
+    count(shots.laneA, kLaneASize);
+    count(shots.laneB, kLaneBSize);
+    count(shots.laneC, kLaneCSize);
+    EXPECT_EQ(left, 0) << "sprites still drawing into the window";
     EXPECT_FALSE(ToggleWindowFullscreen());
     SDL_Surface *video = SDL_GetVideoSurface();
     EXPECT_EQ(video->w, 640);

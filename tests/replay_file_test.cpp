@@ -16,6 +16,7 @@
 #include "replay/replay.h"
 #include "replay/replay_digest.h"
 #include "replay/replay_file.h"
+#include "sprites/data_fingerprint.h"
 #include "sprites/ticks.h"
 #include "tests/support.h"
 
@@ -165,6 +166,11 @@ TEST_F(ReplayHooks, TheCopyKeptForTheScoresIsTheRecordingWithItsStopLine) {
     SDL_GetKeyState(nullptr)[SDLK_UP] = 1; // changed without an event
     EXPECT_EQ(PollAll(), "+13 -13");
     EndReplayIteration(true);
+    FILE *levelFile = tmpfile(); // play begins: the first level file is read
+    fputs("LEVEL: 1\n", levelFile);
+    rewind(levelFile);
+    NoteDataFileOpened("data/level_1/leveldata", levelFile);
+    fclose(levelFile);
     RealKey(SDLK_p, true);
     EXPECT_EQ(PollAll(), "+112");
     EndReplayIteration(false);
@@ -175,6 +181,8 @@ TEST_F(ReplayHooks, TheCopyKeptForTheScoresIsTheRecordingWithItsStopLine) {
     ASSERT_TRUE(RecordedRunSoFar(kept));
     EXPECT_EQ(kept, ReadAll(path) + "stop 2 1240 2 1\n");
     EXPECT_NE(kept.find(" +13 -13 h+273 ="), std::string::npos) << kept;
+    EXPECT_NE(kept.find(" data/level_1/leveldata\nplay 0 data/level_1\n"), std::string::npos)
+        << kept;
     ResetGlobals();
 }
 

@@ -178,6 +178,11 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
          std::string(kHeader) +
              "0 1 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp bob\n" + kAlice,
          false, "", "", 3, "  1       500  level 2   alice"},
+        {"a name escaped to exactly 256 characters",
+         std::string(kHeader) + kAlice +
+             "0 2 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp " +
+             std::string(64, '\a') + "\n",
+         false, "", "", 3, "alice"},
         {"a newer version, with earlier copies aside", std::string("quarndel-scores 2\n") + kAlice,
          true, "", "version 2 is not the version this game reads", 1, "no scores yet", "", false,
          true},

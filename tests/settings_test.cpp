@@ -106,6 +106,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         const char *after;               // the file afterwards; "(none)" when absent
         const char *meanwhile = nullptr; // another game's file, written after loading
     };
+    // Files at the size bound and one byte past it.
+    const std::string atBound = "mute = on\n" + std::string(64 * 1024 - 11, '#') + "\n";
+    const std::string pastBound = atBound + "#";
     const Case cases[] = {
         {"good",
          "scale = 3\nfullscreen = on\nmute = yes\nmusic_volume = 40\n"
@@ -186,6 +189,14 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
          "changes\n"
          "quarndel: FILE: cannot read the settings file; mute not kept\n",
          nullptr},
+        {"a file at the size bound is read", atBound.c_str(), kNormal, nullptr,
+         "scale=1 fullscreen=0 mute=1 music=100 effects=100 gamepad=1 fire=left ctrl w=w", "",
+         nullptr},
+        {"a file one byte past the size bound is not", pastBound.c_str(), kNormal, nullptr,
+         kDefaults,
+         "quarndel: FILE: cannot read the settings file; it is moved aside when a setting "
+         "changes\n",
+         nullptr},
         {"an earlier copy moved aside is never overwritten", "<BIG>", kTooLargeAgain, "mute=on",
          kDefaults,
          "quarndel: FILE: cannot read the settings file; it is moved aside when a setting "
@@ -255,6 +266,10 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         fclose(err);
         std::string after = c.after != nullptr ? c.after : c.file;
         EXPECT_EQ(Slurp(path), WithNul(after)) << c.name;
+        if (c.file == nullptr && c.folder == kNormal && after != "(none)") {
+            struct stat st; // a new file is the player's to read and edit
+            EXPECT_TRUE(stat(path.c_str(), &st) == 0 && (st.st_mode & 0777) == 0644) << c.name;
+        }
         if (c.folder == kLinked) {
             struct stat st;
             EXPECT_TRUE(lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << c.name;

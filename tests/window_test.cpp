@@ -13,8 +13,20 @@ TEST(Scaler, AutoPicksTheLargestFactorThatLeavesRoomForPanels) {
         int w, h, want;
     };
     const Case cases[] = {
-        {0, 0, 1},       {800, 600, 1},   {1280, 1024, 2}, {1366, 768, 1},  {1920, 1080, 2},
-        {1920, 1200, 2}, {2560, 1440, 2}, {2560, 1600, 3}, {3840, 2160, 4}, {7680, 4320, 4},
+        {0, 0, 1},
+        {800, 600, 1},
+        {1280, 1024, 2},
+        {1366, 768, 1},
+        {1920, 1080, 2},
+        {1920, 1200, 2},
+        {2560, 1440, 2},
+        {2560, 1600, 3},
+        {3840, 2160, 4},
+        {7680, 4320, 4},
+        // Scale 4 at its bounds: 1920 rows and 64 for panels, 2560 columns.
+        {2560, 1984, 4},
+        {2560, 1983, 3},
+        {2559, 1984, 3},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(AutoScale(c.w, c.h), c.want) << c.w << "x" << c.h;
@@ -30,9 +42,10 @@ TEST(Scaler, FullscreenCentresTheLargestPictureThatFits) {
         int w, h, factor, x, y;
     };
     const Case cases[] = {
-        {640, 480, 1, 0, 0},     {800, 600, 1, 80, 60},  {1920, 1080, 2, 320, 60},
-        {2560, 1440, 3, 320, 0}, {1280, 1024, 2, 0, 32}, {3840, 2160, 4, 640, 120},
+        {640, 480, 1, 0, 0},     {800, 600, 1, 80, 60},     {1920, 1080, 2, 320, 60},
+        {2560, 1440, 3, 320, 0}, {1280, 1024, 2, 0, 32},    {3840, 2160, 4, 640, 120},
         {600, 400, 1, 0, 0}, // smaller than the picture: at least 1, from the corner
+        {2560, 1920, 4, 0, 0},   {2559, 1920, 3, 319, 240}, {2560, 1919, 3, 320, 239},
     };
     for (const Case &c : cases) {
         int factor = FullscreenScale(c.w, c.h);

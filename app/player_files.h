@@ -67,6 +67,7 @@ bool WriteFileAtomically(const std::string &path, const std::string &contents, F
 std::string LinkTarget(const std::string &path);
 
 // The calls the writer makes: rename(2) and fsync(2), or a test's stand-ins.
+// Moving an unreadable file aside renames through the same call.
 extern int (*renameForAtomicWrite)(const char *from, const char *to);
 extern int (*fsyncForAtomicWrite)(int fd);
 

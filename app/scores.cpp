@@ -36,7 +36,7 @@ bool SetAside(const std::string &folder, const ScoreReadResult &result, FILE *er
     std::string table = Join(folder, kTableFile);
     if (result.unreadable) {
         std::string aside = AsideName(folder);
-        if (rename(table.c_str(), aside.c_str()) != 0) {
+        if (renameForAtomicWrite(table.c_str(), aside.c_str()) != 0) {
             fprintf(err, "quarndel: %s: cannot read the score table (%s) nor move it aside: %s\n",
                     Printable(table).c_str(), result.why.c_str(), strerror(errno));
             return false;

@@ -16,6 +16,7 @@
 #include "replay/replay.h"
 #include "replay/replay_digest.h"
 #include "replay/replay_file.h"
+#include "sprites/data_fingerprint.h"
 #include "sprites/ticks.h"
 #include "tests/support.h"
 
@@ -149,6 +150,40 @@ TEST_F(ReplayHooks, RecordingFreezesTheClockPerIterationAndKeepsHeldKeysWithoutE
     EXPECT_EQ(lines[3].substr(0, lines[3].find(' ')), std::to_string(first));
     EXPECT_NE(lines[3].find(" +13 -13 h+273 ="), std::string::npos) << lines[3];
     EXPECT_NE(lines[4].find(" ~"), std::string::npos) << lines[4];
+}
+
+// The score table's copy of the run is the --record file line for line,
+// an iteration of several events included, ended by where the game stands.
+TEST_F(ReplayHooks, TheCopyKeptForTheScoresIsTheRecordingWithItsStopLine) {
+    Options record;
+    std::string path = dir / "run.qrp";
+    record.record = path.c_str();
+    StartReplays(ReplayChoicesOf(record));
+    ASSERT_TRUE(KeepRunInMemory(kMaxKeptRunBytes));
+    ReplaySeed(7);
+    RealKey(SDLK_RETURN, true);
+    RealKey(SDLK_RETURN, false);
+    SDL_GetKeyState(nullptr)[SDLK_UP] = 1; // changed without an event
+    EXPECT_EQ(PollAll(), "+13 -13");
+    EndReplayIteration(true);
+    FILE *levelFile = tmpfile(); // play begins: the first level file is read
+    fputs("LEVEL: 1\n", levelFile);
+    rewind(levelFile);
+    NoteDataFileOpened("data/level_1/leveldata", levelFile);
+    fclose(levelFile);
+    RealKey(SDLK_p, true);
+    EXPECT_EQ(PollAll(), "+112");
+    EndReplayIteration(false);
+    ship.score = 1240;
+    level.levelNumber = 2;
+    difficulty = 1;
+    std::string kept;
+    ASSERT_TRUE(RecordedRunSoFar(kept));
+    EXPECT_EQ(kept, ReadAll(path) + "stop 2 1240 2 1\n");
+    EXPECT_NE(kept.find(" +13 -13 h+273 ="), std::string::npos) << kept;
+    EXPECT_NE(kept.find(" data/level_1/leveldata\nplay 0 data/level_1\n"), std::string::npos)
+        << kept;
+    ResetGlobals();
 }
 
 TEST_F(ReplayHooks, AReplayTakesClockAndKeysFromTheRecordingAloneTillEscape) {
@@ -427,6 +462,9 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
          "line 4: a number on the stop line"},
         {"line after the stop", kHead + "16 =0000\nstop 1 0 1 0\n16 =0000\n",
          "line 5: a line after the stop line"},
+        {"words after the stop line's numbers", kHead + "16 =0000\nstop 1 0 1 0 x\n",
+         "line 4: something follows the stop line's numbers"},
+        {"stop short", kHead + "16 =0000\nstop 1 0 1\n", "line 4: the stop line needs"},
         {"second play", kHead + "play 0 data/level_1\nplay 0 data/level_1\n",
          "line 4: a second play line"},
         {"difficulty 3", kHead + "play 3 data/level_1\n", "line 3: the difficulty"},
@@ -669,6 +707,8 @@ TEST_F(ReplayRun, EveryKindOfDifferenceFailsTheVerifyAndIsNamed) {
         {"the stop line's score", last, stopLine(score + 1, level, 1), stops(score + 1, level, 1)});
     cases.push_back(
         {"the stop line's difficulty", last, stopLine(score, level, 2), stops(score, level, 2)});
+    cases.push_back(
+        {"the stop line's level", last, stopLine(score, level + 1, 1), stops(score, level + 1, 1)});
 
     for (const Case &c : cases) {
         ASSERT_NE(c.edited, lines[c.line]) << c.what;

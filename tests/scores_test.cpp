@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,8 @@ std::vector<std::string> FilesStartingWith(const std::string &dir, const std::st
 
 const char kHeader[] = "quarndel-scores 1\n";
 const char kAlice[] = "0 1 500 2 2026-01-01T10:00:00Z game-20260101T100000Z-1-1.qrp alice\n";
+// A recording's lines up to its last, one iteration long.
+const std::string kHeaderOfRun = "quarndel-replay 1\nseed 7\n16 =0000\n";
 const char kBob[] = "0 2 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp bob\n";
 
 ScoreEntry Entry(int difficulty, int score, const std::string &recording) {
@@ -73,6 +77,37 @@ int FailRename(const char *, const char *) {
     return -1;
 }
 
+// A folder where the table cannot be moved aside, but can be replaced.
+int AsideRefused(const char *from, const char *to) {
+    if (strstr(to, ".unreadable") != nullptr) {
+        errno = EACCES;
+        return -1;
+    }
+    return rename(from, to);
+}
+
+// The writer's fsync and rename calls in order: "fsync file", "fsync
+// folder", "rename NAME".
+std::vector<std::string> diskCalls;
+int LoggedFsync(int fd) {
+    struct stat st;
+    diskCalls.push_back(fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) ? "fsync folder" : "fsync file");
+    return fsync(fd);
+}
+int LoggedRename(const char *from, const char *to) {
+    diskCalls.push_back("rename " + std::string(strrchr(to, '/') + 1));
+    return rename(from, to);
+}
+
+// The name a table moved aside at time t takes first.
+std::string AsideAt(time_t t) {
+    struct tm utc;
+    gmtime_r(&t, &utc);
+    char text[64];
+    strftime(text, sizeof text, "scores.unreadable-%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
 } // namespace
 
 // Every kind of table file: what entering a new score keeps, what it moves
@@ -87,7 +122,8 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
         int kept;             // entries of difficulty 0 after entering one more
         std::string printed;  // in --scores' output before entering
         std::string notPrinted = "";
-        bool linked = false; // the table is a link to a file of mode 0600 elsewhere
+        bool linked = false;  // the table is a link to a file of mode 0600 elsewhere
+        bool earlier = false; // copies moved aside before hold the names it would take
     };
     std::string longLine =
         "0 3 200 1 2026-01-03T10:00:00Z game-20260103T100000Z-1-3.qrp " + std::string(600, 'x');
@@ -142,9 +178,22 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
          std::string(kHeader) +
              "0 1 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp bob\n" + kAlice,
          false, "", "", 3, "  1       500  level 2   alice"},
+        {"a name escaped to exactly 256 characters",
+         std::string(kHeader) + kAlice +
+             "0 2 300 1 2026-01-02T10:00:00Z game-20260102T100000Z-1-2.qrp " +
+             std::string(64, '\a') + "\n",
+         false, "", "", 3, "alice"},
+        {"a newer version, with earlier copies aside", std::string("quarndel-scores 2\n") + kAlice,
+         true, "", "version 2 is not the version this game reads", 1, "no scores yet", "", false,
+         true},
     };
     for (const Case &c : cases) {
         TempDir tmp;
+        std::vector<std::string> earlier;
+        for (int second = 0; c.earlier && second < 5; ++second) {
+            earlier.push_back(AsideAt(time(nullptr) + second));
+            WriteFile(tmp / earlier.back(), "an earlier copy\n");
+        }
         std::string table = tmp / "scores";
         if (c.linked) {
             MakeDirs(tmp / "kept");
@@ -171,7 +220,16 @@ TEST(ScoreTable, EachKindOfFileIsKeptMovedAsideOrPrintedAsItShouldBe) {
             << c.what;
         std::string warnings = ReadBack(err);
         fclose(err);
+        for (const std::string &name : earlier) {
+            EXPECT_EQ(Slurp(tmp / name), "an earlier copy\n") << c.what << ": " << name;
+        }
         std::vector<std::string> aside = FilesStartingWith(tmp.Path(), "scores.unreadable-");
+        aside.erase(std::remove_if(aside.begin(), aside.end(),
+                                   [&](const std::string &name) {
+                                       return std::find(earlier.begin(), earlier.end(), name) !=
+                                              earlier.end();
+                                   }),
+                    aside.end());
         bool anyAside = c.wholeAside || !c.badLines.empty();
         ASSERT_EQ(aside.size(), anyAside ? 1u : 0u) << c.what << ": " << warnings;
         if (c.wholeAside) {
@@ -220,6 +278,13 @@ TEST(ScoreTable, OnlyTheTenBestStayAndThosePushedOutLoseTheirRecordings) {
     EXPECT_NE(ReadBack(taken).find("is not free"), std::string::npos);
     fclose(taken);
     EXPECT_EQ(Slurp(tmp / Rec(2)), "x\n");
+    // The tenth place: a tie with it goes to the earlier game; one point
+    // more takes it, and the entry it pushes out loses its recording.
+    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 20, Rec(25)), "x\n", stderr), 0);
+    EXPECT_EQ(Slurp(tmp / Rec(25)), "(none)");
+    EXPECT_EQ(EnterScore(tmp.Path(), Entry(1, 21, Rec(26)), "x\n", stderr), 10);
+    EXPECT_EQ(Slurp(tmp / Rec(26)), "x\n");
+    EXPECT_EQ(Slurp(tmp / Rec(2)), "(none)");
 
     // A bad line goes aside once, even when the games that follow make no
     // place: the table is rewritten without it.
@@ -238,7 +303,16 @@ TEST(ScoreTable, OnlyTheTenBestStayAndThosePushedOutLoseTheirRecordings) {
 // full disk, leaves the old table whole and says so once.
 TEST(ScoreTable, AnInterruptedOrFailedWriteLeavesTheOldTableWhole) {
     TempDir tmp;
+    // Each file's data is on the disk before its name is, and the recording
+    // before the table names it.
+    diskCalls.clear();
+    fsyncForAtomicWrite = LoggedFsync;
+    renameForAtomicWrite = LoggedRename;
     ASSERT_EQ(EnterScore(tmp.Path(), Entry(0, 100, Rec(1)), "x\n", stderr), 1);
+    fsyncForAtomicWrite = fsync;
+    renameForAtomicWrite = rename;
+    EXPECT_EQ(diskCalls, (std::vector<std::string>{"fsync file", "rename " + Rec(1), "fsync folder",
+                                                   "fsync file", "rename scores", "fsync folder"}));
     std::string before = Slurp(tmp / "scores");
 
     pid_t child = fork();
@@ -268,6 +342,8 @@ TEST(ScoreTable, AnInterruptedOrFailedWriteLeavesTheOldTableWhole) {
     struct Fault {
         const char *what;
         void (*arrange)();
+        const char *table = nullptr; // the table's text when it is not the one above
+        const char *warning = "cannot write";
     };
     const Fault faults[] = {
         {"a full disk",
@@ -277,8 +353,11 @@ TEST(ScoreTable, AnInterruptedOrFailedWriteLeavesTheOldTableWhole) {
              setrlimit(RLIMIT_FSIZE, &limit);
          }},
         {"a failed rename", [] { renameForAtomicWrite = FailRename; }},
+        {"an unreadable table that cannot be moved aside",
+         [] { renameForAtomicWrite = AsideRefused; }, "quarndel-scores 2\n", "nor move it aside"},
     };
     for (const Fault &f : faults) {
+        WriteFile(tmp / "scores", f.table != nullptr ? f.table : before);
         int pipeFds[2];
         ASSERT_EQ(pipe(pipeFds), 0);
         child = fork();
@@ -299,12 +378,15 @@ TEST(ScoreTable, AnInterruptedOrFailedWriteLeavesTheOldTableWhole) {
         close(pipeFds[0]);
         waitpid(child, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << f.what;
-        EXPECT_EQ(Slurp(tmp / "scores"), before) << f.what;
+        EXPECT_EQ(Slurp(tmp / "scores"), f.table != nullptr ? f.table : before) << f.what;
         EXPECT_EQ(Slurp(tmp / Rec(3)), "(none)") << f.what;
         EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << f.what << warnings;
-        EXPECT_NE(warnings.find("cannot write"), std::string::npos) << f.what << warnings;
+        EXPECT_NE(warnings.find(f.warning), std::string::npos) << f.what << warnings;
+        // Nothing else is left: no temporary file of any name, nothing aside.
+        EXPECT_EQ(FilesStartingWith(tmp.Path(), ""),
+                  (std::vector<std::string>{".", "..", Rec(1), Rec(2), "scores"}))
+            << f.what;
     }
-    EXPECT_EQ(FilesStartingWith(tmp.Path(), "scores.new").size(), 0u);
 }
 
 // --verify-scores replays only what the folder itself holds: a link out of
@@ -332,6 +414,52 @@ TEST(ScoreTable, ARecordingIsReadOnlyFromARegularFileOfTheFolder) {
         EXPECT_EQ(ReadScoreRecording(tmp.Path(), c.name, text, why), c.read) << c.name;
         EXPECT_NE(why.find(c.why), std::string::npos) << c.name << ": " << why;
         EXPECT_EQ(text, c.read == PlayerRead::kRead ? "quarndel-replay 1\n" : "") << c.name;
+    }
+}
+
+// --verify-scores fails an entry on every field that reaches its verdict:
+// the stop line's score, level and difficulty against the entry's, and the
+// replay's own end, a replay that dies by a signal included.
+TEST(ScoreTable, VerifyingFailsAnEntryOnEachFieldOfItsVerdict) {
+    TempDir tmp;
+    // Stands in for the game: it ends as the recording's name says.
+    const std::string game = tmp / "game";
+    WriteFile(game, "#!/bin/sh\ncase \"$2\" in\n*-2.qrp) exit 1 ;;\n*-3.qrp) kill -KILL $$ ;;\n"
+                    "esac\nexit 0\n");
+    ASSERT_EQ(chmod(game.c_str(), 0755), 0);
+    const std::string ends = "differs: the recording ends with score ";
+    const std::string replayDiffers = "differs: the replay does not end as recorded";
+    struct Case {
+        const char *what;
+        int recording;    // Rec(n): 2 ends with status 1, 3 dies by a signal
+        std::string last; // the recording's last line; "" for no recording
+        std::string verdict;
+    };
+    const Case cases[] = {
+        {"as recorded", 1, "stop 1 500 2 0", "verified"},
+        {"the stop line's score", 1, "stop 1 501 2 0", ends + "501, level 2, difficulty 0"},
+        {"the stop line's level", 1, "stop 1 500 3 0", ends + "500, level 3, difficulty 0"},
+        {"the stop line's difficulty", 1, "stop 1 500 2 1", ends + "500, level 2, difficulty 1"},
+        {"an end line, no stop line", 1, "end 500 1 2 00000000 1",
+         ends + "0, level 0, difficulty 0"},
+        {"a replay that ends otherwise", 2, "stop 1 500 2 0", replayDiffers},
+        {"a replay that dies by a signal", 3, "stop 1 500 2 0", replayDiffers},
+        {"no recording", 4, "", "the recording " + tmp / Rec(4) + " is missing"},
+    };
+    for (const Case &c : cases) {
+        WriteFile(tmp / "scores", std::string(kHeader) + "0 1 500 2 2026-01-01T10:00:00Z " +
+                                      Rec(c.recording) + " alice\n");
+        unlink((tmp / Rec(c.recording)).c_str());
+        if (!c.last.empty()) {
+            WriteFile(tmp / Rec(c.recording), kHeaderOfRun + c.last + "\n");
+        }
+        FILE *out = tmpfile();
+        FILE *err = tmpfile();
+        int status = VerifyScores(tmp.Path(), game.c_str(), QUARNDEL_SOURCE_DIR, out, err);
+        EXPECT_EQ(status, c.verdict == "verified" ? 0 : 1) << c.what;
+        EXPECT_EQ(ReadBack(out), "Easy 1: 500 level 2 alice: " + c.verdict + "\n") << c.what;
+        fclose(out);
+        fclose(err);
     }
 }
 

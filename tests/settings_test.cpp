@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/bindings.h"
 #include "app/player_files.h"
+#include "app/scores.h"
 #include "app/settings.h"
 #include "tests/support.h"
 
@@ -59,10 +61,23 @@ int CountedRename(const char *from, const char *to) {
     return rename(from, to);
 }
 
-// The file's bytes, with "<NUL>" standing for a zero byte.
+// A folder where the file cannot be moved aside, but can be replaced.
+int AsideRefused(const char *from, const char *to) {
+    if (strstr(to, ".unreadable") != nullptr) {
+        errno = EACCES;
+        return -1;
+    }
+    return rename(from, to);
+}
+
+// The file's bytes, with "<NUL>" standing for a zero byte and "<BIG>" for
+// the 70,000 bytes of a file too large to read.
 std::string WithNul(std::string text) {
     for (size_t at; (at = text.find("<NUL>")) != std::string::npos;) {
         text.replace(at, 5, std::string(1, '\0'));
+    }
+    for (size_t at; (at = text.find("<BIG>")) != std::string::npos;) {
+        text.replace(at, 5, std::string(70000, '#'));
     }
     return text;
 }
@@ -71,7 +86,16 @@ const char kDefaults[] =
     "scale=1 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w";
 
 TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
-    enum Folder { kNormal, kFolderIsAFile, kRenameFails, kTooLarge, kLinked, kDiskFull };
+    enum Folder {
+        kNormal,
+        kFolderIsAFile,
+        kRenameFails,
+        kTooLarge,
+        kLinked,
+        kDiskFull,
+        kTooLargeNotMovable, // too large, and it cannot be moved aside
+        kTooLargeAgain,      // too large, and an earlier copy is aside already
+    };
     struct Case {
         const char *name;
         const char *file; // null: no file
@@ -82,6 +106,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         const char *after;               // the file afterwards; "(none)" when absent
         const char *meanwhile = nullptr; // another game's file, written after loading
     };
+    // Files at the size bound and one byte past it.
+    const std::string atBound = "mute = on\n" + std::string(64 * 1024 - 11, '#') + "\n";
+    const std::string pastBound = atBound + "#";
     const Case cases[] = {
         {"good",
          "scale = 3\nfullscreen = on\nmute = yes\nmusic_volume = 40\n"
@@ -147,6 +174,35 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
          "'1234567890123456789012345678901234567890123456789012345678901234...' for "
          "music_volume; ignored\n",
          nullptr},
+        {"the top of the scale range", "scale = 4\n", kNormal, nullptr,
+         "scale=4 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w", "",
+         nullptr},
+        {"key names in any case", "fire = Left CTRL, X\nup = W\n", kNormal, nullptr,
+         "scale=1 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=space w=up", "",
+         nullptr},
+        {"CRLF line ends", "# mine\r\nscale = 3\r\nmute = on\r\nup = w\r\n\r\n", kNormal, nullptr,
+         "scale=3 fullscreen=0 mute=1 music=100 effects=100 gamepad=1 fire=left ctrl w=up", "",
+         nullptr},
+        {"an unreadable file that cannot be moved aside is not replaced", "<BIG>",
+         kTooLargeNotMovable, "mute=on", kDefaults,
+         "quarndel: FILE: cannot read the settings file; it is moved aside when a setting "
+         "changes\n"
+         "quarndel: FILE: cannot read the settings file; mute not kept\n",
+         nullptr},
+        {"a file at the size bound is read", atBound.c_str(), kNormal, nullptr,
+         "scale=1 fullscreen=0 mute=1 music=100 effects=100 gamepad=1 fire=left ctrl w=w", "",
+         nullptr},
+        {"a file one byte past the size bound is not", pastBound.c_str(), kNormal, nullptr,
+         kDefaults,
+         "quarndel: FILE: cannot read the settings file; it is moved aside when a setting "
+         "changes\n",
+         nullptr},
+        {"an earlier copy moved aside is never overwritten", "<BIG>", kTooLargeAgain, "mute=on",
+         kDefaults,
+         "quarndel: FILE: cannot read the settings file; it is moved aside when a setting "
+         "changes\n"
+         "quarndel: FILE: cannot read the settings file; moved aside to FILE.unreadable.2\n",
+         "mute = on\n"},
     };
     OpenTestScreen(); // SDL's key names
     for (const Case &c : cases) {
@@ -169,6 +225,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
             WriteFile(written, c.folder == kTooLarge ? std::string(70000, '#') : WithNul(c.file));
             chmod(written.c_str(), 0600);
         }
+        if (c.folder == kTooLargeAgain) {
+            WriteFile(path + ".unreadable", "an earlier copy\n");
+        }
         FILE *err = tmpfile();
         LoadSettings(path, err);
         ResolveKeyBindings(err);
@@ -182,6 +241,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         if (c.folder == kDiskFull) {
             fsyncForAtomicWrite = FullDisk;
         }
+        if (c.folder == kTooLargeNotMovable) {
+            renameForAtomicWrite = AsideRefused;
+        }
         std::string changes = c.change != nullptr ? c.change : "";
         for (size_t at = 0; at < changes.size();) {
             size_t end = std::min(changes.find(' ', at), changes.size());
@@ -190,7 +252,8 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
             size_t eq = change.find('=');
             EXPECT_TRUE(ChangeSetting(change.substr(0, eq).c_str(), change.c_str() + eq + 1));
             SettingsWrite done = WritePendingSettings(err, 1);
-            bool kept = c.folder == kNormal || c.folder == kTooLarge || c.folder == kLinked;
+            bool kept = c.folder == kNormal || c.folder == kTooLarge || c.folder == kLinked ||
+                        c.folder == kTooLargeAgain;
             EXPECT_EQ(done, kept ? SettingsWrite::kWritten : SettingsWrite::kFailed) << c.name;
         }
         renameForAtomicWrite = rename;
@@ -203,6 +266,10 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         fclose(err);
         std::string after = c.after != nullptr ? c.after : c.file;
         EXPECT_EQ(Slurp(path), WithNul(after)) << c.name;
+        if (c.file == nullptr && c.folder == kNormal && after != "(none)") {
+            struct stat st; // a new file is the player's to read and edit
+            EXPECT_TRUE(stat(path.c_str(), &st) == 0 && (st.st_mode & 0777) == 0644) << c.name;
+        }
         if (c.folder == kLinked) {
             struct stat st;
             EXPECT_TRUE(lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << c.name;
@@ -211,6 +278,10 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
         }
         if (c.folder == kTooLarge) {
             EXPECT_EQ(Slurp(path + ".unreadable"), std::string(70000, '#')) << c.name;
+        } else if (c.folder == kTooLargeAgain) {
+            EXPECT_EQ(Slurp(path + ".unreadable"), "an earlier copy\n") << c.name;
+            EXPECT_EQ(Slurp(path + ".unreadable.2"), std::string(70000, '#')) << c.name;
+            EXPECT_EQ(FilesIn(dir), 3) << c.name << ": a file left beside";
         } else if (c.folder != kFolderIsAFile) {
             EXPECT_EQ(FilesIn(dir), after == "(none)" ? 0 : 1) << c.name << ": a file left beside";
         }
@@ -239,13 +310,25 @@ TEST(Settings, ChangesWaitForAnotherGamesLockAndGoInOneWrite) {
         EXPECT_EQ(WritePendingSettings(err, 0), SettingsWrite::kBusy) << press;
     }
     EXPECT_EQ(Slurp(path), "mute = off\n");
+    WriteFile(path, "mute = off\nscale = 2\n"); // the other game's own change, under its lock
     UnlockFolder(other);
     EXPECT_EQ(WritePendingSettings(err, 0), SettingsWrite::kWritten);
     EXPECT_EQ(WritePendingSettings(err, 0), SettingsWrite::kNothing);
     renameForAtomicWrite = rename;
     EXPECT_EQ(renames, 1);
-    EXPECT_EQ(Slurp(path), "mute = off\nfullscreen = on\n");
+    EXPECT_EQ(Slurp(path), "mute = off\nscale = 2\nfullscreen = on\n");
     EXPECT_EQ(ReadBack(err), "");
+    // The end of the run waits a while; a lock held past it loses the
+    // change, told once, and the file stays the other game's.
+    ASSERT_EQ(TryLockFolder(tmp.Path(), other), LockTaken::kLocked);
+    ChangeSetting("mute", "on");
+    EXPECT_EQ(WritePendingSettings(err, 30), SettingsWrite::kFailed);
+    EXPECT_EQ(WritePendingSettings(err, 30), SettingsWrite::kNothing);
+    UnlockFolder(other);
+    EXPECT_EQ(Slurp(path), "mute = off\nscale = 2\nfullscreen = on\n");
+    EXPECT_EQ(ReadBack(err), "quarndel: " + path +
+                                 ": another game keeps the settings folder locked; the last "
+                                 "changes are not kept\n");
     fclose(err);
     ForgetSettings();
 }
@@ -300,6 +383,29 @@ TEST(Settings, ThePathFollowsTheNamedFileThenXdgThenHome) {
     unsetenv("XDG_CONFIG_HOME");
     if (!saved.empty()) {
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    }
+    // The score table's folder follows the same rules with XDG_DATA_HOME.
+    saved = getenv("XDG_DATA_HOME") != nullptr ? getenv("XDG_DATA_HOME") : "";
+    const std::string home = std::string(getenv("HOME")) + "/.local/share/quarndel";
+    const char *const dataHomes[][2] = {
+        {"/tmp/data", "/tmp/data/quarndel"},
+        {nullptr, home.c_str()},
+        {"data", home.c_str()}, // relative: ignored
+        {"", home.c_str()},
+    };
+    for (const auto &dataHome : dataHomes) {
+        if (dataHome[0] != nullptr) {
+            setenv("XDG_DATA_HOME", dataHome[0], 1);
+        } else {
+            unsetenv("XDG_DATA_HOME");
+        }
+        EXPECT_EQ(ScoresFolder(nullptr), dataHome[1]) << (dataHome[0] ? dataHome[0] : "unset");
+    }
+    EXPECT_EQ(ScoresFolder("mine"), "mine");
+    if (!saved.empty()) {
+        setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    } else {
+        unsetenv("XDG_DATA_HOME");
     }
 }
 

@@ -1,4 +1,5 @@
 #include "app/input.h"
+#include "app/settings.h"
 #include "tests/game_fixtures.h"
 
 namespace {
@@ -132,6 +133,30 @@ TEST_F(TitleTest, MuteAndFullscreenKeysLeaveTheMenuAlone) {
     Press({SDLK_m});
     EXPECT_FALSE(Muted());
     ExpectEffects({});
+
+    // F11 and Alt+Enter each write the state they leave in the settings file.
+    LoadSettings("settings.ini", stderr);
+    auto written = [] {
+        EXPECT_EQ(WritePendingSettings(stderr, 1), SettingsWrite::kWritten);
+        FILE *file = fopen("settings.ini", "rb");
+        std::string text = file != nullptr ? ReadBack(file) : "(none)";
+        if (file != nullptr) {
+            fclose(file);
+        }
+        return text;
+    };
+    Press({SDLK_F11});
+    EXPECT_EQ(written(), "fullscreen = on\n");
+    PushKeyWith(SDLK_RETURN, KMOD_LALT);
+    game.TitleStep();
+    EXPECT_EQ(written(), "fullscreen = off\n");
+    PushKeyWith(SDLK_RETURN, KMOD_RALT);
+    game.TitleStep();
+    EXPECT_EQ(written(), "fullscreen = on\n");
+    Press({SDLK_F11});
+    EXPECT_EQ(written(), "fullscreen = off\n");
+    EXPECT_EQ(game.titleRunning, 1);
+    ForgetSettings();
 }
 
 } // namespace

@@ -13,8 +13,20 @@ TEST(Scaler, AutoPicksTheLargestFactorThatLeavesRoomForPanels) {
         int w, h, want;
     };
     const Case cases[] = {
-        {0, 0, 1},       {800, 600, 1},   {1280, 1024, 2}, {1366, 768, 1},  {1920, 1080, 2},
-        {1920, 1200, 2}, {2560, 1440, 2}, {2560, 1600, 3}, {3840, 2160, 4}, {7680, 4320, 4},
+        {0, 0, 1},
+        {800, 600, 1},
+        {1280, 1024, 2},
+        {1366, 768, 1},
+        {1920, 1080, 2},
+        {1920, 1200, 2},
+        {2560, 1440, 2},
+        {2560, 1600, 3},
+        {3840, 2160, 4},
+        {7680, 4320, 4},
+        // Scale 4 at its bounds: 1920 rows and 64 for panels, 2560 columns.
+        {2560, 1984, 4},
+        {2560, 1983, 3},
+        {2559, 1984, 3},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(AutoScale(c.w, c.h), c.want) << c.w << "x" << c.h;
@@ -30,9 +42,10 @@ TEST(Scaler, FullscreenCentresTheLargestPictureThatFits) {
         int w, h, factor, x, y;
     };
     const Case cases[] = {
-        {640, 480, 1, 0, 0},     {800, 600, 1, 80, 60},  {1920, 1080, 2, 320, 60},
-        {2560, 1440, 3, 320, 0}, {1280, 1024, 2, 0, 32}, {3840, 2160, 4, 640, 120},
+        {640, 480, 1, 0, 0},     {800, 600, 1, 80, 60},     {1920, 1080, 2, 320, 60},
+        {2560, 1440, 3, 320, 0}, {1280, 1024, 2, 0, 32},    {3840, 2160, 4, 640, 120},
         {600, 400, 1, 0, 0}, // smaller than the picture: at least 1, from the corner
+        {2560, 1920, 4, 0, 0},   {2559, 1920, 3, 319, 240}, {2560, 1919, 3, 320, 239},
     };
     for (const Case &c : cases) {
         int factor = FullscreenScale(c.w, c.h);
@@ -71,7 +84,7 @@ TEST_F(WindowTest, AtScaleOneTheGameDrawsIntoTheWindowItself) {
 }
 
 TEST_F(WindowTest, EveryWindowPixelIsThePicturePixelItEnlarges) {
-    for (int factor : {2, 3}) {
+    for (int factor : {2, 3, kMaxWindowScale}) {
         PrepareWindow(factor);
         game.Init();
         SDL_Surface *video = SDL_GetVideoSurface();
@@ -110,6 +123,18 @@ TEST_F(WindowTest, FullscreenFromScaleOneMovesTheDrawingAndLeavingKeepsIt) {
     EXPECT_EQ(shots.laneC[0].target, screen);
     EXPECT_EQ(enemies.sprites[0].target, screen);
     EXPECT_NE(screen, window);
+    // Every sprite of every pool, the last of each included, and the boss.
+    int left = boss.sprite.target != screen;
+    auto count = [&](const Sprite *sprites, int n) {
+        for (int i = 0; i < n; ++i) {
+            left += sprites[i].target != screen;
+        }
+    };
+    count(enemies.sprites, kEnemyCount);
+    count(shots.laneA, kLaneASize);
+    count(shots.laneB, kLaneBSize);
+    count(shots.laneC, kLaneCSize);
+    EXPECT_EQ(left, 0) << "sprites still drawing into the window";
     EXPECT_FALSE(ToggleWindowFullscreen());
     SDL_Surface *video = SDL_GetVideoSurface();
     EXPECT_EQ(video->w, 640);

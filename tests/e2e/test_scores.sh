@@ -3,7 +3,8 @@
 # table of its difficulty with the recording of the run, --scores lists it,
 # --verify-scores replays it and finds it true, and a hand-edited score is
 # found out. H on the title shows the table over the title picture; any key
-# brings back the title exactly as it was.
+# brings back the title exactly as it was, and closing the window while it
+# shows ends the program.
 #
 # The game runs in a copy of data/ whose first level sends fast enemies that
 # soon ram the ship, so that holding fire ends a game within seconds with a
@@ -127,6 +128,17 @@ check_h_shows_the_table_until_any_key() {
     return 0
 }
 
+# Closing the window while the table shows ends the program, as on the title.
+check_close_while_the_table_shows_ends_the_game() {
+    e2e_start_game || return 1
+    sleep 0.5
+    e2e_key h
+    e2e_wait_until 3000 table_shown || { e2e_fail "H did not bring up the table"; return 1; }
+    e2e_close_window || { e2e_fail "the close request could not be sent"; return 1; }
+    e2e_wait_exit 5000 || return 1
+    [ "$E2E_STATUS" = 0 ] || { e2e_fail "ended with $E2E_STATUS: $(cat "$E2E_RUN_DIR/stderr")"; return 1; }
+}
+
 # A run that plays no game writes and makes nothing: no scores folder, no
 # file of the run's recording, in a data home of its own.
 check_no_game_makes_nothing() {
@@ -169,4 +181,5 @@ e2e_check an_edited_score_is_reported_as_differing check_edited_score_differs
 e2e_check h_on_the_title_shows_the_table_until_any_key check_h_shows_the_table_until_any_key
 e2e_check a_run_without_a_game_makes_nothing check_no_game_makes_nothing
 e2e_check the_table_takes_mute_and_a_stop_signal check_table_takes_mute_and_a_stop_signal
+e2e_check closing_the_window_while_the_table_shows_ends_the_game check_close_while_the_table_shows_ends_the_game
 e2e_finish

@@ -2,7 +2,8 @@
 # The window's size and fullscreen on a 1920x1080 screen: --scale 2 and
 # --scale auto open a 1280x960 window showing the title picture with every
 # pixel doubled; F11 covers the screen with the doubled picture centred,
-# black around, and F11 again brings the 640x480 window back; M survives a
+# black around, and F11 again brings the 640x480 window back, Alt+Enter
+# likewise, each writing fullscreen to the settings file; M survives a
 # restart through the settings file; a game recorded with bound keys
 # verifies without them.
 #
@@ -85,8 +86,18 @@ check_f11_centres_the_doubled_picture() {
         return 1
     }
     e2e_keep "$E2E_LAST_SHOT" window-fullscreen
+    local file=$E2E_CONFIG/quarndel/settings.ini
+    e2e_wait_until 3000 grep -qx 'fullscreen = on' "$file" || { e2e_fail "after F11 the settings file holds '$(cat "$file" 2>/dev/null)'"; return 1; }
     e2e_key F11
     e2e_wait_until 3000 window_is 640 480 || { e2e_fail "after F11 twice the window is '$(e2e_geometry)'"; return 1; }
+    e2e_wait_until 3000 grep -qx 'fullscreen = off' "$file" || { e2e_fail "after F11 twice the settings file holds '$(cat "$file" 2>/dev/null)'"; return 1; }
+    # Alt+Enter does the same, and writes the same.
+    e2e_key alt+Return
+    e2e_wait_until 5000 fullscreen_shows_doubled_title || { e2e_fail "Alt+Enter shows no centred doubled title: ${E2E_REASON:-outside not black}"; return 1; }
+    e2e_wait_until 3000 grep -qx 'fullscreen = on' "$file" || { e2e_fail "after Alt+Enter the settings file holds '$(cat "$file" 2>/dev/null)'"; return 1; }
+    e2e_key alt+Return
+    e2e_wait_until 3000 window_is 640 480 || { e2e_fail "after Alt+Enter twice the window is '$(e2e_geometry)'"; return 1; }
+    e2e_wait_until 3000 grep -qx 'fullscreen = off' "$file" || { e2e_fail "after Alt+Enter twice the settings file holds '$(cat "$file" 2>/dev/null)'"; return 1; }
 }
 
 # M survives a restart: the first run writes "mute = on"; the second starts

@@ -1,5 +1,6 @@
 // The real quarndel-check executable: the shipped data tree passes clean, and
 // the exit status tells errors and bad usage apart.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -90,6 +91,28 @@ TEST(LevelCheckExecutable, NewLevelPassesCleanHasACommentOverEveryKeyAndIsNeverR
     std::string kept;
     ReadRegularFile((tree / "data/mine/leveldata").c_str(), 100, kept);
     EXPECT_EQ(kept, "LEVEL: 7\n");
+
+    // A folder path at the longest the game reads whole in every line of the
+    // level file (231 characters: "LEVEL IMAGE: " + path + "/title.bmp" is
+    // 254) makes a level that passes clean; one more is refused.
+    for (size_t length : {231, 232}) {
+        std::string dir = "data/" + std::string(120, 'd') + "/" +
+                          std::string(length - 126, length == 231 ? 'a' : 'b');
+        ASSERT_EQ(dir.size(), length);
+        output = RunChecker(tree.Path(), "--new-level " + dir, &status);
+        if (length == 231) {
+            ASSERT_EQ(status, 0) << output;
+            output = RunChecker(tree.Path(), dir, &status);
+            EXPECT_EQ(status, 0) << output;
+            EXPECT_EQ(output, "quarndel-check: 1 level, 0 errors, 0 warnings\n");
+        } else {
+            EXPECT_EQ(status, 1) << output;
+            EXPECT_NE(output.find("must be one word of at most 231 characters"), std::string::npos)
+                << output;
+            struct stat info;
+            EXPECT_NE(stat((tree / dir).c_str(), &info), 0) << "a refused level was made";
+        }
+    }
 }
 
 } // namespace

@@ -54,6 +54,12 @@ const char kLevelText[] =
     "# ENEMY 3: read like the others, but no enemy of this kind is sent in.\n"
     "ENEMY 3: 0 1 1\n";
 
+// The longest folder path a new level may have: its LEVEL IMAGE line,
+// "LEVEL IMAGE: PATH/title.bmp", then fits the game's line of
+// kLevelFieldSize - 1 characters.
+constexpr int kMaxLevelFolderPath =
+    kLevelFieldSize - 1 - (int)sizeof "LEVEL IMAGE: " + 1 - (int)sizeof "/title.bmp" + 1;
+
 bool Exists(const std::string &path) {
     struct stat info;
     return lstat(path.c_str(), &info) == 0;
@@ -155,14 +161,15 @@ int WriteNewLevel(const char *dirArg, const char *dataFolder, FILE *out, FILE *e
     std::string data = std::string(dataFolder) + "/";
     bool here = strcmp(dataFolder, ".") == 0;
     std::string path = PathForTheGame(dir, here);
-    // The longest path the level names, its boss's frame list, must fit the
-    // game's path buffer, and paths in a level file are one word.
+    // The game reads a level file's lines in pieces of kLevelFieldSize - 1
+    // characters: the longest line the new level holds, its LEVEL IMAGE line,
+    // must be one piece. Paths in a level file are one word.
     if (path.find_first_of(" \t\r\n") != std::string::npos ||
-        path.size() + strlen("/boss/info") >= (size_t)kLevelFieldSize) {
+        path.size() > (size_t)kMaxLevelFolderPath) {
         fprintf(err,
-                "quarndel-check: %s: a level's paths must be one word of at most %d "
+                "quarndel-check: %s: a new level's folder must be one word of at most %d "
                 "characters\n",
-                path.c_str(), kLevelFieldSize - 1);
+                path.c_str(), kMaxLevelFolderPath);
         return kNewLevelRefused;
     }
     std::string model = data + kModelLevel;

@@ -1,6 +1,7 @@
 #include "app/window.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "app/scaler.h"
 #include "app/sdl_library.h"
@@ -9,17 +10,45 @@
 namespace {
 
 struct WindowState {
+    int asked = 1;                  // the scale as asked for, kScaleAuto kept
     int scale = 1;                  // asked for; kScaleAuto until the desktop is known
+    bool fill = false;              // fullscreen shows the largest 4:3 picture, any factor
+    bool placeKnown = false;        // where the window was before fullscreen
+    int placeX = 0;                 //
+    int placeY = 0;                 //
     bool fullscreen = false;        // what the window shows now
     int desktopWidth = 0;           // measured before the first video mode; 0 unknown
     int desktopHeight = 0;          //
     SDL_Surface *picture = nullptr; // the 640x480 picture when it is not the window itself
     SDL_Surface *video = nullptr;   // the window's own surface
     int factor = 1;                 // the picture's enlargement in the window
-    SDL_Rect area = {0, 0, kPictureWidth, kPictureHeight}; // where it lies
+    SDL_Rect area = {0, 0, kPictureWidth, kPictureHeight}; // where it lies; factor 0: filled
 };
 
 WindowState window;
+WindowDesktopParts parts;
+
+// Leaving fullscreen: the window goes back where it was, or to the middle of
+// the screen when that could not be told (SDL would put it at the corner).
+// A place the player set in SDL's environment is left alone.
+void PlaceNextWindow(bool leavingFullscreen) {
+    static const bool playerPlaces =
+        getenv("SDL_VIDEO_WINDOW_POS") != nullptr || getenv("SDL_VIDEO_CENTERED") != nullptr;
+    if (playerPlaces) {
+        return;
+    }
+    unsetenv("SDL_VIDEO_WINDOW_POS");
+    unsetenv("SDL_VIDEO_CENTERED");
+    if (!leavingFullscreen) {
+        return;
+    }
+    if (window.placeKnown) {
+        std::string place = std::to_string(window.placeX) + "," + std::to_string(window.placeY);
+        setenv("SDL_VIDEO_WINDOW_POS", place.c_str(), 1);
+    } else {
+        setenv("SDL_VIDEO_CENTERED", "1", 1);
+    }
+}
 
 void MeasureDesktop() {
     if (window.desktopWidth > 0) {
@@ -47,16 +76,22 @@ SDL_Surface *SetMode(bool fullscreen) {
         if (window.desktopWidth > 0) {
             w = window.desktopWidth;
             h = window.desktopHeight;
-            window.factor = FullscreenScale(w, h);
+            window.factor = window.fill && parts.zoom != nullptr ? 0 : FullscreenScale(w, h);
+        }
+        if (!window.fullscreen && window.video != nullptr && parts.where != nullptr) {
+            window.placeKnown = parts.where(window.placeX, window.placeY);
         }
     }
+    PlaceNextWindow(!fullscreen && window.fullscreen);
     SDL_Surface *video = SDL_SetVideoMode(w, h, 32, flags);
+    PlaceNextWindow(false);
     if (video == nullptr) {
         return nullptr;
     }
     window.video = video;
     window.fullscreen = fullscreen;
-    window.area = CentredPicture(video->w, video->h, window.factor);
+    window.area = window.factor == 0 ? FilledPicture(video->w, video->h)
+                                     : CentredPicture(video->w, video->h, window.factor);
     SDL_FillRect(video, nullptr, 0);
     SDL_Flip(video);
     return video;
@@ -99,6 +134,7 @@ void MoveDrawingTo(SDL_Surface *from, SDL_Surface *to) {
 
 void PrepareWindow(int scale) {
     bool libraryScales = getenv("SDL12COMPAT_WINDOW_SCALING") != nullptr && RunningSdl().compat;
+    window.asked = scale;
     window.scale = OwnWindowScale(scale, libraryScales);
     // SDL 1.2 would otherwise switch a real monitor to 640x480 for
     // fullscreen, and a crash would leave the desktop so.
@@ -133,6 +169,11 @@ void PresentWindow(SDL_Surface *picture) {
         return;
     }
     SDL_Surface *video = window.video;
+    if (window.factor == 0) {
+        parts.zoom(picture, video, window.area);
+        SDL_UpdateRect(video, window.area.x, window.area.y, window.area.w, window.area.h);
+        return;
+    }
     if (SDL_MUSTLOCK(video) && SDL_LockSurface(video) < 0) {
         return;
     }
@@ -143,9 +184,13 @@ void PresentWindow(SDL_Surface *picture) {
     SDL_UpdateRect(video, window.area.x, window.area.y, window.area.w, window.area.h);
 }
 
-bool ToggleWindowFullscreen() {
+namespace {
+
+// Sets the video mode again, fullscreen or not. A game that drew into the
+// window itself draws into a picture of its own from here on.
+void Reopen(bool fullscreen) {
     if (window.video == nullptr) {
-        return window.fullscreen;
+        return;
     }
     SDL_Surface *shown = window.picture;
     SDL_Surface *drawn = nullptr;
@@ -154,14 +199,15 @@ bool ToggleWindowFullscreen() {
         // (a pause, a game over).
         drawn = NewPicture(window.video);
         if (drawn == nullptr) {
-            return window.fullscreen;
+            return;
         }
         SDL_BlitSurface(window.video, nullptr, drawn, nullptr);
     }
     SDL_Surface *before = window.video;
-    if (SetMode(!window.fullscreen) == nullptr && SetMode(window.fullscreen) == nullptr) {
+    bool was = window.fullscreen;
+    if (SetMode(fullscreen) == nullptr && SetMode(was) == nullptr) {
         SDL_FreeSurface(drawn);
-        return window.fullscreen;
+        return;
     }
     if (drawn != nullptr) {
         window.picture = drawn;
@@ -169,7 +215,54 @@ bool ToggleWindowFullscreen() {
     }
     SDL_ShowCursor(SDL_DISABLE);
     PresentWindow(window.picture);
+}
+
+} // namespace
+
+bool ToggleWindowFullscreen() {
+    Reopen(!window.fullscreen);
     return window.fullscreen;
+}
+
+void SetWindowScale(int scale) {
+    window.asked = scale;
+    MeasureDesktop();
+    window.scale =
+        scale == kScaleAuto ? AutoScale(window.desktopWidth, window.desktopHeight) : scale;
+    if (!window.fullscreen) {
+        Reopen(false);
+    }
+}
+
+void SetFullscreenFill(bool fill) {
+    window.fill = fill;
+    if (window.fullscreen) {
+        Reopen(true);
+    }
+}
+
+int WindowScaleAsked() {
+    return window.asked;
+}
+
+bool FullscreenFills() {
+    return window.fill;
+}
+
+void UseWindowDesktopParts(const WindowDesktopParts &desktop) {
+    parts = desktop;
+}
+
+SDL_Rect FilledPicture(int areaWidth, int areaHeight) {
+    int w = areaWidth;
+    int h = areaWidth * kPictureHeight / kPictureWidth;
+    if (h > areaHeight) {
+        h = areaHeight;
+        w = areaHeight * kPictureWidth / kPictureHeight;
+    }
+    SDL_Rect rect = {(Sint16)((areaWidth - w) / 2), (Sint16)((areaHeight - h) / 2), (Uint16)w,
+                     (Uint16)h};
+    return rect;
 }
 
 bool WindowFullscreen() {

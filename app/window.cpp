@@ -29,24 +29,43 @@ WindowState window;
 WindowDesktopParts parts;
 
 // Leaving fullscreen: the window goes back where it was, or to the middle of
-// the screen when that could not be told (SDL would put it at the corner).
-// A place the player set in SDL's environment is left alone.
-void PlaceNextWindow(bool leavingFullscreen) {
-    static const bool playerPlaces =
-        getenv("SDL_VIDEO_WINDOW_POS") != nullptr || getenv("SDL_VIDEO_CENTERED") != nullptr;
-    if (playerPlaces) {
-        return;
-    }
-    unsetenv("SDL_VIDEO_WINDOW_POS");
-    unsetenv("SDL_VIDEO_CENTERED");
+// the screen when that could not be told and the player's environment names
+// no place (SDL would put it at the corner). What SDL's environment held
+// before is put back after the video mode is set.
+struct PlaceAsked {
+    bool set = false;
+    bool centred = false;
+    bool hadPlace = false;
+    std::string place;
+};
+
+PlaceAsked PlaceNextWindow(bool leavingFullscreen) {
+    PlaceAsked asked;
+    const char *place = getenv("SDL_VIDEO_WINDOW_POS");
+    asked.hadPlace = place != nullptr;
+    asked.place = place != nullptr ? place : "";
     if (!leavingFullscreen) {
-        return;
+        return asked;
     }
     if (window.placeKnown) {
-        std::string place = std::to_string(window.placeX) + "," + std::to_string(window.placeY);
-        setenv("SDL_VIDEO_WINDOW_POS", place.c_str(), 1);
-    } else {
+        std::string at = std::to_string(window.placeX) + "," + std::to_string(window.placeY);
+        setenv("SDL_VIDEO_WINDOW_POS", at.c_str(), 1);
+        asked.set = true;
+    } else if (place == nullptr && getenv("SDL_VIDEO_CENTERED") == nullptr) {
         setenv("SDL_VIDEO_CENTERED", "1", 1);
+        asked.centred = true;
+    }
+    return asked;
+}
+
+void PutBackPlace(const PlaceAsked &asked) {
+    if (asked.set && asked.hadPlace) {
+        setenv("SDL_VIDEO_WINDOW_POS", asked.place.c_str(), 1);
+    } else if (asked.set) {
+        unsetenv("SDL_VIDEO_WINDOW_POS");
+    }
+    if (asked.centred) {
+        unsetenv("SDL_VIDEO_CENTERED");
     }
 }
 
@@ -82,9 +101,9 @@ SDL_Surface *SetMode(bool fullscreen) {
             window.placeKnown = parts.where(window.placeX, window.placeY);
         }
     }
-    PlaceNextWindow(!fullscreen && window.fullscreen);
+    PlaceAsked asked = PlaceNextWindow(!fullscreen && window.fullscreen);
     SDL_Surface *video = SDL_SetVideoMode(w, h, 32, flags);
-    PlaceNextWindow(false);
+    PutBackPlace(asked);
     if (video == nullptr) {
         return nullptr;
     }

@@ -19,6 +19,18 @@ void ZoomIntoArea(SDL_Surface *picture, SDL_Surface *video, SDL_Rect area) {
     SDL_FreeSurface(zoomed);
 }
 
+namespace {
+
+// An X11 error while asking: the place is not known, and the game goes on
+// (Xlib's own handler would end the program).
+bool xFailed = false;
+int NoteXError(Display *, XErrorEvent *) {
+    xFailed = true;
+    return 0;
+}
+
+} // namespace
+
 bool WindowPlace(int &x, int &y) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -26,11 +38,26 @@ bool WindowPlace(int &x, int &y) {
         info.info.x11.display == nullptr) {
         return false;
     }
+    // The classic library's window sits in a frame window of its own;
+    // sdl12-compat gives only the window (the frame is 0 there).
+    Window shown = info.info.x11.wmwindow != 0 ? info.info.x11.wmwindow : info.info.x11.window;
+    if (shown == 0) {
+        return false;
+    }
     Display *display = info.info.x11.display;
     Window child;
-    info.info.x11.lock_func();
-    Bool got = XTranslateCoordinates(display, info.info.x11.wmwindow, DefaultRootWindow(display), 0,
-                                     0, &x, &y, &child);
-    info.info.x11.unlock_func();
-    return got != 0;
+    if (info.info.x11.lock_func != nullptr) {
+        info.info.x11.lock_func();
+    }
+    xFailed = false;
+    XSync(display, False);
+    int (*before)(Display *, XErrorEvent *) = XSetErrorHandler(NoteXError);
+    Bool got =
+        XTranslateCoordinates(display, shown, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    XSync(display, False);
+    XSetErrorHandler(before);
+    if (info.info.x11.unlock_func != nullptr) {
+        info.info.x11.unlock_func();
+    }
+    return got != 0 && !xFailed;
 }

@@ -9,4 +9,5 @@ tools/install-deps.sh run
 cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DQUARNDEL_TESTS=OFF \
   -DQUARNDEL_ASSETGEN=OFF -DQUARNDEL_DATADIR="$(pwd)" >/dev/null
 cmake --build build-release -j"$(nproc)" --target quarndel
-exec ./build-release/quarndel
+# Players starting here get a window as large as fits their desktop.
+exec ./build-release/quarndel --scale auto

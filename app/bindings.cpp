@@ -1,12 +1,15 @@
 #include "app/bindings.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/player_files.h"
+#include "app/settings.h"
 
 const char *const kActionNames[kActionCount] = {"up",    "down",   "left",     "right", "fire",
                                                 "pause", "choose", "new_game", "quit"};
@@ -62,6 +65,62 @@ SDLKey KeyNamed(const std::string &name) {
     return SDLK_UNKNOWN;
 }
 
+// How many single letters must change to turn a into b (case ignored).
+size_t EditDistance(const std::string &a, const std::string &b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            size_t above = row[j];
+            bool same = tolower((unsigned char)a[i - 1]) == tolower((unsigned char)b[j - 1]);
+            row[j] = std::min(std::min(row[j] + 1, row[j - 1] + 1), diagonal + (same ? 0 : 1));
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// Whether every letter of typed comes in known in the same order, as in a
+// shortening ("lctrl" of "left ctrl").
+bool Shortens(const std::string &typed, const std::string &known) {
+    size_t at = 0;
+    for (char c : known) {
+        if (at < typed.size() && tolower((unsigned char)c) == tolower((unsigned char)typed[at])) {
+            ++at;
+        }
+    }
+    return at == typed.size() && typed.size() >= 2;
+}
+
+// The key name SDL gives that the player most likely meant: the shortest
+// that typed shortens, else the nearest by a few letters; "" for none.
+std::string NearestKeyName(const std::string &typed) {
+    constexpr size_t kTypo = 1000;             // any shortening comes before any typo
+    size_t mostLetters = typed.size() / 3 + 1; // further than this is no likely typo
+    std::string best;
+    size_t bestCost = SIZE_MAX;
+    for (int k = SDLK_FIRST + 1; k < SDLK_LAST; ++k) {
+        const char *known = SDL_GetKeyName((SDLKey)k);
+        if (known == nullptr || strcmp(known, "unknown key") == 0) {
+            continue;
+        }
+        size_t cost = strlen(known) - typed.size(); // shorter names first
+        if (!Shortens(typed, known)) {
+            size_t letters = EditDistance(typed, known);
+            cost = letters <= mostLetters ? kTypo + letters : SIZE_MAX;
+        }
+        if (cost < bestCost) {
+            best = known;
+            bestCost = cost;
+        }
+    }
+    return best;
+}
+
 std::string Trim(const std::string &text) {
     size_t first = text.find_first_not_of(" \t");
     size_t last = text.find_last_not_of(" \t");
@@ -84,6 +143,10 @@ void ReadKeys(int action, const std::string &value, std::string &problem) {
         SDLKey key = KeyNamed(name);
         if (key == SDLK_UNKNOWN) {
             problem = "unknown key '" + name + "' for " + kActionNames[action];
+            std::string meant = NearestKeyName(name);
+            if (!meant.empty()) {
+                problem += ": did you mean '" + meant + "'?";
+            }
             return;
         }
         if (key == SDLK_m || key == SDLK_F11) {
@@ -157,7 +220,9 @@ void ResolveKeyBindings(FILE *err) {
         std::string problem;
         ReadKeys(keys.action, keys.value, problem);
         if (!problem.empty()) {
-            fprintf(err, "quarndel: %s: %s; ignored\n", keys.where.c_str(), problem.c_str());
+            std::string told = "quarndel: " + keys.where + ": " + problem + "; ignored";
+            fprintf(err, "%s\n", told.c_str());
+            NoteSettingsProblem(kActionNames[keys.action], told);
         }
     }
     pendingKeys.clear();
@@ -218,6 +283,71 @@ int ButtonAction(int button) {
         // layout's one; an action the file moved leaves its old button.
         if (layoutMap.button[a] == button && fileButton[a] < 0) {
             return a;
+        }
+    }
+    return -1;
+}
+
+bool SetActionKey(int action, SDLKey key, std::string &problem) {
+    MakeReady();
+    problem.clear();
+    const char *name = SDL_GetKeyName(key);
+    if (key == SDLK_m || key == SDLK_F11 || key == SDLK_o ||
+        (key == SDLK_ESCAPE && action != kActQuit)) {
+        problem = std::string("'") + name + "' " +
+                  (key == SDLK_m     ? "mutes"
+                   : key == SDLK_F11 ? "toggles fullscreen"
+                   : key == SDLK_o   ? "opens the options"
+                                     : "ends the game") +
+                  ": the game keeps it";
+        return false;
+    }
+    int other = key > SDLK_FIRST && key < SDLK_LAST ? keyAction[key] : -1;
+    for (int a = 0; a < kActionCount && other < 0; ++a) {
+        other = kActionKeys[a] == key ? a : -1;
+    }
+    if (other >= 0 && other != action) {
+        problem = std::string("'") + name + "' already belongs to " + kActionNames[other];
+        return false;
+    }
+    for (int &bound : keyAction) {
+        bound = bound == action ? -1 : bound;
+    }
+    keyAction[key] = action;
+    return true;
+}
+
+std::string ActionKeysText(int action) {
+    MakeReady();
+    std::string text = SDL_GetKeyName(kActionKeys[action]);
+    for (int k = SDLK_FIRST + 1; k < SDLK_LAST; ++k) {
+        if (keyAction[k] == action && k != kActionKeys[action]) {
+            text += std::string(", ") + SDL_GetKeyName((SDLKey)k);
+        }
+    }
+    return text;
+}
+
+bool SetActionButton(int action, int button, std::string &problem) {
+    MakeReady();
+    problem.clear();
+    int other = ButtonAction(button);
+    if (action < kActFire || button < 0 || button >= kMaxButtons) {
+        problem = "that button cannot be used";
+        return false;
+    }
+    if (other >= 0 && other != action) {
+        problem = "button " + std::to_string(button) + " already belongs to " + kActionNames[other];
+        return false;
+    }
+    fileButton[action] = button;
+    return true;
+}
+
+int ActionButton(int action) {
+    for (int b = 0; b < kMaxButtons; ++b) {
+        if (ButtonAction(b) == action) {
+            return b;
         }
     }
     return -1;

@@ -64,3 +64,16 @@ void UsePadLayout(PadLayout layout);
 // The action a gamepad button performs, or -1 for none. Arrows come from
 // the stick and the hat, never from buttons.
 int ButtonAction(int button);
+
+// The options screen's changes. SetActionKey makes key the action's one
+// bound key (its documented key keeps working); a key of another action, or
+// one the game keeps for itself (M, F11, O, and Escape for any action but
+// quit), is refused with problem saying why. SetActionButton moves the
+// action's gamepad button likewise.
+bool SetActionKey(int action, SDLKey key, std::string &problem);
+bool SetActionButton(int action, int button, std::string &problem);
+
+// What the options screen shows: the action's keys by SDL's names, its
+// documented key first ("space, left ctrl"); the button it is on, or -1.
+std::string ActionKeysText(int action);
+int ActionButton(int action);

@@ -233,8 +233,20 @@ void OpenGamepad() {
     if (!SDL_JoystickOpened(0)) {
         SDL_JoystickOpen(0);
     }
-    UsePadLayout(LayoutOfPad(SDL_JoystickName(0)));
+    ApplyPadLayout();
     SDL_JoystickEventState(SDL_ENABLE);
+}
+
+bool GamepadThere() {
+    return SDL_WasInit(SDL_INIT_JOYSTICK) != 0 && SDL_JoystickOpened(0);
+}
+
+void ApplyPadLayout() {
+    if (settings.padLayout >= 0) {
+        UsePadLayout((PadLayout)settings.padLayout);
+    } else if (GamepadThere()) {
+        UsePadLayout(LayoutOfPad(SDL_JoystickName(0)));
+    }
 }
 
 void TranslateInput(SDL_Event *event) {

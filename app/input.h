@@ -46,3 +46,9 @@ void TranslateInput(SDL_Event *event);
 // events of one gamepad event, or the Escape press of a quit button held
 // for kQuitHoldMs (once per hold). True with the event filled in.
 bool PendingInput(SDL_Event *event);
+
+// Whether OpenGamepad opened a pad.
+bool GamepadThere();
+
+// Uses the settings' pad layout, else the one the pad's name tells.
+void ApplyPadLayout();

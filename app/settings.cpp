@@ -31,6 +31,9 @@ struct SettingsFile {
     long lastWriteMs = -1000000; // on the system's steady clock
     // The warnings given in this run: a problem is told once.
     std::vector<std::string> warned;
+    // The problems of the file's lines: the setting's name and the line told.
+    std::vector<std::pair<std::string, std::string>> problems;
+    std::vector<std::string> problemLines;
 };
 
 SettingsFile file;
@@ -123,8 +126,9 @@ bool SplitLine(const std::string &line, std::string &name, std::string &value) {
 // Applies one setting. Returns "" when taken, else what is wrong with it.
 std::string Apply(const std::string &name, const std::string &value, const std::string &where) {
     bool ok = false;
-    bool known = true;
+    const char *allowed = "on or off";
     if (name == "scale") {
+        allowed = "1 to 4 or auto";
         if (value == "auto") {
             settings.scale = kScaleAuto;
             ok = true;
@@ -136,22 +140,34 @@ std::string Apply(const std::string &name, const std::string &value, const std::
     } else if (name == "mute") {
         ok = ReadOnOff(value, settings.mute);
     } else if (name == "music_volume") {
+        allowed = "0 to 100";
         ok = ReadNumber(value, 0, 100, settings.musicVolume);
     } else if (name == "effects_volume") {
+        allowed = "0 to 100";
         ok = ReadNumber(value, 0, 100, settings.effectsVolume);
     } else if (name == "gamepad") {
         ok = ReadOnOff(value, settings.gamepad);
+    } else if (name == "fullscreen_fit") {
+        allowed = "whole or fill";
+        ok = value == "whole" || value == "fill";
+        settings.fillFullscreen = ok ? value == "fill" : settings.fillFullscreen;
+    } else if (name == "pad_layout") {
+        allowed = "auto, xbox or playstation";
+        const char *const layouts[] = {"auto", "xbox", "playstation"};
+        for (int i = 0; i < 3; ++i) {
+            if (value == layouts[i]) {
+                settings.padLayout = i - 1;
+                ok = true;
+            }
+        }
     } else {
         std::string problem;
         if (ReadBinding(name, value, where, problem)) {
             return Shown(problem, kMaxShownProblem);
         }
-        known = false;
-    }
-    if (!known) {
         return "unknown setting '" + Shown(name, kMaxShown) + "'";
     }
-    return ok ? "" : "bad value '" + Shown(value, kMaxShown) + "' for " + name;
+    return ok ? "" : "bad value '" + Shown(value, kMaxShown) + "' for " + name + ": " + allowed;
 }
 
 std::vector<std::string> SplitLines(const std::string &bytes) {
@@ -317,8 +333,10 @@ void LoadSettings(const std::string &path, FILE *err) {
             problem = Apply(name, value, path + ":" + std::to_string(i + 1));
         }
         if (!problem.empty()) {
-            fprintf(err, "quarndel: %s:%zu: %s; ignored\n", Printable(path).c_str(), i + 1,
-                    problem.c_str());
+            std::string told = "quarndel: " + Printable(path) + ":" + std::to_string(i + 1) + ": " +
+                               problem + "; ignored";
+            fprintf(err, "%s\n", told.c_str());
+            NoteSettingsProblem(name, told);
         }
     }
 }
@@ -327,6 +345,7 @@ bool ChangeSetting(const char *name, const char *value) {
     if (file.path.empty() || !file.writable) {
         return false;
     }
+    NoteSettingsProblem(name, ""); // fixed in the game: no longer a problem
     static bool atExit = false;
     if (!atExit) {
         atExit = true;
@@ -375,6 +394,27 @@ SettingsWrite WritePendingSettings(FILE *err, long patienceMs) {
     file.pending.clear();
     file.lastWriteMs = now;
     return kept ? SettingsWrite::kWritten : SettingsWrite::kFailed;
+}
+
+const std::vector<std::string> &SettingsProblems() {
+    return file.problemLines;
+}
+
+void NoteSettingsProblem(const std::string &name, const std::string &line) {
+    auto &problems = file.problems;
+    if (line.empty()) {
+        for (size_t i = problems.size(); i-- > 0;) {
+            if (problems[i].first == name) {
+                problems.erase(problems.begin() + (long)i);
+            }
+        }
+    } else {
+        problems.push_back({name, line});
+    }
+    file.problemLines.clear();
+    for (const auto &problem : problems) {
+        file.problemLines.push_back(problem.second);
+    }
 }
 
 void ForgetSettings() {

@@ -7,15 +7,18 @@
 // none until the player changes something.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // What the file may set; everything else the game does without the file.
 struct Settings {
-    int scale = 1;           // 1 to 4, or kScaleAuto (0)
-    bool fullscreen = false; // start in fullscreen
-    bool mute = false;       // start muted
-    int musicVolume = 100;   // 0 to 100
-    int effectsVolume = 100; // 0 to 100
-    bool gamepad = true;     // use the first joystick
+    int scale = 1;               // 1 to 4, or kScaleAuto (0)
+    bool fullscreen = false;     // start in fullscreen
+    bool mute = false;           // start muted
+    int musicVolume = 100;       // 0 to 100
+    int effectsVolume = 100;     // 0 to 100
+    bool gamepad = true;         // use the first joystick
+    bool fillFullscreen = false; // fullscreen_fit = fill: the largest 4:3 size, not whole factors
+    int padLayout = -1;          // pad_layout: -1 told by the pad's name, else a PadLayout
 };
 
 extern Settings settings;
@@ -53,6 +56,14 @@ enum class SettingsWrite {
 // write moments ago leaves the changes for a later call. Otherwise it waits
 // up to patienceMs for the lock. The end of the run writes what is left.
 SettingsWrite WritePendingSettings(FILE *err, long patienceMs);
+
+// The problems LoadSettings and ResolveKeyBindings reported, as told on
+// standard error (without the ending line feed), for the options screen. A
+// setting's problems are dropped once the game changes that setting.
+const std::vector<std::string> &SettingsProblems();
+
+// Adds a problem of the named setting to SettingsProblems.
+void NoteSettingsProblem(const std::string &name, const std::string &line);
 
 // Forgets the file and its lines: back to the defaults, no file chosen.
 void ForgetSettings();

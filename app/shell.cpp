@@ -2,12 +2,15 @@
 
 #include "app/game_scores.h"
 #include "app/input.h"
+#include "app/muted_mark.h"
+#include "app/options_screen.h"
 #include "app/program.h"
 #include "app/score_view.h"
 #include "app/settings.h"
 #include "app/watch.h"
 #include "app/watch_overlay.h"
 #include "app/window.h"
+#include "app/window_desktop.h"
 #include "game/seams.h"
 #include "replay/replay.h"
 #include "sound/effects.h"
@@ -25,9 +28,13 @@ int PollLiveEvent(SDL_Event *event) {
             if (SDL_PollEvent(event) == 0) {
                 return 0;
             }
+            if (OptionsScreenTakesRaw(*event)) { // an options item waiting for a key
+                continue;
+            }
             TranslateInput(event);
         }
-        if (!ScoreTableTakes(*event)) { // H on the title: the high scores
+        // H on the title: the high scores; O: the options.
+        if (!ScoreTableTakes(*event) && !OptionsScreenTakes(*event)) {
             return 1;
         }
     }
@@ -44,6 +51,14 @@ int PollShellEvent(SDL_Event *event) {
     return got;
 }
 
+// Over the shown frame only: the options screen, then the muted mark.
+void PresentMarked(SDL_Surface *picture) {
+    PresentMutedMark(picture, PresentWindow);
+}
+void PresentOptions(SDL_Surface *picture) {
+    PresentOptionsScreen(picture, PresentMarked);
+}
+
 // The first frame shown: the mixer is open by then, so the settings' volumes
 // can reach every channel. At full volume nothing is touched.
 bool volumesSet = false;
@@ -58,7 +73,7 @@ void PresentShellFrame(SDL_Surface *picture) {
         }
     }
     DrawWatchOverlay(picture); // with --watch: what the last reload found
-    PresentScoreTable(picture, PresentWindow);
+    PresentScoreTable(picture, PresentOptions);
 }
 
 // After the frame: a game that has just ended is entered into the scores,
@@ -81,6 +96,10 @@ void InstallDesktopHooks() {
     hooks.present = PresentShellFrame;
     PlugInSound();
     volumesSet = false;
+    WindowDesktopParts parts;
+    parts.zoom = ZoomIntoArea;
+    parts.where = WindowPlace;
+    UseWindowDesktopParts(parts);
 }
 
 void ApplyLaunchOptions(const Options &options) {
@@ -98,6 +117,8 @@ void ApplyLaunchOptions(const Options &options) {
         scale = options.scale == kScaleOptionAuto ? kScaleAuto : options.scale;
     }
     PrepareWindow(scale);
+    SetFullscreenFill(settings.fillFullscreen);
+    AllowOptionsScreen(options.replay == nullptr);
     launch.firstLevel = LaunchFirstLevel(options);
     if (options.watch) {
         StartLevelWatch();

@@ -1,6 +1,7 @@
 #include "app/window.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "app/scaler.h"
 #include "app/sdl_library.h"
@@ -9,17 +10,64 @@
 namespace {
 
 struct WindowState {
+    int asked = 1;                  // the scale as asked for, kScaleAuto kept
     int scale = 1;                  // asked for; kScaleAuto until the desktop is known
+    bool fill = false;              // fullscreen shows the largest 4:3 picture, any factor
+    bool placeKnown = false;        // where the window was before fullscreen
+    int placeX = 0;                 //
+    int placeY = 0;                 //
     bool fullscreen = false;        // what the window shows now
     int desktopWidth = 0;           // measured before the first video mode; 0 unknown
     int desktopHeight = 0;          //
     SDL_Surface *picture = nullptr; // the 640x480 picture when it is not the window itself
     SDL_Surface *video = nullptr;   // the window's own surface
     int factor = 1;                 // the picture's enlargement in the window
-    SDL_Rect area = {0, 0, kPictureWidth, kPictureHeight}; // where it lies
+    SDL_Rect area = {0, 0, kPictureWidth, kPictureHeight}; // where it lies; factor 0: filled
 };
 
 WindowState window;
+WindowDesktopParts parts;
+
+// Leaving fullscreen: the window goes back where it was, or to the middle of
+// the screen when that could not be told and the player's environment names
+// no place (SDL would put it at the corner). What SDL's environment held
+// before is put back after the video mode is set.
+struct PlaceAsked {
+    bool set = false;
+    bool centred = false;
+    bool hadPlace = false;
+    std::string place;
+};
+
+PlaceAsked PlaceNextWindow(bool leavingFullscreen) {
+    PlaceAsked asked;
+    const char *place = getenv("SDL_VIDEO_WINDOW_POS");
+    asked.hadPlace = place != nullptr;
+    asked.place = place != nullptr ? place : "";
+    if (!leavingFullscreen) {
+        return asked;
+    }
+    if (window.placeKnown) {
+        std::string at = std::to_string(window.placeX) + "," + std::to_string(window.placeY);
+        setenv("SDL_VIDEO_WINDOW_POS", at.c_str(), 1);
+        asked.set = true;
+    } else if (place == nullptr && getenv("SDL_VIDEO_CENTERED") == nullptr) {
+        setenv("SDL_VIDEO_CENTERED", "1", 1);
+        asked.centred = true;
+    }
+    return asked;
+}
+
+void PutBackPlace(const PlaceAsked &asked) {
+    if (asked.set && asked.hadPlace) {
+        setenv("SDL_VIDEO_WINDOW_POS", asked.place.c_str(), 1);
+    } else if (asked.set) {
+        unsetenv("SDL_VIDEO_WINDOW_POS");
+    }
+    if (asked.centred) {
+        unsetenv("SDL_VIDEO_CENTERED");
+    }
+}
 
 void MeasureDesktop() {
     if (window.desktopWidth > 0) {
@@ -47,16 +95,22 @@ SDL_Surface *SetMode(bool fullscreen) {
         if (window.desktopWidth > 0) {
             w = window.desktopWidth;
             h = window.desktopHeight;
-            window.factor = FullscreenScale(w, h);
+            window.factor = window.fill && parts.zoom != nullptr ? 0 : FullscreenScale(w, h);
+        }
+        if (!window.fullscreen && window.video != nullptr && parts.where != nullptr) {
+            window.placeKnown = parts.where(window.placeX, window.placeY);
         }
     }
+    PlaceAsked asked = PlaceNextWindow(!fullscreen && window.fullscreen);
     SDL_Surface *video = SDL_SetVideoMode(w, h, 32, flags);
+    PutBackPlace(asked);
     if (video == nullptr) {
         return nullptr;
     }
     window.video = video;
     window.fullscreen = fullscreen;
-    window.area = CentredPicture(video->w, video->h, window.factor);
+    window.area = window.factor == 0 ? FilledPicture(video->w, video->h)
+                                     : CentredPicture(video->w, video->h, window.factor);
     SDL_FillRect(video, nullptr, 0);
     SDL_Flip(video);
     return video;
@@ -99,6 +153,7 @@ void MoveDrawingTo(SDL_Surface *from, SDL_Surface *to) {
 
 void PrepareWindow(int scale) {
     bool libraryScales = getenv("SDL12COMPAT_WINDOW_SCALING") != nullptr && RunningSdl().compat;
+    window.asked = scale;
     window.scale = OwnWindowScale(scale, libraryScales);
     // SDL 1.2 would otherwise switch a real monitor to 640x480 for
     // fullscreen, and a crash would leave the desktop so.
@@ -133,6 +188,11 @@ void PresentWindow(SDL_Surface *picture) {
         return;
     }
     SDL_Surface *video = window.video;
+    if (window.factor == 0) {
+        parts.zoom(picture, video, window.area);
+        SDL_UpdateRect(video, window.area.x, window.area.y, window.area.w, window.area.h);
+        return;
+    }
     if (SDL_MUSTLOCK(video) && SDL_LockSurface(video) < 0) {
         return;
     }
@@ -143,9 +203,13 @@ void PresentWindow(SDL_Surface *picture) {
     SDL_UpdateRect(video, window.area.x, window.area.y, window.area.w, window.area.h);
 }
 
-bool ToggleWindowFullscreen() {
+namespace {
+
+// Sets the video mode again, fullscreen or not. A game that drew into the
+// window itself draws into a picture of its own from here on.
+void Reopen(bool fullscreen) {
     if (window.video == nullptr) {
-        return window.fullscreen;
+        return;
     }
     SDL_Surface *shown = window.picture;
     SDL_Surface *drawn = nullptr;
@@ -154,14 +218,15 @@ bool ToggleWindowFullscreen() {
         // (a pause, a game over).
         drawn = NewPicture(window.video);
         if (drawn == nullptr) {
-            return window.fullscreen;
+            return;
         }
         SDL_BlitSurface(window.video, nullptr, drawn, nullptr);
     }
     SDL_Surface *before = window.video;
-    if (SetMode(!window.fullscreen) == nullptr && SetMode(window.fullscreen) == nullptr) {
+    bool was = window.fullscreen;
+    if (SetMode(fullscreen) == nullptr && SetMode(was) == nullptr) {
         SDL_FreeSurface(drawn);
-        return window.fullscreen;
+        return;
     }
     if (drawn != nullptr) {
         window.picture = drawn;
@@ -169,7 +234,54 @@ bool ToggleWindowFullscreen() {
     }
     SDL_ShowCursor(SDL_DISABLE);
     PresentWindow(window.picture);
+}
+
+} // namespace
+
+bool ToggleWindowFullscreen() {
+    Reopen(!window.fullscreen);
     return window.fullscreen;
+}
+
+void SetWindowScale(int scale) {
+    window.asked = scale;
+    MeasureDesktop();
+    window.scale =
+        scale == kScaleAuto ? AutoScale(window.desktopWidth, window.desktopHeight) : scale;
+    if (!window.fullscreen) {
+        Reopen(false);
+    }
+}
+
+void SetFullscreenFill(bool fill) {
+    window.fill = fill;
+    if (window.fullscreen) {
+        Reopen(true);
+    }
+}
+
+int WindowScaleAsked() {
+    return window.asked;
+}
+
+bool FullscreenFills() {
+    return window.fill;
+}
+
+void UseWindowDesktopParts(const WindowDesktopParts &desktop) {
+    parts = desktop;
+}
+
+SDL_Rect FilledPicture(int areaWidth, int areaHeight) {
+    int w = areaWidth;
+    int h = areaWidth * kPictureHeight / kPictureWidth;
+    if (h > areaHeight) {
+        h = areaHeight;
+        w = areaHeight * kPictureWidth / kPictureHeight;
+    }
+    SDL_Rect rect = {(Sint16)((areaWidth - w) / 2), (Sint16)((areaHeight - h) / 2), (Uint16)w,
+                     (Uint16)h};
+    return rect;
 }
 
 bool WindowFullscreen() {

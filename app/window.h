@@ -35,6 +35,27 @@ bool WindowFullscreen();
 int WindowFactor();
 SDL_Rect WindowPicture();
 
+// The options screen's changes, at once: the factor asked for (1 to
+// kMaxWindowScale or kScaleAuto) reopens a window at that size; fill makes
+// fullscreen show the largest 4:3 picture that fits (else whole factors).
+void SetWindowScale(int scale);
+void SetFullscreenFill(bool fill);
+int WindowScaleAsked(); // as given: kScaleAuto stays so
+bool FullscreenFills();
+
+// The parts only the desktop program has (the browser's window has neither).
+struct WindowDesktopParts {
+    // Enlarges the picture into area of video by any factor; null: fill
+    // falls back to whole factors.
+    void (*zoom)(SDL_Surface *picture, SDL_Surface *video, SDL_Rect area) = nullptr;
+    // Where the window lies on the screen; false when that cannot be told.
+    bool (*where)(int &x, int &y) = nullptr;
+};
+void UseWindowDesktopParts(const WindowDesktopParts &parts);
+
+// The largest 4:3 area that fits an area of the given size, centred.
+SDL_Rect FilledPicture(int areaWidth, int areaHeight);
+
 // Forgets the window: the next opening starts from scale 1 in a window.
 // The picture surface of an enlarged window is released.
 void ResetWindow();

@@ -126,9 +126,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
          "left = w\nup = w\nfire = no such key\npause = m\n",
          kNormal, nullptr,
          "scale=1 fullscreen=1 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=left",
-         "quarndel: FILE:1: bad value '5' for scale; ignored\n"
-         "quarndel: FILE:2: bad value 'maybe' for mute; ignored\n"
-         "quarndel: FILE:3: bad value '101' for music_volume; ignored\n"
+         "quarndel: FILE:1: bad value '5' for scale: 1 to 4 or auto; ignored\n"
+         "quarndel: FILE:2: bad value 'maybe' for mute: on or off; ignored\n"
+         "quarndel: FILE:3: bad value '101' for music_volume: 0 to 100; ignored\n"
          "quarndel: FILE:5: not a 'name = value' line; ignored\n"
          "quarndel: FILE:7: key 'w' already belongs to left; ignored\n"
          "quarndel: FILE:8: unknown key 'no such key' for fire; ignored\n"
@@ -139,7 +139,7 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
          "mute=on",
          "scale=2 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w",
          "quarndel: FILE:4: unknown setting 'shader'; ignored\n"
-         "quarndel: FILE:6: bad value 'off # was on' for mute; ignored\n",
+         "quarndel: FILE:6: bad value 'off # was on' for mute: on or off; ignored\n",
          "# mine\nscale = 2  \n\nshader = crt\n  # quiet nights\nmute = on\n"},
         {"a new name goes at the end", "scale = 2\n", kNormal, "fullscreen=on",
          "scale=2 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w", "",
@@ -168,11 +168,18 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
          "mute = \x1b]0;owned\x07\nmu<NUL>te = on\nmusic_volume = "
          "1234567890123456789012345678901234567890123456789012345678901234567890\n",
          kNormal, nullptr, kDefaults,
-         "quarndel: FILE:1: bad value '\\x1b]0;owned\\x07' for mute; ignored\n"
+         "quarndel: FILE:1: bad value '\\x1b]0;owned\\x07' for mute: on or off; ignored\n"
          "quarndel: FILE:2: unknown setting 'mu\\x00te'; ignored\n"
          "quarndel: FILE:3: bad value "
          "'1234567890123456789012345678901234567890123456789012345678901234...' for "
-         "music_volume; ignored\n",
+         "music_volume: 0 to 100; ignored\n",
+         nullptr},
+        {"the nearest key name and the fit and pad layout values",
+         "fire = lctrl\nfullscreen_fit = fill\npad_layout = playstation\nfullscreen_fit = "
+         "stretch\n",
+         kNormal, nullptr, kDefaults,
+         "quarndel: FILE:4: bad value 'stretch' for fullscreen_fit: whole or fill; ignored\n"
+         "quarndel: FILE:1: unknown key 'lctrl' for fire: did you mean 'left ctrl'?; ignored\n",
          nullptr},
         {"the top of the scale range", "scale = 4\n", kNormal, nullptr,
          "scale=4 fullscreen=0 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=w", "",

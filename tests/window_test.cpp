@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/scaler.h"
 #include "app/settings.h"
 #include "app/window.h"
@@ -70,6 +72,25 @@ void DrawPattern(SDL_Surface *picture) {
             row[x] = SDL_MapRGB(picture->format, Pattern(x, y) >> 16, (Pattern(x, y) >> 8) & 255,
                                 Pattern(x, y) & 255);
         }
+    }
+}
+
+// fullscreen_fit = fill: the largest 4:3 area, centred, on wide and tall
+// screens alike.
+TEST(Scaler, FillTakesTheLargestFourByThreeAreaCentred) {
+    struct Case {
+        int w, h, x, y, fw, fh;
+    };
+    const Case cases[] = {
+        {1366, 768, 171, 0, 1024, 768},
+        {1920, 1080, 240, 0, 1440, 1080},
+        {1280, 1024, 0, 32, 1280, 960},
+        {640, 480, 0, 0, 640, 480},
+    };
+    for (const Case &c : cases) {
+        SDL_Rect r = FilledPicture(c.w, c.h);
+        EXPECT_EQ(std::vector<int>({r.x, r.y, r.w, r.h}), std::vector<int>({c.x, c.y, c.fw, c.fh}))
+            << c.w << "x" << c.h;
     }
 }
 

@@ -209,6 +209,103 @@ check_fullscreen_keys() {
     [ "$(e2e_caption)" = Quarndel ] || { e2e_fail "a play frame ran: the caption is '$(e2e_caption)'"; return 1; }
 }
 
+# The options screen (O): drawn over the title, which comes back unchanged.
+# lit_pixels SHOT W H X Y — how many near-white pixels (the font's) the box holds.
+lit_pixels() {
+    convert "$1" -crop "$2x$3+$4+$5" +repage -alpha off -colorspace gray -threshold 80% \
+        -format '%[fx:round(mean*w*h)]' info: 2>/dev/null
+}
+options_shown() {
+    e2e_shot options || return 1
+    ! title_shown_except "$E2E_SHOT" "$1"
+}
+open_options() {
+    e2e_key o
+    e2e_wait_until 3000 options_shown "$1" || { e2e_fail "O shows no options screen"; return 1; }
+}
+
+check_options_escape_gives_the_title() {
+    e2e_start_game || return 1
+    e2e_key Down
+    expect_menu 356 0 "before O" || return 1
+    open_options 356 || return 1
+    e2e_keep "$E2E_SHOT" options
+    e2e_key Escape
+    expect_menu 356 0 "after O and Escape" || return 1
+    # Still the running title, not its last frame held after an end.
+    e2e_key Down
+    expect_menu 390 0 "Down after O and Escape"
+}
+
+# O, Enter, Left Ctrl: "fire = left ctrl" joins the file, its comments kept,
+# and in play Left Ctrl fires: the recording holds Space presses.
+check_options_bind_fire() {
+    local file=$E2E_CONFIG/quarndel/settings.ini rec=$E2E_TMP/fire.qrp
+    mkdir -p "$E2E_CONFIG/quarndel"
+    printf '# my settings\nmusic_volume = 100 \n# the end\n' >"$file"
+    E2E_GAME_ARGS=(--record "$rec" --overwrite)
+    e2e_start_game || return 1
+    open_options 318 || return 1
+    e2e_key Return ctrl
+    e2e_wait_until 3000 grep -qx 'fire = left ctrl' "$file" || { e2e_fail "the file holds '$(cat "$file")'"; return 1; }
+    [ "$(head -n 3 "$file")" = "$(printf '# my settings\nmusic_volume = 100 \n# the end')" ] ||
+        { e2e_fail "the file's own lines changed: '$(cat "$file")'"; return 1; }
+    e2e_key Escape Return
+    sleep 0.5
+    e2e_key ctrl Escape
+    e2e_wait_quitting 5000 || return 1
+    e2e_wait_exit 5000 || return 1
+    sed -n '/^play /,$p' "$rec" | grep -q ' +32 ' || { e2e_fail "Left Ctrl fired no shot in play"; return 1; }
+}
+
+# A bad line of the settings file is listed at the top of the options
+# screen (right of where the first item's value would stand) until the
+# game's change fixes it.
+check_options_list_bad_settings() {
+    mkdir -p "$E2E_CONFIG/quarndel"
+    printf 'fullscreen_fit = stretch\n' >"$E2E_CONFIG/quarndel/settings.ini"
+    E2E_GAME_ARGS=()
+    e2e_start_game || return 1
+    open_options 318 || return 1
+    [ "$(lit_pixels "$E2E_SHOT" 200 16 400 42)" -gt 20 ] || { e2e_fail "no problem line at the top"; return 1; }
+    e2e_keep "$E2E_SHOT" options-problem
+    e2e_key Up Up Up Right
+    e2e_wait_until 3000 grep -qx 'fullscreen_fit = fill' "$E2E_CONFIG/quarndel/settings.ini" || { e2e_fail "Right on the fit wrote nothing"; return 1; }
+    sleep 0.3
+    e2e_shot fixed
+    [ "$(lit_pixels "$E2E_SHOT" 200 16 400 42)" = 0 ] || { e2e_fail "the problem line stays once fixed"; return 1; }
+}
+
+# The muted mark: none at start, there after M, gone after M again.
+corner_lit() { e2e_shot corner && [ "$(lit_pixels "$E2E_SHOT" 22 18 612 456)" "$1" 0 ]; }
+check_muted_mark() {
+    E2E_GAME_ARGS=()
+    e2e_start_game || return 1
+    expect_menu 318 0 "at start-up" || return 1
+    e2e_key m
+    e2e_wait_until 3000 corner_lit -gt || { e2e_fail "no mark while muted"; return 1; }
+    e2e_keep "$E2E_SHOT" muted
+    e2e_key m
+    expect_menu 318 0 "unmuted again"
+}
+
+# Volumes persist: Left on the music volume writes 90; after a restart the
+# game starts from 90, so Left writes 80.
+check_volume_persists() {
+    local file=$E2E_CONFIG/quarndel/settings.ini
+    rm -rf "$E2E_CONFIG"
+    E2E_GAME_ARGS=()
+    e2e_start_game || return 1
+    open_options 318 || return 1
+    e2e_key Up Up Up Up Up Up Up Left
+    e2e_wait_until 3000 grep -qx 'music_volume = 90' "$file" || { e2e_fail "the file holds '$(cat "$file" 2>/dev/null)'"; return 1; }
+    e2e_stop_game
+    e2e_start_game || return 1
+    open_options 318 || return 1
+    e2e_key Up Up Up Up Up Up Up Left
+    e2e_wait_until 3000 grep -qx 'music_volume = 80' "$file" || { e2e_fail "after a restart the file holds '$(cat "$file" 2>/dev/null)'"; return 1; }
+}
+
 e2e_check window_is_640x480_and_captioned_quarndel check_window
 e2e_check title_picture_cursor_on_start_and_difficulty_0 check_title_screen
 e2e_check cursor_moves_up_and_down_with_wraparound check_cursor_moves_and_wraps
@@ -218,4 +315,9 @@ e2e_check escape_ends_with_status_0_without_play check_escape_ends
 e2e_check closing_the_window_ends_with_status_0_without_play check_close_button_ends
 e2e_check start_up_reports_nothing_missing check_nothing_missing
 e2e_check f11_and_alt_enter_toggle_fullscreen_and_back check_fullscreen_keys
+e2e_check o_then_escape_gives_the_unchanged_title check_options_escape_gives_the_title
+e2e_check options_enter_left_ctrl_writes_fire_and_it_fires check_options_bind_fire
+e2e_check options_list_a_bad_settings_line_until_fixed check_options_list_bad_settings
+e2e_check the_muted_mark_comes_and_goes check_muted_mark
+e2e_check volume_changes_persist_across_a_restart check_volume_persists
 e2e_finish

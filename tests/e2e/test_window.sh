@@ -136,9 +136,52 @@ check_bound_recording_verifies_without_settings() {
         { e2e_fail "the recording does not verify: $out"; return 1; }
 }
 
+# Leaving fullscreen puts the window back where the player had moved it.
+check_window_keeps_its_place() {
+    E2E_GAME_ARGS=()
+    e2e_start_game || return 1
+    xdotool windowmove "$E2E_WIN" 100 50
+    e2e_wait_until 3000 window_at 100 50 || { e2e_fail "the window did not move: '$(e2e_geometry)'"; return 1; }
+    e2e_key F11
+    e2e_wait_until 5000 fullscreen_shows_doubled_title || { e2e_fail "F11 shows no fullscreen"; return 1; }
+    e2e_key F11
+    e2e_wait_until 3000 window_at 100 50 || { e2e_fail "after F11 twice the window is '$(e2e_geometry)', expected at 100 50"; return 1; }
+}
+window_at() { [ "$(e2e_geometry)" = "640 480 $1 $2" ]; }
+
+# fullscreen_fit = fill on a 1366x768 screen: the picture is 1024x768,
+# centred, every row of the screen holding it, black beside it. Its own
+# screen, so it comes last.
+filled_title() {
+    import -window root "$E2E_TMP/fill.miff" 2>/dev/null || return 1
+    E2E_LAST_SHOT=$E2E_TMP/fill.miff
+    local outside diff
+    outside=$(convert "$E2E_TMP/fill.miff" -alpha off -fill black -draw "rectangle 171,0 1194,767" \
+        -format '%[max]' info: 2>/dev/null)
+    [ "$outside" = 0 ] || { e2e_fail "not black beside the picture"; return 1; }
+    diff=$(compare -metric RMSE \( "$E2E_TMP/fill.miff" -crop 1024x768+171+0 +repage -alpha off \
+        -resize "640x480!" \) \( "$TITLE" -alpha off \) null: 2>&1 | sed 's/.*(\(.*\))/\1/')
+    awk -v d="$diff" 'BEGIN { exit !(d + 0 < 0.06) }' || { e2e_fail "the 1024x768 area is not the title (RMSE $diff)"; return 1; }
+}
+check_fill_covers_the_height() {
+    e2e_stop_game
+    kill "$E2E_XVFB_PID" 2>/dev/null
+    wait "$E2E_XVFB_PID" 2>/dev/null
+    E2E_SCREEN=1366x768x24
+    e2e_start_x || { e2e_fail "no 1366x768 screen"; return 1; }
+    mkdir -p "$E2E_CONFIG/quarndel"
+    printf 'fullscreen_fit = fill\n' >"$E2E_CONFIG/quarndel/settings.ini"
+    E2E_GAME_ARGS=(--fullscreen)
+    e2e_start_game || return 1
+    e2e_wait_until 5000 filled_title || { E2E_REASON=""; filled_title; return 1; }
+    e2e_keep "$E2E_LAST_SHOT" window-fill
+}
+
 e2e_check scale_2_opens_1280x960_with_the_title_doubled_and_returns_from_fullscreen check_scale_2
 e2e_check scale_auto_on_1920x1080_doubles check_scale_auto
 e2e_check f11_centres_the_doubled_picture_on_1920x1080 check_f11_centres_the_doubled_picture
 e2e_check m_survives_a_restart_through_the_settings_file check_mute_survives_a_restart
 e2e_check a_recording_with_bound_keys_verifies_without_settings check_bound_recording_verifies_without_settings
+e2e_check leaving_fullscreen_puts_the_window_back_where_it_was check_window_keeps_its_place
+e2e_check fullscreen_fit_fill_covers_the_height_of_1366x768 check_fill_covers_the_height
 e2e_finish

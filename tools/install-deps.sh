@@ -8,7 +8,8 @@
 # Only missing packages are installed; apt-get runs as root (or through sudo).
 set -euo pipefail
 
-run_packages=(g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev timgm6mb-soundfont)
+run_packages=(g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev timgm6mb-soundfont
+  libarchive-dev)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool
   imagemagick x11-utils libx11-dev clang libclang-rt-dev libsdl-gfx1.2-dev libfreetype-dev
   fonts-dejavu-core libpng-dev debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils

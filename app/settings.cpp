@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <time.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -109,6 +110,21 @@ bool ReadNumber(const std::string &value, int low, int high, int &out) {
     return true;
 }
 
+// A level set's name (tools/levelcheck/level_set.h says which): a plain
+// folder name of at most 64 characters; empty picks the shipped set.
+bool ReadSetName(const std::string &value, std::string &out) {
+    if (value.size() > 64 || (!value.empty() && value[0] == '.')) {
+        return false;
+    }
+    for (char c : value) {
+        if (!isalnum((unsigned char)c) && c != '_' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    out = value;
+    return true;
+}
+
 // Splits "name = value"; false for a line that is not one.
 bool SplitLine(const std::string &line, std::string &name, std::string &value) {
     size_t equals = line.find('=');
@@ -141,6 +157,8 @@ std::string Apply(const std::string &name, const std::string &value, const std::
         ok = ReadNumber(value, 0, 100, settings.effectsVolume);
     } else if (name == "gamepad") {
         ok = ReadOnOff(value, settings.gamepad);
+    } else if (name == "levels") {
+        ok = ReadSetName(value, settings.levels);
     } else {
         std::string problem;
         if (ReadBinding(name, value, where, problem)) {

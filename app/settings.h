@@ -16,6 +16,7 @@ struct Settings {
     int musicVolume = 100;   // 0 to 100
     int effectsVolume = 100; // 0 to 100
     bool gamepad = true;     // use the first joystick
+    std::string levels;      // the installed level set picked with L; empty: the shipped one
 };
 
 extern Settings settings;

@@ -1,0 +1,1 @@
+#include "app/level_set_view.h"

@@ -2,6 +2,7 @@
 
 #include "app/game_scores.h"
 #include "app/input.h"
+#include "app/level_set_view.h"
 #include "app/program.h"
 #include "app/score_view.h"
 #include "app/settings.h"
@@ -27,7 +28,10 @@ int PollLiveEvent(SDL_Event *event) {
             }
             TranslateInput(event);
         }
-        if (!ScoreTableTakes(*event)) { // H on the title: the high scores
+        // H on the title: the high scores; L: the level sets. One at a time.
+        bool taken = LevelSetViewOpen() ? LevelSetViewTakes(*event)
+                                        : ScoreTableTakes(*event) || LevelSetViewTakes(*event);
+        if (!taken) {
             return 1;
         }
     }
@@ -47,6 +51,12 @@ int PollShellEvent(SDL_Event *event) {
 // The first frame shown: the mixer is open by then, so the settings' volumes
 // can reach every channel. At full volume nothing is touched.
 bool volumesSet = false;
+
+// The frame with the high scores over the title when H shows them.
+void PresentWithScores(SDL_Surface *picture) {
+    PresentScoreTable(picture, PresentWindow);
+}
+
 void PresentShellFrame(SDL_Surface *picture) {
     if (!volumesSet) {
         volumesSet = true;
@@ -58,7 +68,7 @@ void PresentShellFrame(SDL_Surface *picture) {
         }
     }
     DrawWatchOverlay(picture); // with --watch: what the last reload found
-    PresentScoreTable(picture, PresentWindow);
+    PresentLevelSetView(picture, PresentWithScores);
 }
 
 // After the frame: a game that has just ended is entered into the scores,

@@ -1,5 +1,7 @@
 #include "app/game_scores.h"
 
+#include "app/level_sets.h"
+
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -95,6 +97,7 @@ void EnterEndedGame() {
     entry.level = level.levelNumber;
     entry.when = UtcTime(false);
     entry.name = LoginName().substr(0, kMaxScoreName / 4);
+    entry.levels = LevelSetInPlay();
     entry.recording = ScoreRecordingName(UtcTime(true), getpid(), ++keeping.entered);
     keeping.pendingEntry = entry;
     keeping.pendingRun.swap(run);

@@ -2,6 +2,7 @@
 // score table's commands, the data folder and the window.
 #include "app/data_folder.h"
 #include "app/game_scores.h"
+#include "app/level_sets.h"
 #include "app/program.h"
 #include "app/scores.h"
 #include "app/sdl_library.h"
@@ -11,6 +12,9 @@
 namespace {
 
 int RunScoreCommand(const Options &options) {
+    if (options.installLevels != nullptr) {
+        return InstallLevelPack(options.installLevels, options, stderr);
+    }
     if (options.scores) {
         return PrintScores(ScoresFolder(options.scoresDir), stdout, stderr);
     }
@@ -23,11 +27,13 @@ int RunScoreCommand(const Options &options) {
 
 int PrepareDesktop(Options &options) {
     StartScoreKeeping(options);
-    return EnterDataFolder(options, stderr);
+    int status = EnterDataFolder(options, stderr);
+    return status >= 0 ? status : PrepareLevelSet(options, stderr);
 }
 
 void ChooseDesktopLaunch(const Options &options) {
     ApplyLaunchOptions(options);
+    ChooseLaunchLevelSet(options, stderr);
     ChooseCheapPresentation(launch.fullscreen);
 }
 

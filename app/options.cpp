@@ -31,6 +31,8 @@ enum OptionId {
     kScoresDir,
     kScores,
     kVerifyScores,
+    kInstallLevels,
+    kLevels,
 };
 
 const struct option kLongOptions[] = {
@@ -51,6 +53,8 @@ const struct option kLongOptions[] = {
     {"scores-dir", required_argument, nullptr, kScoresDir},
     {"scores", no_argument, nullptr, kScores},
     {"verify-scores", no_argument, nullptr, kVerifyScores},
+    {"install-levels", required_argument, nullptr, kInstallLevels},
+    {"levels", required_argument, nullptr, kLevels},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -67,7 +71,8 @@ const char kHelpText[] =
     "  --settings FILE  read and keep the settings in FILE\n"
     "  --mute           start with the music and effects muted (M toggles it)\n"
     "  --record FILE    record the game into FILE (a new file, or a pipe)\n"
-    "  --overwrite      with --record: replace FILE when it exists\n"
+    "  --overwrite      with --record: replace FILE when it exists; with\n"
+    "                   --install-levels: replace the installed set of that name\n"
     "  --replay FILE    play back the game recorded in FILE\n"
     "  --headless       with --replay: no window and no waiting; print the final state\n"
     "  --verify         with --replay --headless: exit 1 unless the game ends as recorded\n"
@@ -77,6 +82,8 @@ const char kHelpText[] =
     "  --verify-scores  replay every high score's recording and exit 1 unless each\n"
     "                   ends with its score, level and difficulty\n"
     "  --scores-dir DIR keep the high scores in DIR\n"
+    "  --install-levels FILE  install the level pack FILE (.zip or .tar.gz) and exit\n"
+    "  --levels NAME    play the installed level set NAME (L on the title lists them)\n"
     "  -h, --help       show this help and exit\n"
     "      --version    show the version and exit\n";
 
@@ -178,6 +185,12 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
         case kVerifyScores:
             result.verifyScores = true;
             break;
+        case kInstallLevels:
+            result.installLevels = optarg;
+            break;
+        case kLevels:
+            result.levels = optarg;
+            break;
         case ':':
             return Usage(err, program, "option needs a value: ", argv[optind - 1]);
         default:
@@ -193,8 +206,16 @@ int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
     if (result.verify && !result.headless) {
         return Usage(err, program, "--verify needs --headless", "");
     }
-    if (result.overwrite && result.record == nullptr) {
-        return Usage(err, program, "--overwrite needs --record", "");
+    if (result.overwrite && result.record == nullptr && result.installLevels == nullptr) {
+        return Usage(err, program, "--overwrite needs --record or --install-levels", "");
+    }
+    if (result.installLevels != nullptr && (result.record != nullptr || result.replay != nullptr ||
+                                            result.scores || result.verifyScores)) {
+        return Usage(err, program, "--install-levels installs a pack and plays no game", "");
+    }
+    if (result.levels != nullptr && result.replay != nullptr) {
+        // A recording names the set it was played with.
+        return Usage(err, program, "--levels cannot be combined with --replay", "");
     }
     if (result.record != nullptr && result.replay != nullptr) {
         return Usage(err, program, "--record and --replay cannot be combined", "");

@@ -12,7 +12,7 @@ struct Options {
     bool fullscreen = false;       // --fullscreen
     bool mute = false;             // --mute: tune and effects start muted
     const char *record = nullptr;  // --record: file the game is recorded into
-    bool overwrite = false;        // --overwrite: --record may replace an existing file
+    bool overwrite = false;        // --overwrite: --record or --install-levels may replace
     const char *replay = nullptr;  // --replay: recording played back
     bool headless = false;         // --headless: replay without window or pacing
     bool verify = false;           // --verify: replay must end as recorded
@@ -24,6 +24,9 @@ struct Options {
     const char *scoresDir = nullptr; // --scores-dir: the score table's folder
     bool scores = false;             // --scores: print the score tables and exit
     bool verifyScores = false;       // --verify-scores: replay every entry and exit
+
+    const char *installLevels = nullptr; // --install-levels: a level pack to install, then exit
+    const char *levels = nullptr;        // --levels: the installed level set to play
 };
 
 // --scale auto: the largest whole factor that fits the desktop.

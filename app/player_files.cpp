@@ -2,12 +2,15 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <ftw.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "replay/replay_file.h"
 
@@ -252,5 +255,83 @@ bool ParseWholeNumber(const std::string &word, long max, long &value) {
         return false;
     }
     value = n;
+    return true;
+}
+
+std::string MakeScratchFolder(const std::string &dir, const char *prefix, std::string &why) {
+    std::string name = dir + "/" + prefix + "XXXXXX";
+    std::vector<char> buffer(name.begin(), name.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) == nullptr) {
+        Failed(why, "cannot make a folder");
+        return "";
+    }
+    return buffer.data();
+}
+
+bool MakeOneFolder(const std::string &path, std::string &why) {
+    struct stat st;
+    if (mkdir(path.c_str(), 0755) == 0 ||
+        (errno == EEXIST && lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+        return true;
+    }
+    return Failed(why, "cannot make a folder");
+}
+
+bool WriteNewFile(const std::string &path, const std::string &contents, std::string &why) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return Failed(why, "cannot create the file");
+    }
+    bool written = WriteAll(fd, contents) && fsyncForAtomicWrite(fd) == 0;
+    int saved = errno;
+    close(fd);
+    errno = saved;
+    return written || Failed(why, "write failed");
+}
+
+namespace {
+
+int RemoveOne(const char *path, const struct stat *, int type, struct FTW *) {
+    if (type == FTW_DP) {
+        rmdir(path);
+    } else {
+        unlink(path);
+    }
+    return 0;
+}
+
+} // namespace
+
+void RemoveFolderTree(const std::string &path) {
+    // Depth first, links removed as links: nothing outside path is touched.
+    nftw(path.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+bool PutFolderInPlace(const std::string &from, const std::string &to, bool replace,
+                      std::string &why) {
+    struct stat st;
+    bool there = lstat(to.c_str(), &st) == 0;
+    if (there && !replace) {
+        why = "exists";
+        return false;
+    }
+#if defined(RENAME_EXCHANGE) && defined(RENAME_NOREPLACE)
+    int moved = there ? renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE)
+                      : renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+#else
+    // Without the swap (the browser's file system) a set in place is not
+    // replaced: rename(2) refuses a folder that is not empty.
+    int moved = rename(from.c_str(), to.c_str());
+#endif
+    if (moved != 0) {
+        return Failed(why, "cannot put the folder in place");
+    }
+    std::string dir = FolderOf(to);
+    int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsyncForAtomicWrite(dirFd);
+        close(dirFd);
+    }
     return true;
 }

@@ -85,3 +85,25 @@ PlayerRead ReadPlayerFile(const std::string &path, long maxBytes, Links links, s
 // A whole number from 0 to max written as digits only (at most ten of them):
 // the one reader of numbers in the player's files.
 bool ParseWholeNumber(const std::string &word, long max, long &value);
+
+// Installing a level set: a folder is filled out of sight, beside where it
+// goes, then put in place whole with one rename.
+
+// Makes a new, empty folder dir/prefixXXXXXX; empty (why set) on failure.
+std::string MakeScratchFolder(const std::string &dir, const char *prefix, std::string &why);
+
+// Makes the folder path (its parent exists), or finds it already made.
+bool MakeOneFolder(const std::string &path, std::string &why);
+
+// Writes a new regular file path (mode 0644) that must not exist yet, not
+// even as a link, and syncs it to the disk.
+bool WriteNewFile(const std::string &path, const std::string &contents, std::string &why);
+
+// Removes path and everything below it, never following a link.
+void RemoveFolderTree(const std::string &path);
+
+// Puts the folder from at to with one rename: when to exists it is left
+// alone (false, why says so) unless replace, in which case the two are
+// swapped in one step (the old one is then at from, to be removed).
+bool PutFolderInPlace(const std::string &from, const std::string &to, bool replace,
+                      std::string &why);

@@ -1,7 +1,9 @@
 #include "app/score_table.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <map>
 
 #include "app/player_files.h"
 #include "replay/replay_file.h"
@@ -64,6 +66,21 @@ bool ParseEntry(const std::string &line, ScoreEntry &e, std::string &why) {
         p = space + 1;
     }
     e.name = line.substr(p);
+    // "levels=NAME " before the name: the entry's level set.
+    const std::string setKey = "levels=";
+    size_t setEnd = e.name.find(' ');
+    if (e.name.compare(0, setKey.size(), setKey) == 0 && setEnd != std::string::npos) {
+        e.levels = e.name.substr(setKey.size(), setEnd - setKey.size());
+        e.name = e.name.substr(setEnd + 1);
+        bool plain = !e.levels.empty() && e.levels.size() <= kMaxLevelSetName && e.levels[0] != '.';
+        for (char c : e.levels) {
+            plain = plain && (isalnum((unsigned char)c) || c == '_' || c == '-' || c == '.');
+        }
+        if (!plain) {
+            why = "the level set is not a name of 1 to 64 letters, digits, '_', '-' or '.'";
+            return false;
+        }
+    }
     long difficulty, rank, score, level;
     if (!ParseWholeNumber(word[0], kScoreDifficulties - 1, difficulty)) {
         why = "the difficulty is not 0, 1 or 2";
@@ -192,11 +209,12 @@ std::string FormatScores(const ScoreTable &table) {
     std::string text = std::string(kScoreTableMagic) + " " + std::to_string(kScoreTableVersion) +
                        "\n" + kColumnsLine + "\n";
     for (int d = 0; d < kScoreDifficulties; ++d) {
-        int rank = 0;
+        std::map<std::string, int> rank; // per level set
         for (const ScoreEntry &e : table.entries[d]) {
-            text += std::to_string(d) + " " + std::to_string(++rank) + " " +
+            text += std::to_string(d) + " " + std::to_string(++rank[e.levels]) + " " +
                     std::to_string(e.score) + " " + std::to_string(e.level) + " " + e.when + " " +
-                    e.recording + " " + Printable(e.name) + "\n";
+                    e.recording + " " + (e.levels.empty() ? "" : "levels=" + e.levels + " ") +
+                    Printable(e.name) + "\n";
         }
     }
     return text;
@@ -208,11 +226,19 @@ int InsertScore(ScoreTable &table, const ScoreEntry &entry, std::vector<ScoreEnt
     }
     std::vector<ScoreEntry> &list = table.entries[entry.difficulty];
     auto at = std::upper_bound(list.begin(), list.end(), entry, Better);
-    int rank = (int)(at - list.begin()) + 1;
+    int rank = 1;
+    for (auto e = list.begin(); e != at; ++e) {
+        rank += e->levels == entry.levels ? 1 : 0;
+    }
     list.insert(at, entry);
-    while (list.size() > (size_t)kScoresPerTable) {
-        dropped.push_back(list.back());
-        list.pop_back();
+    // The set's eleventh entry, if any, leaves: the one furthest down.
+    int kept = 0;
+    for (auto e = list.begin(); e != list.end(); ++e) {
+        if (e->levels == entry.levels && ++kept > kScoresPerTable) {
+            dropped.push_back(*e);
+            list.erase(e);
+            break;
+        }
     }
     return rank <= kScoresPerTable ? rank : 0;
 }

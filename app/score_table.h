@@ -5,6 +5,10 @@
 //   quarndel-scores 1
 //   # difficulty rank score level time recording name
 //   0 1 1240 2 2026-12-07T16:46:13Z game-20261207T164613Z-4242-1.qrp alice
+//   0 1 900 1 2026-12-08T10:02:55Z game-20261208T100255Z-77-1.qrp levels=my_set bob
+//
+// An entry of an installed level set names the set before the name; each
+// set has ten places per difficulty of its own, ranked among its entries.
 //
 // Reading it, writing it and putting a new entry in its place; where the
 // table lives and how it is replaced is app/scores.h.
@@ -30,6 +34,7 @@ struct ScoreEntry {
     std::string when;      // UTC, "2026-12-07T16:46:13Z"
     std::string recording; // a file name in the table's folder
     std::string name;      // the login name, control characters escaped
+    std::string levels;    // the installed level set played; empty: the shipped levels
 };
 
 struct ScoreTable {
@@ -67,6 +72,6 @@ void ParseScores(const std::string &text, ScoreTable &table, ScoreReadResult &re
 // The table's text as it is written.
 std::string FormatScores(const ScoreTable &table);
 
-// Puts entry into its difficulty's table; returns its rank (1 to 10), or 0
-// when it does not make the table. Entries pushed out go to dropped.
+// Puts entry into its difficulty's table among its level set's entries; returns its rank (1 to 10),
+// or 0 when it does not make the table. Entries pushed out go to dropped.
 int InsertScore(ScoreTable &table, const ScoreEntry &entry, std::vector<ScoreEntry> &dropped);

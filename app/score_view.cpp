@@ -1,6 +1,7 @@
 #include "app/score_view.h"
 
 #include "app/game_scores.h"
+#include "app/level_sets.h"
 #include "app/scores.h"
 #include "game/game.h"
 #include "replay/replay_file.h"
@@ -41,10 +42,18 @@ void DrawScoreTable(SDL_Surface *screen, int difficulty) {
         SDL_BlitSurface(panel, nullptr, screen, &at);
         SDL_FreeSurface(panel);
     }
-    std::string title = std::string("High scores: ") + DifficultyName(difficulty);
+    // The table of the level set in play: its entries alone, ranked among them.
+    const std::string &set = LevelSetInPlay();
+    std::string title = std::string("High scores: ") + DifficultyName(difficulty) +
+                        (set.empty() ? "" : ", " + set.substr(0, 24));
     DrawCentred(screen, kPanelY + 14, title.c_str());
-    const std::vector<ScoreEntry> &list =
-        view.table.entries[difficulty >= 0 && difficulty < kScoreDifficulties ? difficulty : 0];
+    std::vector<ScoreEntry> list;
+    for (const ScoreEntry &e :
+         view.table.entries[difficulty >= 0 && difficulty < kScoreDifficulties ? difficulty : 0]) {
+        if (e.levels == set) {
+            list.push_back(e);
+        }
+    }
     int y = kPanelY + 60;
     if (list.empty()) {
         DrawCentred(screen, y, view.unreadable ? "The table cannot be read" : "No scores yet");

@@ -1,11 +1,14 @@
 #include "app/scores.h"
 
+#include <map>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <map>
 
 #include "replay/replay_file.h"
 
@@ -195,11 +198,12 @@ int PrintScores(const std::string &folder, FILE *out, FILE *err) {
         if (scores.entries[d].empty()) {
             fprintf(out, "  no scores yet\n");
         }
-        int rank = 0;
+        std::map<std::string, int> rank; // each level set ranks its own entries
         for (const ScoreEntry &e : scores.entries[d]) {
-            fprintf(out, "%3d %9d  level %-3d %-16s %s  %s\n", ++rank, e.score, e.level,
-                    Printable(e.name).c_str(), e.when.c_str(),
-                    Printable(Join(folder, e.recording)).c_str());
+            fprintf(out, "%3d %9d  level %-3d %-16s %s  %s%s%s\n", ++rank[e.levels], e.score,
+                    e.level, Printable(e.name).c_str(), e.when.c_str(),
+                    Printable(Join(folder, e.recording)).c_str(),
+                    e.levels.empty() ? "" : "  levels ", e.levels.c_str());
         }
     }
     return 0;

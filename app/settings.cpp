@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <time.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
@@ -112,6 +113,21 @@ bool ReadNumber(const std::string &value, int low, int high, int &out) {
     return true;
 }
 
+// A level set's name (tools/levelcheck/level_set.h says which): a plain
+// folder name of at most 64 characters; empty picks the shipped set.
+bool ReadSetName(const std::string &value, std::string &out) {
+    if (value.size() > 64 || (!value.empty() && value[0] == '.')) {
+        return false;
+    }
+    for (char c : value) {
+        if (!isalnum((unsigned char)c) && c != '_' && c != '-' && c != '.') {
+            return false;
+        }
+    }
+    out = value;
+    return true;
+}
+
 // Splits "name = value"; false for a line that is not one.
 bool SplitLine(const std::string &line, std::string &name, std::string &value) {
     size_t equals = line.find('=');
@@ -160,6 +176,9 @@ std::string Apply(const std::string &name, const std::string &value, const std::
                 ok = true;
             }
         }
+    } else if (name == "levels") {
+        allowed = "a level set's name (letters, digits, _, - and .)";
+        ok = ReadSetName(value, settings.levels);
     } else {
         std::string problem;
         if (ReadBinding(name, value, where, problem)) {

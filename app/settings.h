@@ -19,6 +19,7 @@ struct Settings {
     bool gamepad = true;         // use the first joystick
     bool fillFullscreen = false; // fullscreen_fit = fill: the largest 4:3 size, not whole factors
     int padLayout = -1;          // pad_layout: -1 told by the pad's name, else a PadLayout
+    std::string levels;          // the installed level set picked with L; empty: the shipped one
 };
 
 extern Settings settings;

@@ -2,6 +2,7 @@
 
 #include "app/game_scores.h"
 #include "app/input.h"
+#include "app/level_set_view.h"
 #include "app/muted_mark.h"
 #include "app/options_screen.h"
 #include "app/program.h"
@@ -33,8 +34,14 @@ int PollLiveEvent(SDL_Event *event) {
             }
             TranslateInput(event);
         }
-        // H on the title: the high scores; O: the options.
-        if (!ScoreTableTakes(*event) && !OptionsScreenTakes(*event)) {
+        // H on the title: the high scores; O: the options; L: the level sets.
+        // One at a time: an open one takes every event.
+        bool taken = LevelSetViewOpen() ? LevelSetViewTakes(*event)
+                     : OptionsScreenOpen()
+                         ? OptionsScreenTakes(*event)
+                         : ScoreTableTakes(*event) || OptionsScreenTakes(*event) ||
+                               LevelSetViewTakes(*event);
+        if (!taken) {
             return 1;
         }
     }
@@ -62,6 +69,12 @@ void PresentOptions(SDL_Surface *picture) {
 // The first frame shown: the mixer is open by then, so the settings' volumes
 // can reach every channel. At full volume nothing is touched.
 bool volumesSet = false;
+
+// The frame with the high scores over the title when H shows them.
+void PresentWithScores(SDL_Surface *picture) {
+    PresentScoreTable(picture, PresentOptions);
+}
+
 void PresentShellFrame(SDL_Surface *picture) {
     if (!volumesSet) {
         volumesSet = true;
@@ -73,7 +86,7 @@ void PresentShellFrame(SDL_Surface *picture) {
         }
     }
     DrawWatchOverlay(picture); // with --watch: what the last reload found
-    PresentScoreTable(picture, PresentOptions);
+    PresentLevelSetView(picture, PresentWithScores);
 }
 
 // After the frame: a game that has just ended is entered into the scores,

@@ -269,6 +269,9 @@ void RecordDataFile(const char *path, Uint32 hash) {
 }
 
 void RecordPlay(int difficulty, const char *level) {
+    if (!session.levelSet.empty()) {
+        ToEachOutput([&](ReplayWriter &w) { w.Levels(session.levelSet); });
+    }
     ToEachOutput([&](ReplayWriter &w) { w.Play(difficulty, level); });
 }
 

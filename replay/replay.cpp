@@ -320,6 +320,14 @@ int FinishReplays() {
     return FinishSession();
 }
 
+void SetRecordedLevelSet(const char *name) {
+    session.levelSet = name != nullptr ? name : "";
+}
+
+const char *ReplayLevelSet() {
+    return session.mode == kReplaying ? session.recording.levelSet.c_str() : nullptr;
+}
+
 const char *ReplayFirstLevel() {
     if (session.mode != kReplaying || !session.recording.hasPlay) {
         return nullptr;

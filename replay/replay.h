@@ -45,6 +45,14 @@ void StartReplays(const ReplayChoices &choices);
 // is running.
 const char *ReplayFirstLevel();
 
+// The installed level set the game plays ("" for the shipped levels), which
+// a recording names; set before play begins.
+void SetRecordedLevelSet(const char *name);
+
+// The level set the recording being replayed names ("" for the shipped
+// levels); null when no replay is running.
+const char *ReplayLevelSet();
+
 // The seed for srand: records the given one, or returns the recorded one.
 Uint32 ReplaySeed(Uint32 seed);
 

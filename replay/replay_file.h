@@ -8,6 +8,7 @@
 //   seed 1765105211                   the value the game seeded rand() with
 //   sdl 1.2.15 classic                the SDL 1.2 that drew it (or 1.2.60 sdl12-compat)
 //   f 9c1e02a7 data/cursor/info       a data file read, with a hash of its bytes
+//   levels my_set                     the installed level set played (none: the shipped one)
 //   play 1 data/level_1               play began: difficulty, first level folder
 //   17 +274 =5b0e                     an iteration: clock step in ms, events, state digest
 //   10 ~78c5                          an iteration that drew no frame (paused, game over)
@@ -42,6 +43,7 @@ constexpr size_t kMaxEventsPerIteration = 512; // SDL queues at most 128 at once
 constexpr size_t kMaxReplayDataFiles = 10000;
 constexpr size_t kMaxReplayLine = 8192; // longest line: 512 events of 11 characters fit
 constexpr Uint32 kMaxRepeat = 1000000;  // longest "*N" run of one line
+constexpr size_t kMaxLevelSetName = 64; // a level set's name, as its folder is named
 // The writer ends a run of repeats at least this often, so that a game
 // killed while paused loses at most a second of iterations in which nothing
 // happened.
@@ -104,6 +106,9 @@ struct Recording {
     Uint32 playIteration = 0; // iterations before the play phase began
     int difficulty = 0;
     std::string startLevel;
+    // The installed level set played; empty in recordings of the shipped
+    // levels, and in those made before sets existed.
+    std::string levelSet;
     std::vector<ReplayIteration> iterations;
     std::vector<ReplayEvent> events;
     std::vector<ReplayDataFile> files;
@@ -154,6 +159,7 @@ class ReplayWriter {
     void Sdl(const SdlLibrary &library);
     void DataFile(const char *path, Uint32 hash);
     void Play(int difficulty, const char *level);
+    void Levels(const std::string &name);
     // An iteration's line, written in three steps: its clock change since the
     // previous iteration (modulo 2^32) with the events of its first round of
     // polling, events it takes later, and its state digest.

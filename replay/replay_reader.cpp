@@ -113,6 +113,32 @@ bool ParsePlay(ParseState &state, LineReader &line) {
     return true;
 }
 
+// "levels my_set": the installed level set played, once, before the play
+// line; a plain folder name, so replaying it reads only from the player's
+// own levels folder.
+bool ParseLevels(ParseState &state, LineReader &line) {
+    Recording &out = state.out;
+    const char *word;
+    size_t length;
+    if (!out.levelSet.empty() || out.hasPlay) {
+        return line.Fail("the levels line is not before the play line, or comes twice");
+    }
+    bool good = line.Word(word, length) && length <= kMaxLevelSetName && word[0] != '.';
+    for (size_t i = 0; good && i < length; ++i) {
+        char c = word[i];
+        good = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_' || c == '-' || c == '.';
+    }
+    const char *extra;
+    size_t extraLength;
+    if (!good || line.Word(extra, extraLength)) {
+        return line.Fail("the levels line does not name a set by 1 to 64 letters, digits, "
+                         "'_', '-' or '.'");
+    }
+    out.levelSet.assign(word, length);
+    return true;
+}
+
 // "end 1240 2 2 8a7b6c5d 6012": score, lives, level, frame checksum, iterations.
 bool ParseEnd(ParseState &state, LineReader &line) {
     Recording &out = state.out;
@@ -203,6 +229,9 @@ bool ParseLine(ParseState &state, LineReader &line) {
     }
     if (key == "f") {
         return ParseDataFile(state, line);
+    }
+    if (key == "levels") {
+        return ParseLevels(state, line);
     }
     if (key == "play") {
         return ParsePlay(state, line);

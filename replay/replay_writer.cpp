@@ -118,6 +118,11 @@ void ReplayWriter::Play(int difficulty, const char *level) {
     Put("play " + std::to_string(difficulty) + " " + level);
 }
 
+void ReplayWriter::Levels(const std::string &name) {
+    FlushRepeats();
+    Put("levels " + name);
+}
+
 void ReplayWriter::IterationStart(Uint32 clockStep, const ReplayEvent *events, size_t count) {
     openEvents = 0;
     openWritten = false;

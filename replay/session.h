@@ -28,8 +28,9 @@ struct ReplaySession {
     Uint32 iterations = 0; // iterations ended so far
     bool playSeen = false;
     std::vector<ReplayDataFile> filesSeen;
-    std::string path; // the recording's file, as named on the command line
-    std::string file; // the file to record into, absolute when it was relative
+    std::string path;     // the recording's file, as named on the command line
+    std::string file;     // the file to record into, absolute when it was relative
+    std::string levelSet; // the installed level set played; empty: the shipped levels
 
     // Recording.
     ReplayWriter outputs[kRecorderOutputs];

@@ -6,9 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "sprites/sprite.h"
 
 namespace {
+
+// The installed set in play: paths under setPrefix + "/" open under setFolder.
+std::string setPrefix;
+std::string setFolder;
 
 // Opens path read-only and returns its descriptor when it is a regular file,
 // else -1 with the reason in *why. O_NONBLOCK: opening a FIFO without a
@@ -18,7 +24,8 @@ int OpenRegularDescriptor(const char *path, FileRead *why) {
     if (path == nullptr || path[0] == '\0') {
         return -1;
     }
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::string storage;
+    int fd = open(LevelSetPath(path, storage), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return -1;
     }
@@ -40,6 +47,26 @@ int OpenRegularDescriptor(const char *path, FileRead *why) {
 }
 
 } // namespace
+
+void SetLevelSetPlace(const std::string &prefix, const std::string &folder) {
+    setPrefix = prefix;
+    setFolder = folder;
+}
+
+void GetLevelSetPlace(std::string &prefix, std::string &folder) {
+    prefix = setPrefix;
+    folder = setFolder;
+}
+
+const char *LevelSetPath(const char *path, std::string &storage) {
+    size_t n = setPrefix.size();
+    if (n == 0 || path == nullptr || strncmp(path, setPrefix.c_str(), n) != 0 ||
+        (path[n] != '/' && path[n] != '\0')) {
+        return path;
+    }
+    storage = setFolder + (path + n);
+    return storage.c_str();
+}
 
 FILE *OpenRegularFile(const char *path, const char *mode) {
     FileRead why;

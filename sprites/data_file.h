@@ -14,6 +14,19 @@
 // beyond counts as absent, so a huge file cannot keep a loader reading.
 constexpr long kMaxTextFileBytes = 1L << 20;
 
+// Where an installed level set is read from. Its levels name their files
+// "data/NAME/..." as they did in the author's data folder; while a set is in
+// play those paths open the same files under folder instead, and every other
+// path (the shipped ship, shots, font) opens as written. An empty prefix
+// (the default) leaves every path as written: the documented game.
+void SetLevelSetPlace(const std::string &prefix, const std::string &folder);
+
+// The set in play, as SetLevelSetPlace was last told.
+void GetLevelSetPlace(std::string &prefix, std::string &folder);
+
+// The path a data path opens: path itself, or the set's file in storage.
+const char *LevelSetPath(const char *path, std::string &storage);
+
 // Opens path for reading (mode "r" or "rb") when it names a regular file or
 // a symbolic link to one. A FIFO, device, directory, missing file or empty
 // path gives null, and the open never waits for a writer or a device.

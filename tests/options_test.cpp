@@ -31,7 +31,9 @@ std::string Fields(const Options &o) {
            " headless=" + std::to_string(o.headless) + " verify=" + std::to_string(o.verify) +
            " scale=" + std::to_string(o.scale) + " settings=" + Str(o.settings) +
            " scoresDir=" + Str(o.scoresDir) + " scores=" + std::to_string(o.scores) +
-           " verifyScores=" + std::to_string(o.verifyScores) + " ";
+           " verifyScores=" + std::to_string(o.verifyScores) +
+           " installLevels=" + Str(o.installLevels) + " levels=" + Str(o.levels) +
+           " overwrite=" + std::to_string(o.overwrite) + " ";
 }
 
 std::string Slurp(FILE *file) {
@@ -63,7 +65,7 @@ TEST(Options, NoOptionsStartsTheGameWithEverythingOff) {
     EXPECT_EQ(p.fields,
               " dataDir=(null) level=(null) fullscreen=0 mute=0 record=(null) "
               "replay=(null) headless=0 verify=0 scale=0 settings=(null) scoresDir=(null) "
-              "scores=0 verifyScores=0 ");
+              "scores=0 verifyScores=0 installLevels=(null) levels=(null) overwrite=0 ");
     EXPECT_EQ(p.out + p.err, "");
 }
 
@@ -90,6 +92,9 @@ TEST(Options, EveryOptionIsReadInBothSpellings) {
         {{"--scores-dir=/tmp/s"}, "scoresDir=/tmp/s"},
         {{"--scores"}, "scores=1"},
         {{"--verify-scores"}, "verifyScores=1"},
+        {{"--install-levels", "my.zip"}, "installLevels=my.zip"},
+        {{"--install-levels=my.zip", "--overwrite"}, "overwrite=1"},
+        {{"--levels", "my_set"}, "levels=my_set"},
         // A value may look like an option: it is still the value.
         {{"--level", "--mute"}, "level=--mute"},
         // The last of a repeated option wins.
@@ -147,6 +152,11 @@ TEST(Options, BadCommandLinesPrintUsageToStandardErrorWithStatusTwo) {
          "quarndel: --record and --replay cannot be combined\n"},
         {{"--scores", "--verify-scores"},
          "quarndel: --scores and --verify-scores cannot be combined\n"},
+        {{"--overwrite"}, "quarndel: --overwrite needs --record or --install-levels\n"},
+        {{"--install-levels", "p.zip", "--record", "r"},
+         "quarndel: --install-levels installs a pack and plays no game\n"},
+        {{"--levels", "s", "--replay", "r"},
+         "quarndel: --levels cannot be combined with --replay\n"},
     };
     for (const Case &c : cases) {
         Parsed p = Parse(c.words);

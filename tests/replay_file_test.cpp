@@ -278,6 +278,7 @@ TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
         keys[2].kind = kReplayHeldDown;
         keys[2].sym = SDLK_UP;
         w.Iteration(4294967290u, keys, 3, 0xbeef, true); // the clock wraps like SDL's
+        w.Levels("my_set");
         w.Play(2, "data/level 1");
         w.Iteration(17, nullptr, 0, 0x0001, false);
         w.Iteration(17, nullptr, 0, 0x0001, false);
@@ -292,10 +293,11 @@ TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
         end.iterations = 5;
         w.End(end);
     });
-    EXPECT_EQ(text, "quarndel-replay 1\nseed 4294967295\nsdl 1.2.60 sdl12-compat\n"
-                    "f 9c1e02a7 data/cursor/info\n"
-                    "4294967290 +13 -13:1 h+273 =beef\nplay 2 data/level 1\n17 ~0001\n*2\n"
-                    "16 q =0002\nend 1240 -1 2 8a7b6c5d 5\n");
+    EXPECT_EQ(text,
+              "quarndel-replay 1\nseed 4294967295\nsdl 1.2.60 sdl12-compat\n"
+              "f 9c1e02a7 data/cursor/info\n"
+              "4294967290 +13 -13:1 h+273 =beef\nlevels my_set\nplay 2 data/level 1\n17 ~0001\n*2\n"
+              "16 q =0002\nend 1240 -1 2 8a7b6c5d 5\n");
 
     Recording r = Parse(text);
     EXPECT_EQ(r.seed, 4294967295u);
@@ -310,6 +312,8 @@ TEST(ReplayFile, WhatTheWriterWritesReadsBackTheSame) {
     EXPECT_EQ(r.playIteration, 1u);
     EXPECT_EQ(r.difficulty, 2);
     EXPECT_EQ(r.startLevel, "data/level 1");
+    EXPECT_EQ(r.levelSet, "my_set");
+    EXPECT_EQ(Parse(kHead + "play 0 data/level_1\n").levelSet, ""); // the shipped levels
     ASSERT_EQ(r.iterations.size(), 5u);
     const Uint32 clocks[5] = {4294967290u, 11, 28, 45, 61};
     const Uint32 eventCounts[5] = {3, 0, 0, 0, 1};
@@ -469,6 +473,12 @@ TEST(ReplayFile, BadFilesAreRefusedWithTheLineAndTheFault) {
          "line 4: a second play line"},
         {"difficulty 3", kHead + "play 3 data/level_1\n", "line 3: the difficulty"},
         {"play without level", kHead + "play 1\n", "line 3: the play line names no level"},
+        {"levels after play", kHead + "play 0 data/x\nlevels x\n",
+         "line 4: the levels line is not"},
+        {"levels climbing", kHead + "levels ..\n", "line 3: the levels line does not name"},
+        {"levels with a slash", kHead + "levels a/b\n", "line 3: the levels line does not name"},
+        {"levels too long", kHead + "levels " + std::string(65, 'a') + "\n",
+         "line 3: the levels line does not name"},
         {"data file without path", kHead + "f 01234567\n", "line 3: a data file line without"},
         {"empty line", kHead + "\n", "line 3: an empty line"},
         {"control character", kHead + "16\t=0000\n", "line 3: holds a control character"},

@@ -297,6 +297,28 @@ TEST(ScoreTable, OnlyTheTenBestStayAndThosePushedOutLoseTheirRecordings) {
     EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1) << warnings;
     EXPECT_EQ(FilesStartingWith(tmp.Path(), "scores.unreadable-").size(), 1u);
     EXPECT_EQ(Slurp(tmp / "scores").find("bad"), std::string::npos);
+
+    // An installed level set ranks its own games: a full shipped table
+    // leaves it ten places, its entries name the set, and the shipped
+    // entries keep their ranks.
+    ScoreEntry set = Entry(1, 2, Rec(30));
+    set.levels = "my_set";
+    EXPECT_EQ(EnterScore(tmp.Path(), set, "x\n", stderr), 1);
+    std::string table = Slurp(tmp / "scores");
+    EXPECT_NE(table.find("1 1 2 1 2026-02-01T10:00:00Z " + Rec(30) + " levels=my_set carol\n"),
+              std::string::npos)
+        << table;
+    EXPECT_NE(table.find("1 1 100 1 "), std::string::npos) << table;
+    ScoreTable read;
+    ScoreReadResult result;
+    ReadScores(tmp.Path(), read, result);
+    EXPECT_TRUE(result.badLines.empty());
+    EXPECT_EQ(read.entries[1].back().levels, "my_set");
+    WriteFile(tmp / "scores",
+              table + "1 1 9 1 2026-02-01T10:00:00Z " + Rec(31) + " levels=../x carol\n");
+    ReadScores(tmp.Path(), read, result);
+    ASSERT_EQ(result.badLines.size(), 1u);
+    EXPECT_NE(result.badLines[0].why.find("level set"), std::string::npos);
 }
 
 // A write cut between the temporary file and the rename, or refused by a

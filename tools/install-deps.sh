@@ -9,7 +9,7 @@
 set -euo pipefail
 
 run_packages=(g++ cmake make pkg-config libsdl1.2-dev libsdl-mixer1.2-dev libsdl-gfx1.2-dev libx11-dev
-  timgm6mb-soundfont)
+  libarchive-dev timgm6mb-soundfont)
 test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool
   imagemagick x11-utils libx11-dev clang libclang-rt-dev libsdl-gfx1.2-dev libfreetype-dev
   fonts-dejavu-core libpng-dev debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils

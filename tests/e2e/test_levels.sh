@@ -458,7 +458,102 @@ scene_moved_from() {
     e2e_scene_offset "$E2E_SHOT" "$SCENE1" 300 30 && [ "$E2E_OFFSET" != "$1" ]
 }
 
+# ---------------------------------------------------------------- level sets
+
+CHECKER=$(dirname "$E2E_GAME")/tools/levelcheck/quarndel-check
+
+# install_pack PACK [OPTION...] — --install-levels from a folder without
+# data/, the shipped levels named with --data-dir; its status and last line.
+install_pack() {
+    local pack=$1
+    shift
+    mkdir -p "$E2E_TMP/elsewhere"
+    local status=0
+    (cd "$E2E_TMP/elsewhere" && XDG_DATA_HOME=$E2E_DATA_HOME \
+        "$E2E_GAME" --install-levels "$pack" --data-dir "$E2E_ROOT" "$@") \
+        >/dev/null 2>"$E2E_TMP/install.err" || status=$?
+    INSTALL_LINE=$(tail -n1 "$E2E_TMP/install.err")
+    return $status
+}
+
+# A level made with --new-level is packed, installed from another folder,
+# played with --levels (the recording names the set) and listed by L; packs
+# that climb out, link, hold devices, too many entries or a bomb are each
+# refused with their line and write nothing outside the player's levels.
+check_level_set_packs() {
+    [ -x "$CHECKER" ] || { e2e_log "no quarndel-check beside the game: skipped"; return 0; }
+    levels_as_shipped
+    local packs=$E2E_TMP/packs levels=$E2E_DATA_HOME/quarndel/levels
+    mkdir -p "$packs"
+    (cd "$E2E_ROOT" && "$CHECKER" --new-level data/shared_set >/dev/null &&
+        "$CHECKER" --pack data/shared_set "$packs/shared.zip" >/dev/null &&
+        "$CHECKER" --pack data/shared_set "$packs/shared.tar.gz" >/dev/null) ||
+        { e2e_fail "quarndel-check could not make and pack a new level"; return 1; }
+    rm -rf "$E2E_DATA/shared_set" # from here on it comes from the pack alone
+    install_pack "$packs/shared.zip" ||
+        { e2e_fail "the .zip pack did not install: $INSTALL_LINE"; return 1; }
+    [ -f "$levels/shared_set/leveldata" ] || { e2e_fail "no set in $levels"; return 1; }
+    install_pack "$packs/shared.tar.gz" &&
+        { e2e_fail "a second install replaced the set without --overwrite"; return 1; }
+    install_pack "$packs/shared.tar.gz" --overwrite ||
+        { e2e_fail "--overwrite did not install: $INSTALL_LINE"; return 1; }
+
+    # Hostile packs, made with the system's tar and zip.
+    local work=$packs/work
+    mkdir -p "$work/evil/many" && echo kept >"$packs/outside.txt"
+    (cd "$work" && seq 1 10001 | (cd evil/many && xargs touch) &&
+        tar -czf ../many.tar.gz evil/many && rm -rf evil/many &&
+        tar -czPf ../climb.tar.gz evil ../outside.txt &&
+        tar -czPf ../absolute.tar.gz evil "$packs/outside.txt" &&
+        ln -s "$packs/outside.txt" evil/link && tar -czf ../link.tar.gz evil &&
+        zip -qry ../link.zip evil && rm evil/link &&
+        truncate -s 300M evil/big && tar -czf ../bomb.tar.gz evil && zip -qr ../bomb.zip evil &&
+        rm evil/big) || { e2e_fail "could not make the hostile packs"; return 1; }
+    if [ "$(id -u)" = 0 ]; then
+        mknod "$work/evil/dev" c 1 3 && (cd "$work" && tar -czf ../device.tar.gz evil)
+    fi
+    local pack why
+    for pack in "climb.tar.gz:climbs out of the set" "absolute.tar.gz:absolute name" \
+        "link.tar.gz:is a link" "link.zip:is a link" "many.tar.gz:more than 10000 entries" \
+        "bomb.tar.gz:archive bomb" "bomb.zip:archive bomb" "device.tar.gz:is a device"; do
+        why=${pack#*:}
+        pack=$packs/${pack%%:*}
+        [ -f "$pack" ] || continue
+        install_pack "$pack" && { e2e_fail "$pack was installed"; return 1; }
+        [[ "$INSTALL_LINE" == "quarndel: $pack not installed: "*"$why"* ]] ||
+            { e2e_fail "$pack: the line does not say \"$why\": $INSTALL_LINE"; return 1; }
+    done
+    [ "$(cat "$packs/outside.txt")" = kept ] || { e2e_fail "a pack wrote outside"; return 1; }
+    [ "$(ls -A "$levels")" = shared_set ] ||
+        { e2e_fail "the levels folder holds more than the set: $(ls -A "$levels")"; return 1; }
+    [ -z "$(ls -A "$E2E_TMP/elsewhere")" ] || { e2e_fail "a pack wrote into the folder it was installed from"; return 1; }
+
+    # Played with --levels: the set's level, and its recording names the set.
+    E2E_GAME_ARGS=(--levels shared_set --record "$E2E_TMP/set.qrp")
+    e2e_start_game || return 1
+    e2e_key Return
+    shot_until 8000 set-play picture_shown "$LEVEL1_PICTURE" ||
+        { e2e_fail "--levels shared_set shows no level picture"; return 1; }
+    e2e_key Escape
+    e2e_wait_exit 10000 || return 1
+    grep -qx "levels shared_set" "$E2E_TMP/set.qrp" && grep -qx "play 0 data/shared_set" "$E2E_TMP/set.qrp" ||
+        { e2e_fail "the recording does not name the set and its level"; return 1; }
+
+    # L lists the shipped levels, then the set.
+    E2E_GAME_ARGS=()
+    e2e_start_game || return 1
+    sleep 0.5
+    e2e_key l
+    shot_until 5000 set-list e2e_text_shown 50 130 "shared_set" ||
+        { e2e_fail "L does not list shared_set"; return 1; }
+    e2e_keep "$E2E_SHOT" level-sets
+    expect_text "$E2E_SHOT" 50 100 "Shipped levels" "the list of level sets" || return 1
+    e2e_key Escape Escape
+    e2e_wait_exit 10000 || return 1
+}
+
 e2e_check enemies_of_both_kinds_fly_in_after_the_level_picture_and_fall_to_shots check_enemies
 e2e_check boss_comes_after_the_distance_and_its_defeat_loads_the_next_level check_boss_and_next_level
 e2e_check losing_every_life_ends_the_game_and_n_starts_a_new_one check_game_over_and_new_game
+e2e_check a_packed_new_level_installs_plays_and_is_listed_and_hostile_packs_are_refused check_level_set_packs
 e2e_finish

@@ -9,6 +9,8 @@
 
 #include "app/data_folder.h"
 #include "tools/levelcheck/check.h"
+#include "tools/levelcheck/level_pack.h"
+#include "tools/levelcheck/level_set.h"
 #include "tools/levelcheck/new_level.h"
 #include "tools/levelcheck/pictures.h"
 
@@ -17,6 +19,7 @@ namespace {
 const char *const kHelp =
     "usage: quarndel-check [LEVEL_DIR]\n"
     "       quarndel-check --new-level DIR\n"
+    "       quarndel-check --pack SET_DIR FILE\n"
     "\n"
     "Reads the game's data tree the way the game does, starting the level chain at\n"
     "LEVEL_DIR (default data/level_1), and reports every problem it finds. Run it\n"
@@ -56,12 +59,18 @@ const char *const kHelp =
     "never writes into a folder that exists (exit status 1). Play it with\n"
     "quarndel --watch --level DIR: every save shows in the running game.\n"
     "\n"
+    "--pack SET_DIR FILE checks the level set in SET_DIR (its levelset file, or the\n"
+    "folder's own level when it has none; see quarndel-level(5)) and writes it into\n"
+    "the one file FILE, a .zip, .tar.gz or .tgz, for players to install with\n"
+    "quarndel --install-levels FILE. A set the checker finds errors in is not packed\n"
+    "(exit status 1).\n"
+    "\n"
     "Exit status: 0 when there is no error, 1 when there is, 2 for bad usage or\n"
     "when the checker cannot start SDL video.\n";
 
 int Usage() {
-    fputs("usage: quarndel-check [LEVEL_DIR | --new-level DIR]   (quarndel-check --help for "
-          "more)\n",
+    fputs("usage: quarndel-check [LEVEL_DIR | --new-level DIR | --pack SET_DIR FILE]   "
+          "(quarndel-check --help for more)\n",
           stderr);
     return 2;
 }
@@ -71,6 +80,65 @@ const char *DataFolderHere() {
     static std::string folder;
     folder = ChooseDataFolder(nullptr, InstalledDataFolder()).folder;
     return folder.empty() ? "." : folder.c_str();
+}
+
+// The game's loaders convert pictures to the display format, so a video
+// mode is needed; no window is wanted. False after one line on stderr.
+bool StartVideo() {
+    if (getenv("SDL_VIDEODRIVER") == nullptr) {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        fprintf(stderr, "quarndel-check: cannot start SDL video: %s\n", SDL_GetError());
+        return false;
+    }
+    if (SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE) == nullptr) {
+        fprintf(stderr, "quarndel-check: cannot set the 640x480 video mode: %s\n", SDL_GetError());
+        SDL_Quit();
+        return false;
+    }
+    return true;
+}
+
+void PrintReport(const Report &report) {
+    for (const Finding &finding : report.findings) {
+        puts(FormatFinding(finding).c_str());
+    }
+    puts(FormatSummary(report).c_str());
+}
+
+// --pack: checks the set in setDir from the data folder the game would
+// play it with, and writes it into file when the checker finds no error.
+int Pack(const char *setDir, const char *file) {
+    if (!IsPackFileName(file)) {
+        fprintf(stderr, "quarndel-check: %s: a pack's name ends in .zip, .tar.gz or .tgz\n", file);
+        return 2;
+    }
+    Options where;
+    where.level = setDir;
+    where.settings = file; // made absolute like the set's folder
+    if (EnterDataFolder(where, stderr) >= 0 || !StartVideo()) {
+        return 2;
+    }
+    Report report;
+    LevelSet set;
+    CheckLevelSet(where.level, set, report);
+    PrintReport(report);
+    SDL_Quit();
+    int errors = report.Count(Severity::Error);
+    if (errors > 0) {
+        fprintf(stderr, "quarndel-check: %s not packed: the checker finds %s in it\n", setDir,
+                Counted(errors, "error", "errors").c_str());
+        return 1;
+    }
+    std::string why;
+    if (!WriteLevelPack(where.level, set.name, where.settings, why)) {
+        fprintf(stderr, "quarndel-check: %s not packed: %s\n", setDir, why.c_str());
+        return 1;
+    }
+    printf("quarndel-check: packed the set %s (%s) into %s\n", set.name.c_str(),
+           Counted(report.levels, "level", "levels").c_str(), file);
+    return 0;
 }
 
 } // namespace
@@ -88,6 +156,12 @@ int main(int argc, char **argv) {
             }
             return WriteNewLevel(argv[2], DataFolderHere(), stdout, stderr);
         }
+        if (strcmp(argv[i], "--pack") == 0) {
+            if (argc != 4 || i != 1 || argv[2][0] == '\0' || argv[3][0] == '\0') {
+                return Usage();
+            }
+            return Pack(argv[2], argv[3]);
+        }
         if (argv[i][0] == '-' || argv[i][0] == '\0' || firstLevel != nullptr) {
             return Usage();
         }
@@ -103,27 +177,13 @@ int main(int argc, char **argv) {
     }
     firstLevel = where.level;
 
-    // The game's loaders convert pictures to the display format, so a video
-    // mode is needed; no window is wanted.
-    if (getenv("SDL_VIDEODRIVER") == nullptr) {
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-    }
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        fprintf(stderr, "quarndel-check: cannot start SDL video: %s\n", SDL_GetError());
-        return 2;
-    }
-    if (SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE) == nullptr) {
-        fprintf(stderr, "quarndel-check: cannot set the 640x480 video mode: %s\n", SDL_GetError());
-        SDL_Quit();
+    if (!StartVideo()) {
         return 2;
     }
 
     Report report;
     CheckGameData(firstLevel != nullptr ? firstLevel : "data/level_1", report);
-    for (const Finding &finding : report.findings) {
-        puts(FormatFinding(finding).c_str());
-    }
-    puts(FormatSummary(report).c_str());
+    PrintReport(report);
     SDL_Quit();
     return report.Count(Severity::Error) > 0 ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 
 #include "app/level_sets.h"
 #include "app/settings.h"
+#include "app/title_panel.h"
 #include "game/game.h"
 #include "game/seams.h"
 #include "replay/replay.h"
@@ -30,10 +31,6 @@ struct LevelSetView {
 
 LevelSetView view;
 
-void DrawCentred(SDL_Surface *screen, int y, const char *text) {
-    DrawText(screen, font, 320 - TextWidth(font, "%s", text) / 2, y, "%s", text);
-}
-
 std::string Verdict(const InstalledSet &s) {
     if (s.errors > 0) {
         return std::to_string(s.errors) + (s.errors == 1 ? " error" : " errors");
@@ -42,18 +39,8 @@ std::string Verdict(const InstalledSet &s) {
 }
 
 void DrawList(SDL_Surface *screen) {
-    if (game.titleImage != nullptr) {
-        SDL_BlitSurface(game.titleImage, nullptr, screen, nullptr);
-    }
-    SDL_Surface *panel = SDL_CreateRGBSurface(SDL_SWSURFACE, kPanelW, kPanelH, 32, 0, 0, 0, 0);
-    if (panel != nullptr) {
-        SDL_FillRect(panel, nullptr, 0);
-        SDL_SetAlpha(panel, SDL_SRCALPHA, kPanelAlpha);
-        SDL_Rect at = {kPanelX, kPanelY, 0, 0};
-        SDL_BlitSurface(panel, nullptr, screen, &at);
-        SDL_FreeSurface(panel);
-    }
-    DrawCentred(screen, kPanelY + 14, "Level sets");
+    DrawTitlePanel(screen, {kPanelX, kPanelY, kPanelW, kPanelH}, kPanelAlpha);
+    DrawCentredText(screen, kPanelY + 14, "Level sets");
     int rows = 1 + (int)view.sets.size();
     int first = view.mark >= kRowsShown ? view.mark - kRowsShown + 1 : 0;
     int y = kPanelY + 60;
@@ -73,7 +60,7 @@ void DrawList(SDL_Surface *screen) {
         DrawText(screen, font, kPanelX + 390, y, "%d", s.levels);
         DrawText(screen, font, kPanelX + 430, y, "%s", Verdict(s).c_str());
     }
-    DrawCentred(screen, kPanelY + kPanelH - 36, "Up, Down, Enter to play, Escape");
+    DrawCentredText(screen, kPanelY + kPanelH - 36, "Up, Down, Enter to play, Escape");
 }
 
 // Plays the marked set from the next game on and keeps the pick.
@@ -143,15 +130,7 @@ void PresentLevelSetView(SDL_Surface *picture, void (*present)(SDL_Surface *pict
         present(picture);
         return;
     }
-    // The list goes over a copy of the title's frame: the frame itself stays
-    // as the title drew it, as a recording of the run has it.
-    SDL_Surface *kept = SDL_ConvertSurface(picture, picture->format, SDL_SWSURFACE);
-    DrawList(picture);
-    present(picture);
-    if (kept != nullptr) {
-        SDL_BlitSurface(kept, nullptr, picture, nullptr);
-        SDL_FreeSurface(kept);
-    }
+    PresentOverFrame(picture, DrawList, present);
 }
 
 bool LevelSetViewOpen() {

@@ -6,6 +6,7 @@
 #include "app/input.h"
 #include "app/options_items.h"
 #include "app/settings.h"
+#include "app/title_panel.h"
 #include "game/game.h"
 #include "sound/effects.h"
 #include "text/font.h"
@@ -38,51 +39,14 @@ std::vector<OptionItem> Items() {
     return OptionItems(GamepadThere());
 }
 
-// Cuts text into pieces no wider than width, at blanks where it can.
-std::vector<std::string> Wrapped(const std::string &text, int width) {
-    std::vector<std::string> pieces;
-    std::string rest = text;
-    while (!rest.empty()) {
-        size_t fit = rest.size();
-        while (fit > 1 && TextWidth(font, "%s", rest.substr(0, fit).c_str()) > width) {
-            --fit;
-        }
-        size_t blank = fit < rest.size() ? rest.rfind(' ', fit) : std::string::npos;
-        if (blank != std::string::npos && blank > fit / 2) {
-            fit = blank + 1;
-        }
-        pieces.push_back(rest.substr(0, fit));
-        rest.erase(0, fit);
-    }
-    return pieces;
-}
-
-void DrawCentred(SDL_Surface *target, int y, const std::string &text) {
-    DrawText(target, font, 320 - TextWidth(font, "%s", text.c_str()) / 2, y, "%s", text.c_str());
-}
-
-void DrawPanel(SDL_Surface *target) {
-    if (game.titleImage != nullptr) {
-        SDL_BlitSurface(game.titleImage, nullptr, target, nullptr);
-    }
-    SDL_Surface *panel = SDL_CreateRGBSurface(SDL_SWSURFACE, kPanelW, kPanelH, 32, 0, 0, 0, 0);
-    if (panel != nullptr) {
-        SDL_FillRect(panel, nullptr, 0);
-        SDL_SetAlpha(panel, SDL_SRCALPHA, kPanelAlpha);
-        SDL_Rect at = {kPanelX, kPanelY, 0, 0};
-        SDL_BlitSurface(panel, nullptr, target, &at);
-        SDL_FreeSurface(panel);
-    }
-}
-
 void DrawOptions(SDL_Surface *target) {
-    DrawPanel(target);
-    DrawCentred(target, kPanelY + 8, "Options");
+    DrawTitlePanel(target, {kPanelX, kPanelY, kPanelW, kPanelH}, kPanelAlpha);
+    DrawCentredText(target, kPanelY + 8, "Options");
     int y = kPanelY + 32;
     // The settings file's problems first, until the game's changes fix them.
     std::vector<std::string> rows;
     for (const std::string &problem : SettingsProblems()) {
-        for (const std::string &piece : Wrapped(problem, kPanelW - 40)) {
+        for (const std::string &piece : WrappedText(problem, kPanelW - 40)) {
             rows.push_back(piece);
         }
     }
@@ -118,9 +82,9 @@ void DrawOptions(SDL_Surface *target) {
         }
         DrawText(target, font, kValueX, y, "%s", value.c_str());
     }
-    DrawCentred(target, bottom + 4, view.said);
-    DrawCentred(target, bottom + 4 + kRowStep,
-                "Up, Down: choose   Left, Right, Enter: change   Escape: back");
+    DrawCentredText(target, bottom + 4, view.said);
+    DrawCentredText(target, bottom + 4 + kRowStep,
+                    "Up, Down: choose   Left, Right, Enter: change   Escape: back");
 }
 
 void Move(int by) {
@@ -233,15 +197,7 @@ void PresentOptionsScreen(SDL_Surface *picture, void (*present)(SDL_Surface *pic
         present(picture);
         return;
     }
-    // The screen goes over a copy of the title's frame: the frame itself
-    // stays as the title drew it, as a recording of the run has it.
-    SDL_Surface *kept = SDL_ConvertSurface(picture, picture->format, SDL_SWSURFACE);
-    DrawOptions(picture);
-    present(picture);
-    if (kept != nullptr) {
-        SDL_BlitSurface(kept, nullptr, picture, nullptr);
-        SDL_FreeSurface(kept);
-    }
+    PresentOverFrame(picture, DrawOptions, present);
 }
 
 bool OptionsScreenOpen() {

@@ -3,6 +3,7 @@
 #include "app/game_scores.h"
 #include "app/level_sets.h"
 #include "app/scores.h"
+#include "app/title_panel.h"
 #include "game/game.h"
 #include "replay/replay_file.h"
 #include "text/font.h"
@@ -25,28 +26,14 @@ struct ScoreView {
 
 ScoreView view;
 
-void DrawCentred(SDL_Surface *screen, int y, const char *text) {
-    DrawText(screen, font, 320 - TextWidth(font, "%s", text) / 2, y, "%s", text);
-}
-
 // Draws the table of the difficulty into screen over the title picture.
 void DrawScoreTable(SDL_Surface *screen, int difficulty) {
-    if (game.titleImage != nullptr) {
-        SDL_BlitSurface(game.titleImage, nullptr, screen, nullptr);
-    }
-    SDL_Surface *panel = SDL_CreateRGBSurface(SDL_SWSURFACE, kPanelW, kPanelH, 32, 0, 0, 0, 0);
-    if (panel != nullptr) {
-        SDL_FillRect(panel, nullptr, 0);
-        SDL_SetAlpha(panel, SDL_SRCALPHA, kPanelAlpha);
-        SDL_Rect at = {kPanelX, kPanelY, 0, 0};
-        SDL_BlitSurface(panel, nullptr, screen, &at);
-        SDL_FreeSurface(panel);
-    }
+    DrawTitlePanel(screen, {kPanelX, kPanelY, kPanelW, kPanelH}, kPanelAlpha);
     // The table of the level set in play: its entries alone, ranked among them.
     const std::string &set = LevelSetInPlay();
     std::string title = std::string("High scores: ") + DifficultyName(difficulty) +
                         (set.empty() ? "" : ", " + set.substr(0, 24));
-    DrawCentred(screen, kPanelY + 14, title.c_str());
+    DrawCentredText(screen, kPanelY + 14, title);
     std::vector<ScoreEntry> list;
     for (const ScoreEntry &e :
          view.table.entries[difficulty >= 0 && difficulty < kScoreDifficulties ? difficulty : 0]) {
@@ -56,7 +43,7 @@ void DrawScoreTable(SDL_Surface *screen, int difficulty) {
     }
     int y = kPanelY + 60;
     if (list.empty()) {
-        DrawCentred(screen, y, view.unreadable ? "The table cannot be read" : "No scores yet");
+        DrawCentredText(screen, y, view.unreadable ? "The table cannot be read" : "No scores yet");
     }
     int rank = 0;
     for (const ScoreEntry &e : list) {
@@ -69,7 +56,7 @@ void DrawScoreTable(SDL_Surface *screen, int difficulty) {
         DrawText(screen, font, kPanelX + 360, y, "%s", when.c_str());
         y += kRowStep;
     }
-    DrawCentred(screen, kPanelY + kPanelH - 36, "Press any key");
+    DrawCentredText(screen, kPanelY + kPanelH - 36, "Press any key");
 }
 
 // The keys the window acts on itself: they mute or change the window, and
@@ -107,15 +94,8 @@ void PresentScoreTable(SDL_Surface *picture, void (*present)(SDL_Surface *pictur
         present(picture);
         return;
     }
-    // The table goes over a copy of the title's frame: the frame itself stays
-    // as the title drew it, as a recording of the run has it.
-    SDL_Surface *kept = SDL_ConvertSurface(picture, picture->format, SDL_SWSURFACE);
-    DrawScoreTable(picture, difficulty);
-    present(picture);
-    if (kept != nullptr) {
-        SDL_BlitSurface(kept, nullptr, picture, nullptr);
-        SDL_FreeSurface(kept);
-    }
+    PresentOverFrame(
+        picture, [](SDL_Surface *frame) { DrawScoreTable(frame, difficulty); }, present);
 }
 
 void CloseScoreTable() {

@@ -1,5 +1,6 @@
 #include "app/watch_overlay.h"
 
+#include "app/title_panel.h"
 #include "game/game.h"
 #include "sprites/ticks.h"
 
@@ -16,27 +17,6 @@ constexpr Uint8 kBandAlpha = 190;
 std::vector<std::string> shownLines;
 Uint32 shownSince = 0;
 SDL_Surface *band = nullptr; // one black surface, blended with kBandAlpha
-
-// Cuts text into pieces no wider than width, at blanks where it can.
-std::vector<std::string> Wrapped(const std::string &text, int width) {
-    std::vector<std::string> pieces;
-    std::string rest = text;
-    while (!rest.empty()) {
-        size_t fit = rest.size();
-        while (fit > 1 && TextWidth(font, "%s", rest.substr(0, fit).c_str()) > width) {
-            --fit;
-        }
-        if (fit < rest.size()) {
-            size_t blank = rest.rfind(' ', fit);
-            if (blank != std::string::npos && blank > fit / 2) {
-                fit = blank + 1;
-            }
-        }
-        pieces.push_back(rest.substr(0, fit));
-        rest.erase(0, fit);
-    }
-    return pieces;
-}
 
 } // namespace
 
@@ -60,7 +40,7 @@ void DrawWatchOverlay(SDL_Surface *target) {
     int width = target->w - 4 * kMargin;
     std::vector<std::string> rows;
     for (const std::string &line : shownLines) {
-        for (const std::string &piece : Wrapped(line, width)) {
+        for (const std::string &piece : WrappedText(line, width)) {
             rows.push_back(piece);
         }
     }

@@ -150,8 +150,9 @@ void WriteTitle(const std::string &out) {
     Lettering hint;
     hint.style = {kSansFont, 13, 0.3f, 0};
     hint.fill = [](float, float) { return Paint{Rgb(150, 170, 210), 1}; };
-    const std::string keys =
-        "Arrows steer  \xb7  Space fires  \xb7  P pauses  \xb7  Enter chooses  \xb7  Esc quits";
+    // Every key the title answers to, on one line that fits the picture.
+    const std::string keys = "Arrows steer \xb7 Space fires \xb7 P pauses \xb7 Enter chooses \xb7 "
+                             "Esc quits \xb7 H scores \xb7 O options";
     Draw(title, hint, keys, (640 - TextWidth(hint.style, keys)) / 2, 466);
 
     // The difficulty pictures share the sky behind the Difficulty row.

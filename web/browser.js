@@ -16,6 +16,10 @@
 //   node web/browser.js measure SITE LONG SHORT   load time, frame intervals,
 //       replay speed (iterations of the long recording beyond the short one's
 //       per second), printed one per line
+//   node web/browser.js replays SITE RUNS FILE...   plays each recording
+//       headless RUNS times; prints one line per recording: its median time
+//       from the game's start to its end (ms) and its iteration count
+//       (web/measure.sh puts them beside the desktop's)
 'use strict';
 const fs = require('fs');
 const http = require('http');
@@ -386,13 +390,47 @@ async function measure(site, long, short) {
   return 0;
 }
 
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+async function replays(site, runs, files) {
+  const server = await serve(site, files);
+  const base = `http://127.0.0.1:${server.address().port}/`;
+  const chromium = await launch();
+  try {
+    for (let f = 0; f < files.length; ++f) {
+      const times = [];
+      let iterations = 0;
+      for (let i = 0; i < runs; ++i) {
+        const page = await chromium.browser.newPage();
+        await page.goto(`${base}?replay=recordings/${f}.qrp&headless=1&verify=1`);
+        await waitFor(page, 'window.quarndel.status !== null', 120000);
+        const r = await page.evaluate(() => ({ ...window.quarndel, module: null }));
+        await page.close();
+        if (r.status !== 0) throw new Error(`${files[f]} ended with status ${r.status}`);
+        iterations = Number(/iterations ([0-9]+)/.exec(r.lines.find((l) => l.startsWith('score ')))[1]);
+        times.push(r.replayMs);
+      }
+      console.log(`${files[f]} ${median(times).toFixed(1)} ${iterations}`);
+    }
+  } finally {
+    await close(chromium);
+    server.close();
+  }
+  return 0;
+}
+
 async function main() {
   const [command, site, ...rest] = process.argv.slice(2);
   let status = 2;
   if (command === 'verify' && site && rest.length > 0) status = await verify(site, rest);
   else if (command === 'keys' && site) status = await keys(site, rest[0]);
   else if (command === 'measure' && site && rest.length === 2) status = await measure(site, rest[0], rest[1]);
-  else console.error('usage: browser.js verify SITE FILE... | keys SITE [PNG] | measure SITE LONG SHORT');
+  else if (command === 'replays' && site && rest.length > 1) {
+    status = await replays(site, Number(rest[0]), rest.slice(1));
+  } else {
+    console.error('usage: browser.js verify SITE FILE... | keys SITE [PNG] | measure SITE LONG SHORT' +
+      ' | replays SITE RUNS FILE...');
+  }
   process.exit(status);
 }
 

@@ -130,17 +130,10 @@ else
   echo "fluidsynth, oggenc or $soundfont missing: the browser build plays no title tune" >&2
 fi
 
-# The link: Asyncify lets SDL_Delay hand the thread back to the browser, so
-# the title and play loops run as they are, one iteration per frame. Every
-# call that may reach SDL_Delay is instrumented, calls through pointers
-# included (a windowed replay paces itself in the clock, read through one);
-# SDL's drawing and event code, which never waits, is left plain: that halves
-# the cost of a frame.
-plain='SDL_UpperBlit,SDL_LowerBlit,SDL_SoftBlit,SDL_FillRect,SDL_PollEvent,SDL_PeepEvents'
-plain+=',SDL_Flip,SDL_LockSurface,SDL_UnlockSurface,SDL_ConvertSurface'
-plain+=',SDL_MapSurface,SDL_CreateRGBSurface*,SDL_FreeSurface,SDL_PrivateKeyboard'
+# The link: the browser runs the loops (web/main.cpp), so nothing waits
+# inside the game and no Asyncify is needed.
 em++ "${opt[@]}" -o "$site/quarndel.js" "${objects[@]}" \
-  ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 -s ASYNCIFY=1 -s "ASYNCIFY_REMOVE=[$plain]" -s ASYNCIFY_STACK_SIZE=65536 \
+  ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 \
   -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 \
   -s MODULARIZE=1 -s EXPORT_NAME=Quarndel -s ENVIRONMENT=web,node \
   -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState -s EXPORTED_RUNTIME_METHODS=FS \

@@ -7,6 +7,9 @@
 void InstallWebHooks();
 
 extern "C" {
+// The milliseconds the game asked to wait (SDL_Delay) since the last call:
+// the browser calls the next loop iteration that much later.
+unsigned WebTakeDelay(void);
 // The page's keyboard: a key (an SDLKey number) went down (down = 1) or up.
 // Keys before SDL has started are dropped.
 void QuarndelKey(int sym, int down);

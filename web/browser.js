@@ -9,7 +9,8 @@
 //   node web/browser.js keys SITE [PNG]      keys through the browser start the
 //       tune, mute it, start a game and move the ship; Tab reaches the page's
 //       button, Escape in fullscreen only leaves fullscreen, a held key is let
-//       go when the page loses focus, Escape ends the run; a recording named
+//       go when the page loses focus, Escape ends the run; mute is kept
+//       through a reload; a recording named
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
 //       reloads offline. PNG gets a screenshot of the page in play
@@ -235,6 +236,24 @@ async function keys(site, png) {
     await pause(100);
     if (mutedGain !== 0 || (await sound()).gain !== 1) {
       problems.push(`M twice set the gain to ${mutedGain}, then ${(await sound()).gain}`);
+    }
+    // The settings are kept in the browser: muted, the game is still muted
+    // after a reload; M again unmutes it.
+    const stored = () => page.evaluate(() => window.quarndel.stored);
+    let storedBefore = await stored();
+    await page.keyboard.press('KeyM');
+    await waitFor(page, `window.quarndel.stored > ${storedBefore}`, 5000).catch(() => {});
+    await page.reload();
+    await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
+    await page.keyboard.press('Space');
+    await waitFor(page, 'window.QuarndelSound.status().tune', 5000).catch(() => {});
+    const reloadedGain = (await sound()).gain;
+    storedBefore = await stored();
+    await page.keyboard.press('KeyM');
+    await waitFor(page, `window.quarndel.stored > ${storedBefore}`, 5000).catch(() => {});
+    if (reloadedGain !== 0 || (await sound()).gain !== 1) {
+      problems.push(`muted before a reload, the gain is ${reloadedGain} after it, then M made it ` +
+        `${(await sound()).gain}`);
     }
     const effectsBefore = (await sound()).effects;
     await page.keyboard.press('Enter'); // Start

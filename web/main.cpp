@@ -13,7 +13,9 @@
 
 #include <cstdlib>
 
+#include "app/game_scores.h"
 #include "app/program.h"
+#include "app/settings.h"
 #include "game/game.h"
 #include "game/pacer.h"
 #include "game/seams.h"
@@ -30,7 +32,10 @@ bool playing = false; // the title loop is over, the play loop runs
 FramePacer titlePacer;
 FramePacer playPacer;
 
-int PrepareBrowser(Options &) {
+int PrepareBrowser(Options &options) {
+    // The scores and settings folders are the desktop's, under the browser
+    // file system's home, which the page keeps in the browser's storage.
+    StartScoreKeeping(options);
     // The page is the window: SDL draws into memory and the shell copies
     // every presented frame to the canvas.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -40,10 +45,14 @@ int PrepareBrowser(Options &) {
     return -1;
 }
 
-// The page has no settings file, no desktop window and no level files to
-// watch: of the desktop's start-up choices only mute and the first level.
+// The settings file (kept by the page) and the command line, as on the
+// desktop; the page has no desktop window and no level files to watch. A
+// headless replay has no player: it reads none.
 void ChooseWebLaunch(const Options &options) {
-    launch.mute = options.mute;
+    if (!options.headless) {
+        LoadSettings(SettingsPath(options.settings), stderr);
+    }
+    launch.mute = options.mute || settings.mute;
     launch.firstLevel = LaunchFirstLevel(options);
 }
 
@@ -86,6 +95,7 @@ int main(int argc, char **argv) {
     steps.prepare = PrepareBrowser;
     steps.installHooks = InstallWebHooks;
     steps.chooseLaunch = ChooseWebLaunch;
+    steps.finish = FinishWebRun;
     int status = StartProgram(argc, argv, steps);
     if (status >= 0) {
         return status;

@@ -6,6 +6,11 @@
 // Sets the game's hooks to the browser program's.
 void InstallWebHooks();
 
+// When the play loop has ended: the game left during play is entered into
+// the scores, the settings changed last are written, and the page stores
+// both.
+void FinishWebRun();
+
 extern "C" {
 // The milliseconds the game asked to wait (SDL_Delay) since the last call:
 // the browser calls the next loop iteration that much later.

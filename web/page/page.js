@@ -32,6 +32,15 @@ const QuarndelPage = (() => {
   // key that left it, not a key for the game.
   const kFullscreenEscapeMs = 500;
 
+  // The folders the game keeps the player's settings and high scores in
+  // (the desktop's, under the browser file system's home), kept in the
+  // browser's storage (IndexedDB) between visits.
+  const kKeptFolders = ['/home/web_user/.config', '/home/web_user/.local/share'];
+  // A score entered while another game held the table waits for a later
+  // iteration: the page stores what changed this often as well.
+  const kStoreRoundMs = 3000;
+  let storageProblem = null; // said once, then the game plays on
+
   // What the tests and the measurements read.
   const state = window.quarndel = {
     lines: [], // what the game printed
@@ -41,6 +50,8 @@ const QuarndelPage = (() => {
     canvasChecksum: null, // of the canvas once a replay ended, like the game's
     replayMs: null, // from the game's start to its end
     module: null,
+    stored: 0, // stores of the kept folders done
+    storageProblem: null, // what the page said about the storage
   };
   let mainStarted = 0;
 
@@ -77,6 +88,70 @@ const QuarndelPage = (() => {
       document.documentElement.requestFullscreen().catch(() => {});
     }
     canvas.focus();
+  }
+
+  // Says once that the browser does not keep what the game wrote.
+  function storageFailed(what) {
+    if (storageProblem) return;
+    storageProblem = `Settings and high scores cannot be kept in this browser (${what}); ` +
+      'the game plays on without them.';
+    state.storageProblem = storageProblem;
+    console.error(storageProblem);
+    if (!waitingForFirstKey && running) {
+      showHint(storageProblem);
+      setTimeout(() => { if (message.textContent === storageProblem) showHint(''); }, 6000);
+    }
+  }
+
+  // Mounts the kept folders and fills them from the browser's storage
+  // before the game starts.
+  function mountKeptFolders(m) {
+    const FS = m.FS;
+    try {
+      for (const folder of kKeptFolders) {
+        FS.mkdirTree(folder);
+        FS.mount(FS.filesystems.IDBFS, {}, folder);
+      }
+    } catch (e) {
+      storageFailed(e.message || String(e));
+      return;
+    }
+    m.addRunDependency('kept-folders');
+    try {
+      FS.syncfs(true, (error) => {
+        if (error) storageFailed(error.message || String(error));
+        m.removeRunDependency('kept-folders');
+      });
+    } catch (e) { // no IndexedDB at all
+      storageFailed(e.message || String(e));
+      m.removeRunDependency('kept-folders');
+    }
+  }
+
+  // Stores what the game wrote in the kept folders (after every write).
+  let storing = false;
+  let storeAgain = false;
+  function storeKeptFolders() {
+    if (storageProblem || !module || !module.FS) return;
+    if (storing) {
+      storeAgain = true;
+      return;
+    }
+    storing = true;
+    try {
+      module.FS.syncfs(false, (error) => {
+        storing = false;
+        state.stored += 1;
+        if (error) storageFailed(error.message || String(error));
+        else if (storeAgain) {
+          storeAgain = false;
+          storeKeptFolders();
+        }
+      });
+    } catch (e) {
+      storing = false;
+      storageFailed(e.message || String(e));
+    }
   }
 
   // Shows text over the game, with a button for each [label, action] given;
@@ -309,13 +384,21 @@ const QuarndelPage = (() => {
     showHint('Loading…');
     const settings = {
       arguments: args,
-      preRun: [(m) => { if (recording) m.FS.writeFile('/recording.qrp', recording); }],
+      preRun: [(m) => {
+        if (recording) m.FS.writeFile('/recording.qrp', recording);
+        else mountKeptFolders(m);
+      }],
+      quarndelStore: storeKeptFolders,
       print: (line) => { state.lines.push(line); console.log(line); },
       printErr: (line) => { state.lines.push(line); console.error(line); },
       quarndelPresent: present,
       quarndelAudio: window.QuarndelSound ?
         window.QuarndelSound.create(() => settings.HEAPU8) : null,
-      onRuntimeInitialized: () => { running = true; mainStarted = performance.now(); },
+      onRuntimeInitialized: () => {
+        running = true;
+        mainStarted = performance.now();
+        if (!recording) setInterval(storeKeptFolders, kStoreRoundMs);
+      },
       onExit: (status) => {
         running = false;
         ended = true;

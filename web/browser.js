@@ -9,8 +9,10 @@
 //   node web/browser.js keys SITE [PNG]      keys through the browser start the
 //       tune, mute it, start a game and move the ship; Tab reaches the page's
 //       button, Escape in fullscreen only leaves fullscreen, a held key is let
-//       go when the page loses focus, Escape ends the run; mute is kept
-//       through a reload; a recording named
+//       go when the page loses focus and a hidden game pauses, Escape ends
+//       the run and "Play again" starts another in the page; mute is kept
+//       through a reload; the files come precompressed, with a progress bar
+//       while they load; a recording named
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
 //       reloads offline. PNG gets a screenshot of the page in play
@@ -80,12 +82,24 @@ function serve(site, recordings) {
       return;
     }
     // Nothing from the browser's own cache: what works offline is what the
-    // page's offline worker kept.
-    response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] ||
-      'application/octet-stream', 'Cache-Control': 'no-store' });
+    // page's offline worker kept. The site's files go out precompressed, as
+    // web/serve.sh sends them, when the build made them.
+    const headers = { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
+      'Cache-Control': 'no-store' };
+    const accepted = request.headers['accept-encoding'] || '';
+    for (const [encoding, suffix] of [['br', '.br'], ['gzip', '.gz']]) {
+      if (!m && accepted.includes(encoding) && fs.existsSync(file + suffix)) {
+        headers['Content-Encoding'] = encoding;
+        server.encoded.push(url.pathname);
+        file += suffix;
+        break;
+      }
+    }
+    response.writeHead(200, headers);
     fs.createReadStream(file).pipe(response);
   });
   server.asked = [];
+  server.encoded = []; // paths sent precompressed
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
@@ -313,6 +327,13 @@ async function keys(site, png) {
     if (xHeld >= x1 || xLater !== xHeld) {
       problems.push(`held left through a lost focus, the ship went from ${x1} to ${xHeld}, then ${xLater}`);
     }
+    // The game paused while its tab was hidden; P resumes it.
+    const pausedWhileHidden = await state(page, 6);
+    await page.keyboard.press('KeyP');
+    await pause(100);
+    if (pausedWhileHidden !== 1 || (await state(page, 6)) !== 0) {
+      problems.push(`hidden, the game's pause was ${pausedWhileHidden}; after P ${await state(page, 6)}`);
+    }
     await page.keyboard.press('Escape'); // ends the run
     await waitFor(page, 'window.quarndel.status !== null', 5000);
     const status = await page.evaluate(() => window.quarndel.status);
@@ -320,6 +341,26 @@ async function keys(site, png) {
     const after = await page.$eval('#hint', (e) => (e.hidden ? '' : e.textContent));
     if (!/play again/i.test(after) || !(await page.$('#hint button'))) {
       problems.push(`after Escape the page says "${after}", with no button to play again`);
+    } else {
+      // Play again starts a game in the same page, without loading it anew.
+      await page.evaluate(() => { window.notReloaded = true; });
+      await page.click('#hint button');
+      await waitFor(page, 'window.quarndel.runs === 2 && window.quarndel.status === null && ' +
+        'window.quarndel.module._QuarndelState && window.quarndel.module.calledRun', 10000).catch(() => {});
+      await pause(300);
+      await page.keyboard.press('Enter');
+      await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+      const again = await page.evaluate(() => window.notReloaded === true &&
+        window.quarndel.status === null && window.quarndel.module._QuarndelState(0) === 0);
+      if (!again) problems.push('"Play again" did not start a game in the same page');
+      await page.keyboard.press('Escape');
+      await waitFor(page, 'window.quarndel.status !== null', 5000).catch(() => {});
+    }
+    // The page loaded its files precompressed and showed the download's progress.
+    const loadedWhole = ['/quarndel.wasm', '/quarndel.data'].filter((p) => !server.encoded.includes(p));
+    if (loadedWhole.length > 0) problems.push(`sent uncompressed: ${loadedWhole.join(', ')}`);
+    if (!(await page.evaluate(() => window.quarndel.progressShown))) {
+      problems.push('no progress was shown while the data loaded');
     }
     problems.push(...await refusedRecordings(chromium.browser, base, server));
     // Once loaded, the page plays offline: with the server gone, a reload

@@ -187,6 +187,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelState(int what) {
         return ship.lives;
     case 5:
         return level.levelNumber;
+    case 6:
+        return game.paused;
+    case 7:
+        return game.gameOver;
     default:
         return 0;
     }

@@ -19,6 +19,7 @@ unsigned WebTakeDelay(void);
 // Keys before SDL has started are dropped.
 void QuarndelKey(int sym, int down);
 // What the page's tests read: 0 whether the title screen runs, 1 and 2 the
-// ship's x and y, 3 the score, 4 the lives, 5 the level number.
+// ship's x and y, 3 the score, 4 the lives, 5 the level number, 6 whether the
+// game is paused, 7 whether it is over.
 int QuarndelState(int what);
 }

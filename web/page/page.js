@@ -10,6 +10,7 @@ const QuarndelPage = (() => {
   const hint = document.getElementById('hint');
   const message = document.getElementById('message');
   const hintActions = document.getElementById('actions');
+  const progress = document.getElementById('progress');
   const context = canvas.getContext('2d');
   const params = new URLSearchParams(location.search);
   const replayUrl = params.get('replay');
@@ -51,6 +52,8 @@ const QuarndelPage = (() => {
     replayMs: null, // from the game's start to its end
     module: null,
     stored: 0, // stores of the kept folders done
+    runs: 1, // games started in this page (play again starts another)
+    progressShown: false, // the download's progress was shown
     storageProblem: null, // what the page said about the storage
   };
   let mainStarted = 0;
@@ -180,6 +183,17 @@ const QuarndelPage = (() => {
     module._QuarndelKey(sym, down ? 1 : 0);
   }
 
+  // A game in play pauses when the tab is hidden, as if the player had
+  // pressed P (so a recording of it replays as it was played); P resumes it.
+  function pauseHiddenGame() {
+    if (!running || replayUrl) return;
+    const at = (what) => module._QuarndelState(what);
+    if (at(0) === 0 && at(6) === 0 && at(7) === 0) {
+      tellGame(112, true); // p
+      tellGame(112, false);
+    }
+  }
+
   // Once the page is out of sight the browser sends no key-up: every key the
   // game holds is let go, as if the player had released it.
   function releaseHeldKeys() {
@@ -214,7 +228,7 @@ const QuarndelPage = (() => {
     }
     if (window.QuarndelSound) window.QuarndelSound.unlock();
     if (ended) {
-      location.reload();
+      if (state.status !== null) playAgain();
       return;
     }
     if (waitingForFirstKey) {
@@ -329,10 +343,10 @@ const QuarndelPage = (() => {
   // What the page says once the game has ended with status.
   function sayEnd(status) {
     if (!replayUrl) {
-      showHint('The run has ended: press a key to play again', [['Play again', () => location.reload()]]);
+      showHint('The run has ended: press a key to play again', [['Play again', playAgain]]);
       return;
     }
-    const again = [['Watch again', () => location.reload()], ['Play the game', playGame]];
+    const again = [['Watch again', playAgain], ['Play the game', playGame]];
     if (status === 0) {
       showHint('The recording has ended.', again);
       return;
@@ -360,7 +374,10 @@ const QuarndelPage = (() => {
     window.addEventListener('keyup', (e) => onKey(e, false));
     window.addEventListener('blur', releaseHeldKeys);
     document.addEventListener('visibilitychange', () => {
-      if (document.hidden) releaseHeldKeys();
+      if (document.hidden) {
+        releaseHeldKeys();
+        pauseHiddenGame();
+      }
     });
     document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
     canvas.addEventListener('click', () => {
@@ -381,13 +398,38 @@ const QuarndelPage = (() => {
       if (headless) args.push('--headless');
       if (verify) args.push('--verify');
     }
+    runGame(args, recording);
+  }
+
+  // The data download's progress, as the game's loader reports it
+  // ("Downloading data... (loaded/total)").
+  function showProgress(text) {
+    const m = /\(([0-9]+)\/([0-9]+)\)/.exec(text || '');
+    if (!m || Number(m[2]) <= 0) {
+      progress.hidden = true;
+      return;
+    }
+    progress.max = Number(m[2]);
+    progress.value = Number(m[1]);
+    progress.hidden = false;
+    state.progressShown = true;
+  }
+
+  // Starts the game (again, for "play again": the module is made anew, its
+  // files come from the browser's cache).
+  let storeRound = null;
+  function runGame(args, recording) {
+    ended = false;
+    state.status = null;
     showHint('Loading…');
     const settings = {
       arguments: args,
+      quarndelRecording: recording,
       preRun: [(m) => {
-        if (recording) m.FS.writeFile('/recording.qrp', recording);
+          if (recording) m.FS.writeFile('/recording.qrp', recording);
         else mountKeptFolders(m);
       }],
+      setStatus: showProgress,
       quarndelStore: storeKeptFolders,
       print: (line) => { state.lines.push(line); console.log(line); },
       printErr: (line) => { state.lines.push(line); console.error(line); },
@@ -396,8 +438,9 @@ const QuarndelPage = (() => {
         window.QuarndelSound.create(() => settings.HEAPU8) : null,
       onRuntimeInitialized: () => {
         running = true;
+        progress.hidden = true;
         mainStarted = performance.now();
-        if (!recording) setInterval(storeKeptFolders, kStoreRoundMs);
+        if (!recording && storeRound === null) storeRound = setInterval(storeKeptFolders, kStoreRoundMs);
       },
       onExit: (status) => {
         running = false;
@@ -411,7 +454,7 @@ const QuarndelPage = (() => {
       onAbort: (what) => {
         running = false;
         ended = true;
-        showHint(`The game stopped: ${what}`, [['Play again', () => location.reload()]]);
+        showHint(`The game stopped: ${what}`, [['Play again', playAgain]]);
         state.status = 1;
       },
     };
@@ -423,6 +466,13 @@ const QuarndelPage = (() => {
       return;
     }
     Quarndel(settings);
+  }
+
+  // Plays again in the same page: a game, or the same recording once more.
+  function playAgain() {
+    state.runs += 1;
+    waitingForFirstKey = false;
+    runGame(module.arguments, replayUrl ? module.quarndelRecording : null);
   }
 
   return { start };

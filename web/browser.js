@@ -12,7 +12,10 @@
 //       go when the page loses focus and a hidden game pauses, Escape ends
 //       the run and "Play again" starts another in the page; mute is kept
 //       through a reload; the files come precompressed, with a progress bar
-//       while they load; a recording named
+//       while they load; the game played is offered for download, verifies
+//       with the desktop game (QUARNDEL_DESKTOP, else build-rel/quarndel or
+//       build/quarndel, else the browser build under node) and plays back
+//       when opened with the page's file chooser; a recording named
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
 //       reloads offline. PNG gets a screenshot of the page in play
@@ -218,6 +221,54 @@ async function refusedRecordings(browser, base, server) {
   return problems;
 }
 
+// The command that checks a recording made in the page: the desktop game
+// (QUARNDEL_DESKTOP, else a build in the repository) with --replay FILE
+// --headless --verify; without one the browser build under node.
+function verifyCommand(file) {
+  const root = path.join(__dirname, '..');
+  const built = [process.env.QUARNDEL_DESKTOP, path.join(root, 'build-rel', 'quarndel'),
+    path.join(root, 'build', 'quarndel')].find((f) => f && fs.existsSync(f));
+  if (built) return [built, ['--replay', file, '--headless', '--verify']];
+  return [process.execPath, ['--no-experimental-fetch', path.join(__dirname, 'replay-node.js'),
+    path.join(root, 'build-web', 'site'), file]];
+}
+
+// The game that has just ended in the page was recorded: the page offers it
+// for download, the desktop replays it as recorded, and the page plays it
+// back from a file the player opens. One problem for each that fails.
+async function recordingOfThePage(page) {
+  const problems = [];
+  const bytes = await page.evaluate(() => window.quarndel.recording &&
+    Array.from(window.quarndel.recording));
+  const offered = await page.$$eval('#actions button', (b) => b.map((e) => e.textContent));
+  if (!bytes || !offered.some((t) => /download/i.test(t))) {
+    return [`after the run the page offers ${JSON.stringify(offered)}, with ${bytes ? bytes.length : 'no'} bytes recorded`];
+  }
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarndel-recording-'));
+  const file = path.join(dir, 'page.qrp');
+  fs.writeFileSync(file, Buffer.from(bytes));
+  const [exe, args] = verifyCommand(file);
+  const home = path.join(dir, 'home');
+  const run = require('child_process').spawnSync(exe, args, { cwd: path.join(__dirname, '..'), encoding: 'utf8', timeout: 60000,
+    env: { ...process.env, HOME: home, XDG_CONFIG_HOME: home, XDG_DATA_HOME: home,
+      SDL_VIDEODRIVER: 'dummy', SDL_AUDIODRIVER: 'none' } });
+  if (run.status !== 0) {
+    problems.push(`the recording made in the page does not verify with ${exe}: ` +
+      `${(run.stdout + run.stderr).trim().split('\n').slice(-2).join('; ')}`);
+  }
+  // Opened from a file, it plays back in the page to its end.
+  const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#open')]);
+  await chooser.accept([file]);
+  await waitFor(page, 'window.quarndel.runs === 3 && window.quarndel.status !== null', 60000)
+    .catch(() => {});
+  const end = await page.evaluate(() => [window.quarndel.status, document.getElementById('message').textContent]);
+  if (end[0] !== 0 || !/recording has ended/.test(end[1])) {
+    problems.push(`the recording opened from a file ended with ${end[0]}: "${end[1]}"`);
+  }
+  fs.rmSync(dir, { recursive: true, force: true });
+  return problems;
+}
+
 async function keys(site, png) {
   const server = await serve(site, [path.join(__dirname, '..', 'tests', 'replays', 'title.qrp'),
     path.join(site, 'page.css')]);
@@ -298,7 +349,7 @@ async function keys(site, png) {
     await page.keyboard.press('Tab');
     await page.keyboard.up('Shift');
     const back = await focused();
-    if (tabbed !== 'fullscreen' || back !== 'screen') {
+    if (tabbed !== 'open' || back !== 'screen') {
       problems.push(`Tab went to "${tabbed}", Shift+Tab to "${back}"`);
     }
     // Escape in fullscreen leaves fullscreen, and the run goes on.
@@ -355,6 +406,7 @@ async function keys(site, png) {
       if (!again) problems.push('"Play again" did not start a game in the same page');
       await page.keyboard.press('Escape');
       await waitFor(page, 'window.quarndel.status !== null', 5000).catch(() => {});
+      problems.push(...await recordingOfThePage(page));
     }
     // The page loaded its files precompressed and showed the download's progress.
     const loadedWhole = ['/quarndel.wasm', '/quarndel.data'].filter((p) => !server.encoded.includes(p));
@@ -385,8 +437,10 @@ async function keys(site, png) {
   if (problems.length === 0) {
     console.log('PASS keys through the browser start the tune, mute it, start a game with its ' +
       'effect and move the ship; Tab reaches the page, Escape in fullscreen only leaves it, a ' +
-      'lost focus lets keys go; recordings from another site, unreachable, too large or not ' +
-      'recordings are refused on the page');
+      'lost focus lets keys go and a hidden game pauses; mute is kept through a reload; the ' +
+      'files come precompressed with a progress bar; a game played in the page is recorded, ' +
+      'verifies on the desktop and plays back from a file; play again needs no reload; ' +
+      'recordings from another site, unreachable, too large or not recordings are refused on the page');
   }
   return problems.length === 0 ? 0 : 1;
 }

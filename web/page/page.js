@@ -21,7 +21,11 @@ const QuarndelPage = (() => {
   let running = false;
   let ended = false;
   let waitingForFirstKey = !replayUrl;
-  let recordingUrl = null; // the recording's address, resolved against the page's
+  let recordingUrl = null; // the recording's address (or file name) as the page names it
+  let replaying = !!replayUrl; // a recording plays: from the address or a file the player opened
+  // Where the game records a game played in the page, to be downloaded.
+  const kRunFile = '/tmp/run.qrp';
+  let afterExit = null; // what starts once the running game has ended
   const held = new Set(); // SDL keys the game was told are down
   let leftFullscreenAt = -Infinity;
 
@@ -54,6 +58,7 @@ const QuarndelPage = (() => {
     stored: 0, // stores of the kept folders done
     runs: 1, // games started in this page (play again starts another)
     progressShown: false, // the download's progress was shown
+    recording: null, // the recording of the game that ended last (bytes)
     storageProblem: null, // what the page said about the storage
   };
   let mainStarted = 0;
@@ -186,7 +191,7 @@ const QuarndelPage = (() => {
   // A game in play pauses when the tab is hidden, as if the player had
   // pressed P (so a recording of it replays as it was played); P resumes it.
   function pauseHiddenGame() {
-    if (!running || replayUrl) return;
+    if (!running || replaying) return;
     const at = (what) => module._QuarndelState(what);
     if (at(0) === 0 && at(6) === 0 && at(7) === 0) {
       tellGame(112, true); // p
@@ -342,8 +347,10 @@ const QuarndelPage = (() => {
 
   // What the page says once the game has ended with status.
   function sayEnd(status) {
-    if (!replayUrl) {
-      showHint('The run has ended: press a key to play again', [['Play again', playAgain]]);
+    if (!replaying) {
+      const actions = [['Play again', playAgain]];
+      if (state.recording) actions.push(['Download the recording', downloadRecording]);
+      showHint('The run has ended: press a key to play again', actions);
       return;
     }
     const again = [['Watch again', playAgain], ['Play the game', playGame]];
@@ -380,6 +387,17 @@ const QuarndelPage = (() => {
       }
     });
     document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
+    const chooser = document.getElementById('open-file');
+    document.getElementById('open').addEventListener('click', () => chooser.click());
+    chooser.addEventListener('change', () => {
+      openRecording(chooser.files[0]);
+      chooser.value = '';
+    });
+    window.addEventListener('dragover', (e) => e.preventDefault());
+    window.addEventListener('drop', (e) => {
+      e.preventDefault();
+      if (e.dataTransfer && e.dataTransfer.files.length > 0) openRecording(e.dataTransfer.files[0]);
+    });
     canvas.addEventListener('click', () => {
       canvas.focus();
       if (window.QuarndelSound) window.QuarndelSound.unlock();
@@ -397,6 +415,8 @@ const QuarndelPage = (() => {
       args.push('--replay', '/recording.qrp');
       if (headless) args.push('--headless');
       if (verify) args.push('--verify');
+    } else {
+      args.push('--record', kRunFile);
     }
     runGame(args, recording);
   }
@@ -447,9 +467,16 @@ const QuarndelPage = (() => {
         ended = true;
         held.clear();
         state.replayMs = performance.now() - mainStarted;
-        if (replayUrl) state.canvasChecksum = canvasChecksum();
+        if (replaying) state.canvasChecksum = canvasChecksum();
+        else keepRecording(settings);
         state.status = status;
-        sayEnd(status);
+        if (afterExit) {
+          const next = afterExit;
+          afterExit = null;
+          next();
+        } else {
+          sayEnd(status);
+        }
       },
       onAbort: (what) => {
         running = false;
@@ -468,11 +495,61 @@ const QuarndelPage = (() => {
     Quarndel(settings);
   }
 
+  // The recording of the game that has just ended, offered for download.
+  function keepRecording(m) {
+    try {
+      state.recording = m.FS.readFile(kRunFile);
+    } catch (e) {
+      state.recording = null; // the game wrote none (it said why)
+    }
+  }
+
+  function downloadRecording() {
+    const when = new Date().toISOString().replace(/[-:]/g, '').replace(/\..*/, '');
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([state.recording], { type: 'application/octet-stream' }));
+    link.download = `quarndel-${when}.qrp`;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+    canvas.focus();
+  }
+
+  // Plays a recording the player opened (file chooser or dropped on the
+  // page), read up to the reader's limit, in place of what runs now.
+  async function openRecording(file) {
+    if (!file) return;
+    if (file.size > kMaxRecordingBytes) {
+      showHint(`${file.name} is too large: a recording holds at most ` +
+        `${kMaxRecordingBytes / 1048576} MiB.`, [['Play the game', playGame]]);
+      return;
+    }
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const play = () => {
+      replaying = true;
+      recordingUrl = file.name;
+      waitingForFirstKey = false;
+      state.runs += 1;
+      runGame(['--replay', '/recording.qrp'], bytes);
+      canvas.focus();
+    };
+    if (running) {
+      // The game running now ends first, as Escape ends it.
+      afterExit = play;
+      releaseHeldKeys();
+      tellGame(27, true);
+      tellGame(27, false);
+    } else {
+      play();
+    }
+  }
+
   // Plays again in the same page: a game, or the same recording once more.
   function playAgain() {
     state.runs += 1;
     waitingForFirstKey = false;
-    runGame(module.arguments, replayUrl ? module.quarndelRecording : null);
+    runGame(module.arguments, replaying ? module.quarndelRecording : null);
   }
 
   return { start };

@@ -15,7 +15,9 @@
 //       while they load; the game played is offered for download, verifies
 //       with the desktop game (QUARNDEL_DESKTOP, else build-rel/quarndel or
 //       build/quarndel, else the browser build under node) and plays back
-//       when opened with the page's file chooser; a recording named
+//       when opened with the page's file chooser; on a phone held sideways
+//       (touch emulation) the on-screen buttons stand beside the game and
+//       move the ship, and a gamepad starts a game and steers; a recording named
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
 //       reloads offline. PNG gets a screenshot of the page in play
@@ -269,6 +271,86 @@ async function recordingOfThePage(page) {
   return problems;
 }
 
+// Holds a touch on the element selector names for ms (Chromium's touch
+// emulation), or taps it.
+async function touch(page, selector, ms = 0) {
+  const box = await (await page.$(selector)).boundingBox();
+  const point = { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+  const client = await page.target().createCDPSession();
+  await client.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [point] });
+  await pause(ms || 50);
+  await client.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  await client.detach();
+}
+
+// A phone held sideways: the on-screen buttons stand beside the game, never
+// over it, and move the ship; a gamepad (the Gamepad API, here a stand-in
+// PlayStation pad) starts a game with its circle button and steers by its
+// d-pad. One problem for each that fails.
+async function touchAndPad(browser, base) {
+  const problems = [];
+  const page = await browser.newPage();
+  await page.setViewport({ width: 740, height: 360, isMobile: true, hasTouch: true, isLandscape: true });
+  await page.goto(base);
+  await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
+  const state = (what) => page.evaluate((w) => window.quarndel.module._QuarndelState(w), what);
+  const overlaps = await page.evaluate(() => {
+    const game = document.getElementById('screen').getBoundingClientRect();
+    return [...document.querySelectorAll('.touch-side button')].filter((b) => {
+      const r = b.getBoundingClientRect();
+      return r.width === 0 || (r.left < game.right && r.right > game.left && r.top < game.bottom &&
+        r.bottom > game.top);
+    }).map((b) => b.getAttribute('aria-label'));
+  });
+  if (overlaps.length > 0) problems.push(`on a phone held sideways, ${overlaps.join(', ')} cover the game or do not show`);
+  await touch(page, '.fire'); // wakes the page
+  await touch(page, '[aria-label="Choose"]'); // Start
+  await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+  await pause(300);
+  const x0 = await state(1);
+  await touch(page, '.dpad .right', 500);
+  const x1 = await state(1);
+  if (!(x1 > x0)) problems.push(`holding the on-screen right arrow moved the ship from x ${x0} to ${x1}`);
+  await page.screenshot({ path: path.join(os.tmpdir(), 'quarndel-touch.png') });
+  await page.close();
+  // The pad: circle chooses Start (the desktop's PlayStation layout), the
+  // d-pad's right (button 15) steers.
+  const padPage = await browser.newPage();
+  const pad = { pressed: new Set() };
+  await padPage.evaluateOnNewDocument(() => {
+    let pressed = [];
+    const poll = () => {
+      (window.padState ? window.padState() : Promise.resolve(pressed)).then((p) => { pressed = p; })
+        .catch(() => {}).finally(() => setTimeout(poll, 10));
+    };
+    poll();
+    navigator.getGamepads = () => [{ id: 'Sony DualSense Wireless Controller', mapping: 'standard',
+      axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: pressed.includes(i) })) }];
+  });
+  await padPage.exposeFunction('padState', () => [...pad.pressed]);
+  await padPage.goto(base);
+  await waitFor(padPage, 'window.quarndel.firstFrameMs !== null', 30000);
+  const press = async (button, ms = 150) => {
+    pad.pressed.add(button);
+    await pause(ms);
+    pad.pressed.delete(button);
+    await pause(150);
+  };
+  await press(0); // wakes the page
+  await press(1); // circle: Start
+  await waitFor(padPage, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+  await pause(300);
+  const padState = (what) => padPage.evaluate((w) => window.quarndel.module._QuarndelState(w), what);
+  const p0 = await padState(1);
+  await press(15, 500);
+  const p1 = await padState(1);
+  if ((await padState(0)) !== 0 || !(p1 > p0)) {
+    problems.push(`the pad's circle and d-pad: title ${await padState(0)}, ship x ${p0} to ${p1}`);
+  }
+  await padPage.close();
+  return problems;
+}
+
 async function keys(site, png) {
   const server = await serve(site, [path.join(__dirname, '..', 'tests', 'replays', 'title.qrp'),
     path.join(site, 'page.css')]);
@@ -415,6 +497,7 @@ async function keys(site, png) {
       problems.push('no progress was shown while the data loaded');
     }
     problems.push(...await refusedRecordings(chromium.browser, base, server));
+    problems.push(...await touchAndPad(chromium.browser, base));
     // Once loaded, the page plays offline: with the server gone, a reload
     // still reaches the title screen.
     await page.evaluate(() => navigator.serviceWorker.ready);
@@ -439,7 +522,8 @@ async function keys(site, png) {
       'effect and move the ship; Tab reaches the page, Escape in fullscreen only leaves it, a ' +
       'lost focus lets keys go and a hidden game pauses; mute is kept through a reload; the ' +
       'files come precompressed with a progress bar; a game played in the page is recorded, ' +
-      'verifies on the desktop and plays back from a file; play again needs no reload; ' +
+      'verifies on the desktop and plays back from a file; play again needs no reload; on a ' +
+      'phone held sideways the touch buttons stand beside the game and steer; a pad plays; ' +
       'recordings from another site, unreachable, too large or not recordings are refused on the page');
   }
   return problems.length === 0 ? 0 : 1;

@@ -153,6 +153,7 @@ void InstallWebHooks() {
     hooks.iterationEnded = EndWebIteration;
     hooks.noWaiting = ReplayWithoutWaiting;
     hooks.present = PresentToCanvas;
+    hooks.openInput = OpenGamepad; // the key bindings; the pad comes from the page
     PlugInSound();
     volumesSet = false;
 }

@@ -22,4 +22,14 @@ void QuarndelKey(int sym, int down);
 // ship's x and y, 3 the score, 4 the lives, 5 the level number, 6 whether the
 // game is paused, 7 whether it is over.
 int QuarndelState(int what);
+
+// The page's gamepad (web/pad.cpp): the buffer the page writes the pad's
+// name into before QuarndelPadConnected; a button of the standard mapping
+// (0 to 11) went down or up; the left stick's axis 0 (x) or 1 (y) moved
+// (-32768 to 32767); the d-pad, as SDL's hat bits.
+char *QuarndelPadName();
+void QuarndelPadConnected();
+void QuarndelPadButton(int standard, int down);
+void QuarndelPadAxis(int axis, int value);
+void QuarndelPadHat(int value);
 }

@@ -81,12 +81,38 @@ const QuarndelPage = (() => {
     return 0;
   }
 
+  // The game's 640x480 pixels are enlarged by whole factors, pixel for
+  // pixel; with the fit "fill" (chosen on the page, kept in the browser) as
+  // large as the window allows, and on a screen smaller than the game always
+  // so. On a touch screen the on-screen buttons keep columns of their own at
+  // both sides, so they never cover the play area.
+  const kFitKey = 'quarndel-fit';
+  function fitMode() {
+    try {
+      return localStorage.getItem(kFitKey) === 'fill' ? 'fill' : 'whole';
+    } catch (e) {
+      return 'whole';
+    }
+  }
+
   function fitCanvas() {
     const stage = canvas.parentElement;
-    const factor = Math.max(1, Math.floor(Math.min(stage.clientWidth / 640,
-      stage.clientHeight / 480)));
-    canvas.style.width = 640 * factor + 'px';
-    canvas.style.height = 480 * factor + 'px';
+    const columns = [...document.querySelectorAll('.touch-side')]
+      .reduce((widest, e) => Math.max(widest, e.offsetWidth), 0);
+    const scale = Math.min((stage.clientWidth - 2 * columns) / 640, stage.clientHeight / 480);
+    const factor = scale >= 1 && fitMode() === 'whole' ? Math.floor(scale) : Math.max(scale, 0.25);
+    canvas.style.width = Math.floor(640 * factor) + 'px';
+    canvas.style.height = Math.floor(480 * factor) + 'px';
+    const fit = document.getElementById('fit');
+    if (fit) fit.textContent = fitMode() === 'fill' ? 'Fit: fill' : 'Fit: whole';
+  }
+
+  function toggleFit() {
+    try {
+      localStorage.setItem(kFitKey, fitMode() === 'fill' ? 'whole' : 'fill');
+    } catch (e) { /* not kept: the page's own choice for this visit */ }
+    fitCanvas();
+    canvas.focus();
   }
 
   function toggleFullscreen() {
@@ -387,6 +413,7 @@ const QuarndelPage = (() => {
       }
     });
     document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
+    document.getElementById('fit').addEventListener('click', toggleFit);
     const chooser = document.getElementById('open-file');
     document.getElementById('open').addEventListener('click', () => chooser.click());
     chooser.addEventListener('change', () => {
@@ -552,5 +579,21 @@ const QuarndelPage = (() => {
     runGame(module.arguments, replaying ? module.quarndelRecording : null);
   }
 
-  return { start };
+  // What the page's other controls (controls.js: gamepad and touch) use.
+  // wake: the first press only wakes the page (true when it did).
+  function wake() {
+    if (window.QuarndelSound) window.QuarndelSound.unlock();
+    if (!waitingForFirstKey) return false;
+    waitingForFirstKey = false;
+    showHint('');
+    return true;
+  }
+  const controls = {
+    tell: tellGame,
+    wake,
+    module: () => (running ? module : null),
+    fit: fitCanvas,
+  };
+
+  return { start, controls };
 })();

@@ -348,6 +348,24 @@ async function touchAndPad(browser, base) {
     problems.push(`the pad's circle and d-pad: title ${await padState(0)}, ship x ${p0} to ${p1}`);
   }
   await padPage.close();
+  // A 1366x768 window leaves wide borders round a whole factor; "fill" uses
+  // the height the page has (768 less its bar), and the choice is kept.
+  const wide = await browser.newPage();
+  await wide.setViewport({ width: 1366, height: 768 });
+  await wide.goto(base);
+  await waitFor(wide, 'window.quarndel.firstFrameMs !== null', 30000);
+  const height = () => wide.$eval('#screen', (e) => e.style.height);
+  const whole = await height();
+  await wide.click('#fit');
+  const fill = await height();
+  await wide.reload();
+  await waitFor(wide, 'window.quarndel.firstFrameMs !== null', 30000);
+  const kept = await height();
+  await wide.click('#fit');
+  if (whole !== '480px' || fill !== '736px' || kept !== '736px' || (await height()) !== '480px') {
+    problems.push(`in a 1366x768 window the game is ${whole} high, filled ${fill}, after a reload ${kept}`);
+  }
+  await wide.close();
   return problems;
 }
 

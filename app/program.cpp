@@ -5,6 +5,19 @@
 #include "replay/replay.h"
 
 int RunProgram(int argc, char **argv, const ProgramSteps &steps) {
+    int status = StartProgram(argc, argv, steps);
+    if (status >= 0) {
+        return status;
+    }
+    game.RunTitle();
+    // The first level is loaded even when the title screen was left without
+    // Start; the play loop then ends at once.
+    game.EnterPlay();
+    game.RunPlay();
+    return FinishProgram(steps);
+}
+
+int StartProgram(int argc, char **argv, const ProgramSteps &steps) {
     int status = ParseOptions(argc, argv, options, stdout, stderr);
     if (status >= 0) {
         return status;
@@ -25,11 +38,10 @@ int RunProgram(int argc, char **argv, const ProgramSteps &steps) {
         steps.chooseLaunch(options);
     }
     game.Init();
-    game.RunTitle();
-    // The first level is loaded even when the title screen was left without
-    // Start; the play loop then ends at once.
-    game.EnterPlay();
-    game.RunPlay();
+    return -1;
+}
+
+int FinishProgram(const ProgramSteps &steps) {
     if (steps.finish != nullptr) {
         steps.finish();
     }

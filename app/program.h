@@ -24,6 +24,13 @@ struct ProgramSteps {
 // Runs the program: returns the status it exits with.
 int RunProgram(int argc, char **argv, const ProgramSteps &steps);
 
+// RunProgram in two parts, for a program whose loop is the browser's: the
+// start, up to the game's start-up (the exit status when the program ends
+// there, else -1), and the end once the play loop has ended (the exit
+// status). Between them the caller runs the title and play loops.
+int StartProgram(int argc, char **argv, const ProgramSteps &steps);
+int FinishProgram(const ProgramSteps &steps);
+
 // The level folder play starts at: a replay's recorded level wins over
 // --level, which wins over the documented first level (null).
 const char *LaunchFirstLevel(const Options &options);

@@ -9,6 +9,7 @@
 #include "text/font.h"
 
 struct FMUSIC_MODULE; // a loaded song, opened by the sound plugged into the seams
+class FramePacer;
 
 // Menu positions: the cursor's y on Start, Difficulty and Quit; its x stays.
 constexpr float kCursorX = 70.0f;
@@ -49,6 +50,11 @@ class Game {
     // Title screen.
     void RunTitle();  // the whole title loop, tune included, paced
     void TitleStep(); // one iteration: all pending events, then one frame
+    // RunTitle in parts, for a program whose loop is the browser's: the tune
+    // starts, paced iterations while titleRunning is 1, the tune stops.
+    void BeginTitle();
+    void TitleIteration(FramePacer &pacer);
+    void EndTitle();
     void HandleTitleEvent();
     void DrawTitle();
 
@@ -56,6 +62,9 @@ class Game {
     void EnterPlay(); // loads and sets up the first level
     void RunPlay();   // the whole play loop, paced
     bool PlayStep();  // one iteration; true when it presented a frame
+    // One iteration of RunPlay, with its wait or nap; RunPlay runs it while
+    // quit is 0.
+    void PlayIteration(FramePacer &pacer);
     void HandlePlayEvent();
     void RunningFrame(); // the rules of a running frame, then its drawing
     void RunRules();     // the rules of a running frame in their fixed order

@@ -30,11 +30,15 @@ void Game::EnterPlay() {
 void Game::RunPlay() {
     FramePacer pacer;
     while (quit == 0) {
-        if (PlayStep()) {
-            pacer.Wait();
-        } else if (quit == 0) {
-            IdleNap(kIdleNapMs);
-        }
+        PlayIteration(pacer);
+    }
+}
+
+void Game::PlayIteration(FramePacer &pacer) {
+    if (PlayStep()) {
+        pacer.Wait();
+    } else if (quit == 0) {
+        IdleNap(kIdleNapMs);
     }
 }
 

@@ -5,14 +5,26 @@
 #include "game/seams.h"
 
 void Game::RunTitle() {
+    BeginTitle();
+    FramePacer pacer;
+    while (titleRunning == 1) {
+        TitleIteration(pacer);
+    }
+    EndTitle();
+}
+
+void Game::BeginTitle() {
     if (hooks.playSong != nullptr) {
         hooks.playSong(titleSong);
     }
-    FramePacer pacer;
-    while (titleRunning == 1) {
-        TitleStep();
-        pacer.Wait();
-    }
+}
+
+void Game::TitleIteration(FramePacer &pacer) {
+    TitleStep();
+    pacer.Wait();
+}
+
+void Game::EndTitle() {
     if (hooks.stopSong != nullptr) {
         hooks.stopSong(titleSong);
     }

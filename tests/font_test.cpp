@@ -1,6 +1,8 @@
+#include <climits>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "game/game.h"
 #include "tests/support.h"
@@ -133,6 +135,39 @@ TEST_F(FontTest, NullFontAndOverlongTextAreSafe) {
     std::string longText(5000, 'A');
     DrawText(screen, f, -20, 470, "%s", longText.c_str());
     EXPECT_EQ(TextWidth(f, "%s", longText.c_str()), 1023 * 7);
+    EXPECT_EQ(TextWidth(f, (longText + "%d").c_str(), 5), 1023 * 7);
+    FreeFont(f);
+}
+
+// Numbers drawn from %d look exactly as printf writes them: with widths that
+// differ from digit to digit, a digit out of place moves the glyphs after it.
+TEST_F(FontTest, NumbersAreDrawnAsPrintfWritesThem) {
+    std::string dir = MakeFont();
+    std::string widths(256, 0);
+    for (int c = 0; c < 256; ++c) {
+        widths[c] = (char)(1 + c % 11);
+    }
+    WriteFile(dir + "/font.dat", widths);
+    BitmapFont *f = LoadFont(dir.c_str());
+    ASSERT_NE(f, nullptr);
+    auto row = [] {
+        std::vector<Uint32> pixels;
+        for (int x = 0; x < 640; ++x) {
+            pixels.push_back(PixelAt(screen, x, 2));
+        }
+        return pixels;
+    };
+    for (int v : {0, 7, -7, 120, -3401, 2147483647, INT_MIN}) {
+        char want[64];
+        snprintf(want, sizeof want, "Lives: %d of %d", v, 21);
+        SDL_FillRect(screen, nullptr, 0);
+        DrawText(screen, f, 3, 0, "%s", want);
+        std::vector<Uint32> expected = row();
+        SDL_FillRect(screen, nullptr, 0);
+        DrawText(screen, f, 3, 0, "Lives: %d of %d", v, 21);
+        EXPECT_EQ(row(), expected) << want;
+        EXPECT_EQ(TextWidth(f, "Lives: %d of %d", v, 21), TextWidth(f, "%s", want)) << want;
+    }
     FreeFont(f);
 }
 

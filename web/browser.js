@@ -9,13 +9,25 @@
 //   node web/browser.js keys SITE [PNG]      keys through the browser start the
 //       tune, mute it, start a game and move the ship; Tab reaches the page's
 //       button, Escape in fullscreen only leaves fullscreen, a held key is let
-//       go when the page loses focus, Escape ends the run; a recording named
+//       go when the page loses focus and a hidden game pauses, Escape ends
+//       the run and "Play again" starts another in the page; mute is kept
+//       through a reload; the files come precompressed, with a progress bar
+//       while they load; the game played is offered for download, verifies
+//       with the desktop game (QUARNDEL_DESKTOP, else build-rel/quarndel or
+//       build/quarndel, else the browser build under node) and plays back
+//       when opened with the page's file chooser; on a phone held sideways
+//       (touch emulation) the on-screen buttons stand beside the game and
+//       move the ship, and a gamepad starts a game and steers; a recording named
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
 //       reloads offline. PNG gets a screenshot of the page in play
 //   node web/browser.js measure SITE LONG SHORT   load time, frame intervals,
 //       replay speed (iterations of the long recording beyond the short one's
 //       per second), printed one per line
+//   node web/browser.js replays SITE RUNS FILE...   plays each recording
+//       headless RUNS times; prints one line per recording: its median time
+//       from the game's start to its end (ms) and its iteration count
+//       (web/measure.sh puts them beside the desktop's)
 'use strict';
 const fs = require('fs');
 const http = require('http');
@@ -75,12 +87,24 @@ function serve(site, recordings) {
       return;
     }
     // Nothing from the browser's own cache: what works offline is what the
-    // page's offline worker kept.
-    response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] ||
-      'application/octet-stream', 'Cache-Control': 'no-store' });
+    // page's offline worker kept. The site's files go out precompressed, as
+    // web/serve.sh sends them, when the build made them.
+    const headers = { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream',
+      'Cache-Control': 'no-store' };
+    const accepted = request.headers['accept-encoding'] || '';
+    for (const [encoding, suffix] of [['br', '.br'], ['gzip', '.gz']]) {
+      if (!m && accepted.includes(encoding) && fs.existsSync(file + suffix)) {
+        headers['Content-Encoding'] = encoding;
+        server.encoded.push(url.pathname);
+        file += suffix;
+        break;
+      }
+    }
+    response.writeHead(200, headers);
     fs.createReadStream(file).pipe(response);
   });
   server.asked = [];
+  server.encoded = []; // paths sent precompressed
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
@@ -199,6 +223,152 @@ async function refusedRecordings(browser, base, server) {
   return problems;
 }
 
+// The command that checks a recording made in the page: the desktop game
+// (QUARNDEL_DESKTOP, else a build in the repository) with --replay FILE
+// --headless --verify; without one the browser build under node.
+function verifyCommand(file) {
+  const root = path.join(__dirname, '..');
+  const built = [process.env.QUARNDEL_DESKTOP, path.join(root, 'build-rel', 'quarndel'),
+    path.join(root, 'build', 'quarndel')].find((f) => f && fs.existsSync(f));
+  if (built) return [built, ['--replay', file, '--headless', '--verify']];
+  return [process.execPath, ['--no-experimental-fetch', path.join(__dirname, 'replay-node.js'),
+    path.join(root, 'build-web', 'site'), file]];
+}
+
+// The game that has just ended in the page was recorded: the page offers it
+// for download, the desktop replays it as recorded, and the page plays it
+// back from a file the player opens. One problem for each that fails.
+async function recordingOfThePage(page) {
+  const problems = [];
+  const bytes = await page.evaluate(() => window.quarndel.recording &&
+    Array.from(window.quarndel.recording));
+  const offered = await page.$$eval('#actions button', (b) => b.map((e) => e.textContent));
+  if (!bytes || !offered.some((t) => /download/i.test(t))) {
+    return [`after the run the page offers ${JSON.stringify(offered)}, with ${bytes ? bytes.length : 'no'} bytes recorded`];
+  }
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarndel-recording-'));
+  const file = path.join(dir, 'page.qrp');
+  fs.writeFileSync(file, Buffer.from(bytes));
+  const [exe, args] = verifyCommand(file);
+  const home = path.join(dir, 'home');
+  const run = require('child_process').spawnSync(exe, args, { cwd: path.join(__dirname, '..'), encoding: 'utf8', timeout: 60000,
+    env: { ...process.env, HOME: home, XDG_CONFIG_HOME: home, XDG_DATA_HOME: home,
+      SDL_VIDEODRIVER: 'dummy', SDL_AUDIODRIVER: 'none' } });
+  if (run.status !== 0) {
+    problems.push(`the recording made in the page does not verify with ${exe}: ` +
+      `${(run.stdout + run.stderr).trim().split('\n').slice(-2).join('; ')}`);
+  }
+  // Opened from a file, it plays back in the page to its end.
+  const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#open')]);
+  await chooser.accept([file]);
+  await waitFor(page, 'window.quarndel.runs === 3 && window.quarndel.status !== null', 60000)
+    .catch(() => {});
+  const end = await page.evaluate(() => [window.quarndel.status, document.getElementById('message').textContent]);
+  if (end[0] !== 0 || !/recording has ended/.test(end[1])) {
+    problems.push(`the recording opened from a file ended with ${end[0]}: "${end[1]}"`);
+  }
+  fs.rmSync(dir, { recursive: true, force: true });
+  return problems;
+}
+
+// Holds a touch on the element selector names for ms (Chromium's touch
+// emulation), or taps it.
+async function touch(page, selector, ms = 0) {
+  const box = await (await page.$(selector)).boundingBox();
+  const point = { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+  const client = await page.target().createCDPSession();
+  await client.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [point] });
+  await pause(ms || 50);
+  await client.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  await client.detach();
+}
+
+// A phone held sideways: the on-screen buttons stand beside the game, never
+// over it, and move the ship; a gamepad (the Gamepad API, here a stand-in
+// PlayStation pad) starts a game with its circle button and steers by its
+// d-pad. One problem for each that fails.
+async function touchAndPad(browser, base) {
+  const problems = [];
+  const page = await browser.newPage();
+  await page.setViewport({ width: 740, height: 360, isMobile: true, hasTouch: true, isLandscape: true });
+  await page.goto(base);
+  await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
+  const state = (what) => page.evaluate((w) => window.quarndel.module._QuarndelState(w), what);
+  const overlaps = await page.evaluate(() => {
+    const game = document.getElementById('screen').getBoundingClientRect();
+    return [...document.querySelectorAll('.touch-side button')].filter((b) => {
+      const r = b.getBoundingClientRect();
+      return r.width === 0 || (r.left < game.right && r.right > game.left && r.top < game.bottom &&
+        r.bottom > game.top);
+    }).map((b) => b.getAttribute('aria-label'));
+  });
+  if (overlaps.length > 0) problems.push(`on a phone held sideways, ${overlaps.join(', ')} cover the game or do not show`);
+  await touch(page, '.fire'); // wakes the page
+  await touch(page, '[aria-label="Choose"]'); // Start
+  await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+  await pause(300);
+  const x0 = await state(1);
+  await touch(page, '.dpad .right', 500);
+  const x1 = await state(1);
+  if (!(x1 > x0)) problems.push(`holding the on-screen right arrow moved the ship from x ${x0} to ${x1}`);
+  await page.screenshot({ path: path.join(os.tmpdir(), 'quarndel-touch.png') });
+  await page.close();
+  // The pad: circle chooses Start (the desktop's PlayStation layout), the
+  // d-pad's right (button 15) steers.
+  const padPage = await browser.newPage();
+  const pad = { pressed: new Set() };
+  await padPage.evaluateOnNewDocument(() => {
+    let pressed = [];
+    const poll = () => {
+      (window.padState ? window.padState() : Promise.resolve(pressed)).then((p) => { pressed = p; })
+        .catch(() => {}).finally(() => setTimeout(poll, 10));
+    };
+    poll();
+    navigator.getGamepads = () => [{ id: 'Sony DualSense Wireless Controller', mapping: 'standard',
+      axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: pressed.includes(i) })) }];
+  });
+  await padPage.exposeFunction('padState', () => [...pad.pressed]);
+  await padPage.goto(base);
+  await waitFor(padPage, 'window.quarndel.firstFrameMs !== null', 30000);
+  const press = async (button, ms = 150) => {
+    pad.pressed.add(button);
+    await pause(ms);
+    pad.pressed.delete(button);
+    await pause(150);
+  };
+  await press(0); // wakes the page
+  await press(1); // circle: Start
+  await waitFor(padPage, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+  await pause(300);
+  const padState = (what) => padPage.evaluate((w) => window.quarndel.module._QuarndelState(w), what);
+  const p0 = await padState(1);
+  await press(15, 500);
+  const p1 = await padState(1);
+  if ((await padState(0)) !== 0 || !(p1 > p0)) {
+    problems.push(`the pad's circle and d-pad: title ${await padState(0)}, ship x ${p0} to ${p1}`);
+  }
+  await padPage.close();
+  // A 1366x768 window leaves wide borders round a whole factor; "fill" uses
+  // the height the page has (768 less its bar), and the choice is kept.
+  const wide = await browser.newPage();
+  await wide.setViewport({ width: 1366, height: 768 });
+  await wide.goto(base);
+  await waitFor(wide, 'window.quarndel.firstFrameMs !== null', 30000);
+  const height = () => wide.$eval('#screen', (e) => e.style.height);
+  const whole = await height();
+  await wide.click('#fit');
+  const fill = await height();
+  await wide.reload();
+  await waitFor(wide, 'window.quarndel.firstFrameMs !== null', 30000);
+  const kept = await height();
+  await wide.click('#fit');
+  if (whole !== '480px' || fill !== '736px' || kept !== '736px' || (await height()) !== '480px') {
+    problems.push(`in a 1366x768 window the game is ${whole} high, filled ${fill}, after a reload ${kept}`);
+  }
+  await wide.close();
+  return problems;
+}
+
 async function keys(site, png) {
   const server = await serve(site, [path.join(__dirname, '..', 'tests', 'replays', 'title.qrp'),
     path.join(site, 'page.css')]);
@@ -232,6 +402,24 @@ async function keys(site, png) {
     if (mutedGain !== 0 || (await sound()).gain !== 1) {
       problems.push(`M twice set the gain to ${mutedGain}, then ${(await sound()).gain}`);
     }
+    // The settings are kept in the browser: muted, the game is still muted
+    // after a reload; M again unmutes it.
+    const stored = () => page.evaluate(() => window.quarndel.stored);
+    let storedBefore = await stored();
+    await page.keyboard.press('KeyM');
+    await waitFor(page, `window.quarndel.stored > ${storedBefore}`, 5000).catch(() => {});
+    await page.reload();
+    await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
+    await page.keyboard.press('Space');
+    await waitFor(page, 'window.QuarndelSound.status().tune', 5000).catch(() => {});
+    const reloadedGain = (await sound()).gain;
+    storedBefore = await stored();
+    await page.keyboard.press('KeyM');
+    await waitFor(page, `window.quarndel.stored > ${storedBefore}`, 5000).catch(() => {});
+    if (reloadedGain !== 0 || (await sound()).gain !== 1) {
+      problems.push(`muted before a reload, the gain is ${reloadedGain} after it, then M made it ` +
+        `${(await sound()).gain}`);
+    }
     const effectsBefore = (await sound()).effects;
     await page.keyboard.press('Enter'); // Start
     await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000);
@@ -261,7 +449,7 @@ async function keys(site, png) {
     await page.keyboard.press('Tab');
     await page.keyboard.up('Shift');
     const back = await focused();
-    if (tabbed !== 'fullscreen' || back !== 'screen') {
+    if (tabbed !== 'open' || back !== 'screen') {
       problems.push(`Tab went to "${tabbed}", Shift+Tab to "${back}"`);
     }
     // Escape in fullscreen leaves fullscreen, and the run goes on.
@@ -290,6 +478,13 @@ async function keys(site, png) {
     if (xHeld >= x1 || xLater !== xHeld) {
       problems.push(`held left through a lost focus, the ship went from ${x1} to ${xHeld}, then ${xLater}`);
     }
+    // The game paused while its tab was hidden; P resumes it.
+    const pausedWhileHidden = await state(page, 6);
+    await page.keyboard.press('KeyP');
+    await pause(100);
+    if (pausedWhileHidden !== 1 || (await state(page, 6)) !== 0) {
+      problems.push(`hidden, the game's pause was ${pausedWhileHidden}; after P ${await state(page, 6)}`);
+    }
     await page.keyboard.press('Escape'); // ends the run
     await waitFor(page, 'window.quarndel.status !== null', 5000);
     const status = await page.evaluate(() => window.quarndel.status);
@@ -297,8 +492,30 @@ async function keys(site, png) {
     const after = await page.$eval('#hint', (e) => (e.hidden ? '' : e.textContent));
     if (!/play again/i.test(after) || !(await page.$('#hint button'))) {
       problems.push(`after Escape the page says "${after}", with no button to play again`);
+    } else {
+      // Play again starts a game in the same page, without loading it anew.
+      await page.evaluate(() => { window.notReloaded = true; });
+      await page.click('#hint button');
+      await waitFor(page, 'window.quarndel.runs === 2 && window.quarndel.status === null && ' +
+        'window.quarndel.module._QuarndelState && window.quarndel.module.calledRun', 10000).catch(() => {});
+      await pause(300);
+      await page.keyboard.press('Enter');
+      await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+      const again = await page.evaluate(() => window.notReloaded === true &&
+        window.quarndel.status === null && window.quarndel.module._QuarndelState(0) === 0);
+      if (!again) problems.push('"Play again" did not start a game in the same page');
+      await page.keyboard.press('Escape');
+      await waitFor(page, 'window.quarndel.status !== null', 5000).catch(() => {});
+      problems.push(...await recordingOfThePage(page));
+    }
+    // The page loaded its files precompressed and showed the download's progress.
+    const loadedWhole = ['/quarndel.wasm', '/quarndel.data'].filter((p) => !server.encoded.includes(p));
+    if (loadedWhole.length > 0) problems.push(`sent uncompressed: ${loadedWhole.join(', ')}`);
+    if (!(await page.evaluate(() => window.quarndel.progressShown))) {
+      problems.push('no progress was shown while the data loaded');
     }
     problems.push(...await refusedRecordings(chromium.browser, base, server));
+    problems.push(...await touchAndPad(chromium.browser, base));
     // Once loaded, the page plays offline: with the server gone, a reload
     // still reaches the title screen.
     await page.evaluate(() => navigator.serviceWorker.ready);
@@ -321,8 +538,11 @@ async function keys(site, png) {
   if (problems.length === 0) {
     console.log('PASS keys through the browser start the tune, mute it, start a game with its ' +
       'effect and move the ship; Tab reaches the page, Escape in fullscreen only leaves it, a ' +
-      'lost focus lets keys go; recordings from another site, unreachable, too large or not ' +
-      'recordings are refused on the page');
+      'lost focus lets keys go and a hidden game pauses; mute is kept through a reload; the ' +
+      'files come precompressed with a progress bar; a game played in the page is recorded, ' +
+      'verifies on the desktop and plays back from a file; play again needs no reload; on a ' +
+      'phone held sideways the touch buttons stand beside the game and steer; a pad plays; ' +
+      'recordings from another site, unreachable, too large or not recordings are refused on the page');
   }
   return problems.length === 0 ? 0 : 1;
 }
@@ -386,13 +606,47 @@ async function measure(site, long, short) {
   return 0;
 }
 
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+async function replays(site, runs, files) {
+  const server = await serve(site, files);
+  const base = `http://127.0.0.1:${server.address().port}/`;
+  const chromium = await launch();
+  try {
+    for (let f = 0; f < files.length; ++f) {
+      const times = [];
+      let iterations = 0;
+      for (let i = 0; i < runs; ++i) {
+        const page = await chromium.browser.newPage();
+        await page.goto(`${base}?replay=recordings/${f}.qrp&headless=1&verify=1`);
+        await waitFor(page, 'window.quarndel.status !== null', 120000);
+        const r = await page.evaluate(() => ({ ...window.quarndel, module: null }));
+        await page.close();
+        if (r.status !== 0) throw new Error(`${files[f]} ended with status ${r.status}`);
+        iterations = Number(/iterations ([0-9]+)/.exec(r.lines.find((l) => l.startsWith('score ')))[1]);
+        times.push(r.replayMs);
+      }
+      console.log(`${files[f]} ${median(times).toFixed(1)} ${iterations}`);
+    }
+  } finally {
+    await close(chromium);
+    server.close();
+  }
+  return 0;
+}
+
 async function main() {
   const [command, site, ...rest] = process.argv.slice(2);
   let status = 2;
   if (command === 'verify' && site && rest.length > 0) status = await verify(site, rest);
   else if (command === 'keys' && site) status = await keys(site, rest[0]);
   else if (command === 'measure' && site && rest.length === 2) status = await measure(site, rest[0], rest[1]);
-  else console.error('usage: browser.js verify SITE FILE... | keys SITE [PNG] | measure SITE LONG SHORT');
+  else if (command === 'replays' && site && rest.length > 1) {
+    status = await replays(site, Number(rest[0]), rest.slice(1));
+  } else {
+    console.error('usage: browser.js verify SITE FILE... | keys SITE [PNG] | measure SITE LONG SHORT' +
+      ' | replays SITE RUNS FILE...');
+  }
   process.exit(status);
 }
 

@@ -2,15 +2,40 @@
 // loops, with the page as window and keyboard. The command line comes from
 // the page (a recording to play, --headless --verify for the tests); the data
 // tree is the preloaded data/ folder at the root of the browser's file system.
+//
+// The browser runs the loops: main starts the game and returns, and a timer
+// calls the next go of the title or play loop when the pacer's wait is over
+// (SDL_Delay only notes the wait, web/sdl_clock.c). Each go is a call of its
+// own, so the browser's engine optimises the loop body once it is hot; a
+// loop that never returned would run unoptimised for the whole game.
+#include <emscripten.h>
+#include <emscripten/eventloop.h>
+
 #include <cstdlib>
 
+#include "app/game_scores.h"
 #include "app/program.h"
+#include "app/settings.h"
+#include "game/game.h"
+#include "game/pacer.h"
 #include "game/seams.h"
 #include "web/shell.h"
 
 namespace {
 
-int PrepareBrowser(Options &) {
+// A replay that does not wait plays this long per go, then lets the page
+// draw and take its events.
+constexpr double kBatchMs = 100.0;
+
+ProgramSteps steps;
+bool playing = false; // the title loop is over, the play loop runs
+FramePacer titlePacer;
+FramePacer playPacer;
+
+int PrepareBrowser(Options &options) {
+    // The scores and settings folders are the desktop's, under the browser
+    // file system's home, which the page keeps in the browser's storage.
+    StartScoreKeeping(options);
     // The page is the window: SDL draws into memory and the shell copies
     // every presented frame to the canvas.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -20,19 +45,62 @@ int PrepareBrowser(Options &) {
     return -1;
 }
 
-// The page has no settings file, no desktop window and no level files to
-// watch: of the desktop's start-up choices only mute and the first level.
+// The settings file (kept by the page) and the command line, as on the
+// desktop; the page has no desktop window and no level files to watch. A
+// headless replay has no player: it reads none.
 void ChooseWebLaunch(const Options &options) {
-    launch.mute = options.mute;
+    if (!options.headless) {
+        LoadSettings(SettingsPath(options.settings), stderr);
+    }
+    launch.mute = options.mute || settings.mute;
     launch.firstLevel = LaunchFirstLevel(options);
+}
+
+// One iteration of the loops RunProgram runs: the title loop while the title
+// runs, then the first level and the play loop. False once the play loop has
+// ended.
+bool Iterate() {
+    if (!playing) {
+        if (game.titleRunning == 1) {
+            game.TitleIteration(titlePacer);
+            return true;
+        }
+        game.EndTitle();
+        // The first level is loaded even when the title screen was left
+        // without Start; the play loop then ends at once.
+        game.EnterPlay();
+        playing = true;
+    }
+    if (game.quit == 0) {
+        game.PlayIteration(playPacer);
+        return true;
+    }
+    return false;
+}
+
+void Go(void *) {
+    bool noWaiting = hooks.noWaiting != nullptr && hooks.noWaiting();
+    double started = emscripten_get_now();
+    do {
+        if (!Iterate()) {
+            exit(FinishProgram(steps));
+        }
+    } while (noWaiting && emscripten_get_now() - started < kBatchMs);
+    emscripten_set_timeout(Go, WebTakeDelay(), nullptr);
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-    ProgramSteps steps;
     steps.prepare = PrepareBrowser;
     steps.installHooks = InstallWebHooks;
     steps.chooseLaunch = ChooseWebLaunch;
-    return RunProgram(argc, argv, steps);
+    steps.finish = FinishWebRun;
+    int status = StartProgram(argc, argv, steps);
+    if (status >= 0) {
+        return status;
+    }
+    game.BeginTitle();
+    emscripten_set_timeout(Go, 0, nullptr);
+    return 0; // the timer keeps the game running
 }

@@ -1,9 +1,9 @@
 /* SDL 1.2 in the browser: its millisecond clock, and the few parts of SDL
    left out of the build that its remaining code still names. SDL_GetTicks
-   counts from the first read, like SDL's own clock counts from SDL_Init;
-   SDL_Delay hands the thread back to the browser for the time asked (the
-   build is made with Asyncify), so the page draws the frame just presented
-   and delivers the keys pressed meanwhile. */
+   counts from the first read, like SDL's own clock counts from SDL_Init.
+   The browser runs the game's loops (web/main.cpp): SDL_Delay notes the time
+   asked, and the next iteration is called that much later, so the page draws
+   the frame just presented and delivers the keys pressed meanwhile. */
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -17,8 +17,16 @@ Uint32 SDL_GetTicks(void) {
     return (Uint32)(now - startMs);
 }
 
+static Uint32 delayMs = 0;
+
 void SDL_Delay(Uint32 ms) {
-    emscripten_sleep(ms);
+    delayMs += ms;
+}
+
+unsigned WebTakeDelay(void) {
+    Uint32 ms = delayMs;
+    delayMs = 0;
+    return ms;
 }
 
 /* SDL's event code drives its timer thread through these: there is none

@@ -7,10 +7,15 @@
 
 #include <SDL_mixer.h>
 
+#include "app/game_scores.h"
 #include "app/input.h"
+#include "app/score_view.h"
+#include "app/settings.h"
 #include "game/game.h"
 #include "game/seams.h"
 #include "replay/replay.h"
+#include "sound/effects.h"
+#include "sound/music.h"
 #include "sound/plug_in.h"
 
 // SDL's own entry for a key event (its keyboard code, not a public call):
@@ -56,12 +61,55 @@ void CopyToCanvas(SDL_Surface *surface) {
         canvasPixels);
 }
 
-// Every presented frame goes to the canvas, except in a headless replay,
-// which draws only its last frame: the page shows that one when the replay
-// ends, before SDL closes.
+// The first frame shown: the mixer is open by then, so the settings'
+// volumes can reach it, as on the desktop. At full volume nothing is touched.
+bool volumesSet = false;
+void SetSettingsVolumes() {
+    if (volumesSet) {
+        return;
+    }
+    volumesSet = true;
+    if (settings.musicVolume != 100) {
+        SetMusicVolume(settings.musicVolume);
+    }
+    if (settings.effectsVolume != 100) {
+        SetEffectsVolume(settings.effectsVolume);
+    }
+}
+
+// Every presented frame goes to the canvas, with the high scores over the
+// title while H shows them, except in a headless replay, which draws only
+// its last frame: the page shows that one when the replay ends, before SDL
+// closes.
 void PresentToCanvas(SDL_Surface *surface) {
     if (!ReplayWithoutWaiting()) {
-        CopyToCanvas(surface);
+        SetSettingsVolumes();
+        PresentScoreTable(surface, CopyToCanvas);
+    }
+}
+
+// The page keeps the settings and scores folders in the browser's storage:
+// what the game wrote there goes to it now.
+void KeepWrittenFiles() {
+    EM_ASM({
+        if (Module.quarndelStore) {
+            Module.quarndelStore();
+        }
+    });
+}
+
+// After the frame, as on the desktop: a game that has just ended is entered
+// into the scores, and settings changed during the iteration are written;
+// then the page stores them (a score entry that waited for the table's lock
+// is stored by the page's own round a few seconds later).
+unsigned char wasOver = 1;
+void EndWebIteration(bool drewFrame) {
+    EndReplayIteration(drewFrame);
+    NoteScoreIteration();
+    bool ended = game.gameOver == 1 && wasOver == 0;
+    wasOver = game.gameOver;
+    if (WritePendingSettings(stderr, 0) == SettingsWrite::kWritten || ended) {
+        KeepWrittenFiles();
     }
 }
 
@@ -77,14 +125,20 @@ Uint32 WebSeed(Uint32 seed) {
     return chosen;
 }
 
-// The page's keys, with the mute key, as on the desktop.
+// The page's keys, with the mute key and H's high scores, as on the desktop.
 int PollPageEvent(SDL_Event *event) {
     WebMixerFrame();
-    int got = SDL_PollEvent(event);
-    if (got != 0) {
-        TranslateInput(event);
+    for (;;) {
+        if (!PendingInput(event)) {
+            if (SDL_PollEvent(event) == 0) {
+                return 0;
+            }
+            TranslateInput(event);
+        }
+        if (!ScoreTableTakes(*event)) {
+            return 1;
+        }
     }
-    return got;
 }
 
 int PollWebEvent(SDL_Event *event) {
@@ -96,10 +150,18 @@ int PollWebEvent(SDL_Event *event) {
 void InstallWebHooks() {
     hooks.pollEvent = PollWebEvent;
     hooks.seed = WebSeed;
-    hooks.iterationEnded = EndReplayIteration;
+    hooks.iterationEnded = EndWebIteration;
     hooks.noWaiting = ReplayWithoutWaiting;
     hooks.present = PresentToCanvas;
+    hooks.openInput = OpenGamepad; // the key bindings; the pad comes from the page
     PlugInSound();
+    volumesSet = false;
+}
+
+void FinishWebRun() {
+    EndScoreKeeping();
+    WritePendingSettings(stderr, 1000);
+    KeepWrittenFiles();
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void QuarndelKey(int sym, int down) {
@@ -126,6 +188,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelState(int what) {
         return ship.lives;
     case 5:
         return level.levelNumber;
+    case 6:
+        return game.paused;
+    case 7:
+        return game.gameOver;
     default:
         return 0;
     }

@@ -6,11 +6,30 @@
 // Sets the game's hooks to the browser program's.
 void InstallWebHooks();
 
+// When the play loop has ended: the game left during play is entered into
+// the scores, the settings changed last are written, and the page stores
+// both.
+void FinishWebRun();
+
 extern "C" {
+// The milliseconds the game asked to wait (SDL_Delay) since the last call:
+// the browser calls the next loop iteration that much later.
+unsigned WebTakeDelay(void);
 // The page's keyboard: a key (an SDLKey number) went down (down = 1) or up.
 // Keys before SDL has started are dropped.
 void QuarndelKey(int sym, int down);
 // What the page's tests read: 0 whether the title screen runs, 1 and 2 the
-// ship's x and y, 3 the score, 4 the lives, 5 the level number.
+// ship's x and y, 3 the score, 4 the lives, 5 the level number, 6 whether the
+// game is paused, 7 whether it is over.
 int QuarndelState(int what);
+
+// The page's gamepad (web/pad.cpp): the buffer the page writes the pad's
+// name into before QuarndelPadConnected; a button of the standard mapping
+// (0 to 11) went down or up; the left stick's axis 0 (x) or 1 (y) moved
+// (-32768 to 32767); the d-pad, as SDL's hat bits.
+char *QuarndelPadName();
+void QuarndelPadConnected();
+void QuarndelPadButton(int standard, int down);
+void QuarndelPadAxis(int axis, int value);
+void QuarndelPadHat(int value);
 }

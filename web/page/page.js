@@ -10,6 +10,7 @@ const QuarndelPage = (() => {
   const hint = document.getElementById('hint');
   const message = document.getElementById('message');
   const hintActions = document.getElementById('actions');
+  const progress = document.getElementById('progress');
   const context = canvas.getContext('2d');
   const params = new URLSearchParams(location.search);
   const replayUrl = params.get('replay');
@@ -20,7 +21,11 @@ const QuarndelPage = (() => {
   let running = false;
   let ended = false;
   let waitingForFirstKey = !replayUrl;
-  let recordingUrl = null; // the recording's address, resolved against the page's
+  let recordingUrl = null; // the recording's address (or file name) as the page names it
+  let replaying = !!replayUrl; // a recording plays: from the address or a file the player opened
+  // Where the game records a game played in the page, to be downloaded.
+  const kRunFile = '/tmp/run.qrp';
+  let afterExit = null; // what starts once the running game has ended
   const held = new Set(); // SDL keys the game was told are down
   let leftFullscreenAt = -Infinity;
 
@@ -32,6 +37,15 @@ const QuarndelPage = (() => {
   // key that left it, not a key for the game.
   const kFullscreenEscapeMs = 500;
 
+  // The folders the game keeps the player's settings and high scores in
+  // (the desktop's, under the browser file system's home), kept in the
+  // browser's storage (IndexedDB) between visits.
+  const kKeptFolders = ['/home/web_user/.config', '/home/web_user/.local/share'];
+  // A score entered while another game held the table waits for a later
+  // iteration: the page stores what changed this often as well.
+  const kStoreRoundMs = 3000;
+  let storageProblem = null; // said once, then the game plays on
+
   // What the tests and the measurements read.
   const state = window.quarndel = {
     lines: [], // what the game printed
@@ -41,6 +55,11 @@ const QuarndelPage = (() => {
     canvasChecksum: null, // of the canvas once a replay ended, like the game's
     replayMs: null, // from the game's start to its end
     module: null,
+    stored: 0, // stores of the kept folders done
+    runs: 1, // games started in this page (play again starts another)
+    progressShown: false, // the download's progress was shown
+    recording: null, // the recording of the game that ended last (bytes)
+    storageProblem: null, // what the page said about the storage
   };
   let mainStarted = 0;
 
@@ -62,12 +81,38 @@ const QuarndelPage = (() => {
     return 0;
   }
 
+  // The game's 640x480 pixels are enlarged by whole factors, pixel for
+  // pixel; with the fit "fill" (chosen on the page, kept in the browser) as
+  // large as the window allows, and on a screen smaller than the game always
+  // so. On a touch screen the on-screen buttons keep columns of their own at
+  // both sides, so they never cover the play area.
+  const kFitKey = 'quarndel-fit';
+  function fitMode() {
+    try {
+      return localStorage.getItem(kFitKey) === 'fill' ? 'fill' : 'whole';
+    } catch (e) {
+      return 'whole';
+    }
+  }
+
   function fitCanvas() {
     const stage = canvas.parentElement;
-    const factor = Math.max(1, Math.floor(Math.min(stage.clientWidth / 640,
-      stage.clientHeight / 480)));
-    canvas.style.width = 640 * factor + 'px';
-    canvas.style.height = 480 * factor + 'px';
+    const columns = [...document.querySelectorAll('.touch-side')]
+      .reduce((widest, e) => Math.max(widest, e.offsetWidth), 0);
+    const scale = Math.min((stage.clientWidth - 2 * columns) / 640, stage.clientHeight / 480);
+    const factor = scale >= 1 && fitMode() === 'whole' ? Math.floor(scale) : Math.max(scale, 0.25);
+    canvas.style.width = Math.floor(640 * factor) + 'px';
+    canvas.style.height = Math.floor(480 * factor) + 'px';
+    const fit = document.getElementById('fit');
+    if (fit) fit.textContent = fitMode() === 'fill' ? 'Fit: fill' : 'Fit: whole';
+  }
+
+  function toggleFit() {
+    try {
+      localStorage.setItem(kFitKey, fitMode() === 'fill' ? 'whole' : 'fill');
+    } catch (e) { /* not kept: the page's own choice for this visit */ }
+    fitCanvas();
+    canvas.focus();
   }
 
   function toggleFullscreen() {
@@ -77,6 +122,70 @@ const QuarndelPage = (() => {
       document.documentElement.requestFullscreen().catch(() => {});
     }
     canvas.focus();
+  }
+
+  // Says once that the browser does not keep what the game wrote.
+  function storageFailed(what) {
+    if (storageProblem) return;
+    storageProblem = `Settings and high scores cannot be kept in this browser (${what}); ` +
+      'the game plays on without them.';
+    state.storageProblem = storageProblem;
+    console.error(storageProblem);
+    if (!waitingForFirstKey && running) {
+      showHint(storageProblem);
+      setTimeout(() => { if (message.textContent === storageProblem) showHint(''); }, 6000);
+    }
+  }
+
+  // Mounts the kept folders and fills them from the browser's storage
+  // before the game starts.
+  function mountKeptFolders(m) {
+    const FS = m.FS;
+    try {
+      for (const folder of kKeptFolders) {
+        FS.mkdirTree(folder);
+        FS.mount(FS.filesystems.IDBFS, {}, folder);
+      }
+    } catch (e) {
+      storageFailed(e.message || String(e));
+      return;
+    }
+    m.addRunDependency('kept-folders');
+    try {
+      FS.syncfs(true, (error) => {
+        if (error) storageFailed(error.message || String(error));
+        m.removeRunDependency('kept-folders');
+      });
+    } catch (e) { // no IndexedDB at all
+      storageFailed(e.message || String(e));
+      m.removeRunDependency('kept-folders');
+    }
+  }
+
+  // Stores what the game wrote in the kept folders (after every write).
+  let storing = false;
+  let storeAgain = false;
+  function storeKeptFolders() {
+    if (storageProblem || !module || !module.FS) return;
+    if (storing) {
+      storeAgain = true;
+      return;
+    }
+    storing = true;
+    try {
+      module.FS.syncfs(false, (error) => {
+        storing = false;
+        state.stored += 1;
+        if (error) storageFailed(error.message || String(error));
+        else if (storeAgain) {
+          storeAgain = false;
+          storeKeptFolders();
+        }
+      });
+    } catch (e) {
+      storing = false;
+      storageFailed(e.message || String(e));
+    }
   }
 
   // Shows text over the game, with a button for each [label, action] given;
@@ -103,6 +212,17 @@ const QuarndelPage = (() => {
     if (down) held.add(sym);
     else held.delete(sym);
     module._QuarndelKey(sym, down ? 1 : 0);
+  }
+
+  // A game in play pauses when the tab is hidden, as if the player had
+  // pressed P (so a recording of it replays as it was played); P resumes it.
+  function pauseHiddenGame() {
+    if (!running || replaying) return;
+    const at = (what) => module._QuarndelState(what);
+    if (at(0) === 0 && at(6) === 0 && at(7) === 0) {
+      tellGame(112, true); // p
+      tellGame(112, false);
+    }
   }
 
   // Once the page is out of sight the browser sends no key-up: every key the
@@ -139,7 +259,7 @@ const QuarndelPage = (() => {
     }
     if (window.QuarndelSound) window.QuarndelSound.unlock();
     if (ended) {
-      location.reload();
+      if (state.status !== null) playAgain();
       return;
     }
     if (waitingForFirstKey) {
@@ -253,11 +373,13 @@ const QuarndelPage = (() => {
 
   // What the page says once the game has ended with status.
   function sayEnd(status) {
-    if (!replayUrl) {
-      showHint('The run has ended: press a key to play again', [['Play again', () => location.reload()]]);
+    if (!replaying) {
+      const actions = [['Play again', playAgain]];
+      if (state.recording) actions.push(['Download the recording', downloadRecording]);
+      showHint('The run has ended: press a key to play again', actions);
       return;
     }
-    const again = [['Watch again', () => location.reload()], ['Play the game', playGame]];
+    const again = [['Watch again', playAgain], ['Play the game', playGame]];
     if (status === 0) {
       showHint('The recording has ended.', again);
       return;
@@ -285,9 +407,24 @@ const QuarndelPage = (() => {
     window.addEventListener('keyup', (e) => onKey(e, false));
     window.addEventListener('blur', releaseHeldKeys);
     document.addEventListener('visibilitychange', () => {
-      if (document.hidden) releaseHeldKeys();
+      if (document.hidden) {
+        releaseHeldKeys();
+        pauseHiddenGame();
+      }
     });
     document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
+    document.getElementById('fit').addEventListener('click', toggleFit);
+    const chooser = document.getElementById('open-file');
+    document.getElementById('open').addEventListener('click', () => chooser.click());
+    chooser.addEventListener('change', () => {
+      openRecording(chooser.files[0]);
+      chooser.value = '';
+    });
+    window.addEventListener('dragover', (e) => e.preventDefault());
+    window.addEventListener('drop', (e) => {
+      e.preventDefault();
+      if (e.dataTransfer && e.dataTransfer.files.length > 0) openRecording(e.dataTransfer.files[0]);
+    });
     canvas.addEventListener('click', () => {
       canvas.focus();
       if (window.QuarndelSound) window.QuarndelSound.unlock();
@@ -305,30 +442,73 @@ const QuarndelPage = (() => {
       args.push('--replay', '/recording.qrp');
       if (headless) args.push('--headless');
       if (verify) args.push('--verify');
+    } else {
+      args.push('--record', kRunFile);
     }
+    runGame(args, recording);
+  }
+
+  // The data download's progress, as the game's loader reports it
+  // ("Downloading data... (loaded/total)").
+  function showProgress(text) {
+    const m = /\(([0-9]+)\/([0-9]+)\)/.exec(text || '');
+    if (!m || Number(m[2]) <= 0) {
+      progress.hidden = true;
+      return;
+    }
+    progress.max = Number(m[2]);
+    progress.value = Number(m[1]);
+    progress.hidden = false;
+    state.progressShown = true;
+  }
+
+  // Starts the game (again, for "play again": the module is made anew, its
+  // files come from the browser's cache).
+  let storeRound = null;
+  function runGame(args, recording) {
+    ended = false;
+    state.status = null;
     showHint('Loading…');
     const settings = {
       arguments: args,
-      preRun: [(m) => { if (recording) m.FS.writeFile('/recording.qrp', recording); }],
+      quarndelRecording: recording,
+      preRun: [(m) => {
+          if (recording) m.FS.writeFile('/recording.qrp', recording);
+        else mountKeptFolders(m);
+      }],
+      setStatus: showProgress,
+      quarndelStore: storeKeptFolders,
       print: (line) => { state.lines.push(line); console.log(line); },
       printErr: (line) => { state.lines.push(line); console.error(line); },
       quarndelPresent: present,
       quarndelAudio: window.QuarndelSound ?
         window.QuarndelSound.create(() => settings.HEAPU8) : null,
-      onRuntimeInitialized: () => { running = true; mainStarted = performance.now(); },
+      onRuntimeInitialized: () => {
+        running = true;
+        progress.hidden = true;
+        mainStarted = performance.now();
+        if (!recording && storeRound === null) storeRound = setInterval(storeKeptFolders, kStoreRoundMs);
+      },
       onExit: (status) => {
         running = false;
         ended = true;
         held.clear();
         state.replayMs = performance.now() - mainStarted;
-        if (replayUrl) state.canvasChecksum = canvasChecksum();
+        if (replaying) state.canvasChecksum = canvasChecksum();
+        else keepRecording(settings);
         state.status = status;
-        sayEnd(status);
+        if (afterExit) {
+          const next = afterExit;
+          afterExit = null;
+          next();
+        } else {
+          sayEnd(status);
+        }
       },
       onAbort: (what) => {
         running = false;
         ended = true;
-        showHint(`The game stopped: ${what}`, [['Play again', () => location.reload()]]);
+        showHint(`The game stopped: ${what}`, [['Play again', playAgain]]);
         state.status = 1;
       },
     };
@@ -342,5 +522,78 @@ const QuarndelPage = (() => {
     Quarndel(settings);
   }
 
-  return { start };
+  // The recording of the game that has just ended, offered for download.
+  function keepRecording(m) {
+    try {
+      state.recording = m.FS.readFile(kRunFile);
+    } catch (e) {
+      state.recording = null; // the game wrote none (it said why)
+    }
+  }
+
+  function downloadRecording() {
+    const when = new Date().toISOString().replace(/[-:]/g, '').replace(/\..*/, '');
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([state.recording], { type: 'application/octet-stream' }));
+    link.download = `quarndel-${when}.qrp`;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+    canvas.focus();
+  }
+
+  // Plays a recording the player opened (file chooser or dropped on the
+  // page), read up to the reader's limit, in place of what runs now.
+  async function openRecording(file) {
+    if (!file) return;
+    if (file.size > kMaxRecordingBytes) {
+      showHint(`${file.name} is too large: a recording holds at most ` +
+        `${kMaxRecordingBytes / 1048576} MiB.`, [['Play the game', playGame]]);
+      return;
+    }
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    const play = () => {
+      replaying = true;
+      recordingUrl = file.name;
+      waitingForFirstKey = false;
+      state.runs += 1;
+      runGame(['--replay', '/recording.qrp'], bytes);
+      canvas.focus();
+    };
+    if (running) {
+      // The game running now ends first, as Escape ends it.
+      afterExit = play;
+      releaseHeldKeys();
+      tellGame(27, true);
+      tellGame(27, false);
+    } else {
+      play();
+    }
+  }
+
+  // Plays again in the same page: a game, or the same recording once more.
+  function playAgain() {
+    state.runs += 1;
+    waitingForFirstKey = false;
+    runGame(module.arguments, replaying ? module.quarndelRecording : null);
+  }
+
+  // What the page's other controls (controls.js: gamepad and touch) use.
+  // wake: the first press only wakes the page (true when it did).
+  function wake() {
+    if (window.QuarndelSound) window.QuarndelSound.unlock();
+    if (!waitingForFirstKey) return false;
+    waitingForFirstKey = false;
+    showHint('');
+    return true;
+  }
+  const controls = {
+    tell: tellGame,
+    wake,
+    module: () => (running ? module : null),
+    fit: fitCanvas,
+  };
+
+  return { start, controls };
 })();

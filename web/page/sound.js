@@ -33,6 +33,7 @@ const QuarndelSound = (() => {
       open() {
         const Context = window.AudioContext || window.webkitAudioContext;
         if (!Context) return 0;
+        if (context) context.close().catch(() => {}); // the game before "play again"
         context = new Context();
         master = context.createGain();
         master.connect(context.destination);

@@ -362,7 +362,8 @@ else
     bad=$(grep -c '^FAIL ' "$log")
     [ "$status" -eq 0 ] || [ "$bad" -gt 0 ] || bad=1
     count web-replay "$ok" "$bad"
-    if timeout -k 10 180 node web/browser.js keys build-web/site build-web/play.png; then
+    if QUARNDEL_DESKTOP=$root/build-test/quarndel timeout -k 10 180 node web/browser.js keys build-web/site \
+      build-web/play.png; then
       count web-keys 1 0
     else
       count web-keys 0 1

@@ -1,6 +1,6 @@
 #include "app/game_scores.h"
 
-#include "app/level_sets.h"
+#include "app/level_set_in_play.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

@@ -20,10 +20,6 @@
 
 namespace {
 
-// The set in play: its name and first level; empty for the shipped levels.
-std::string inPlay;
-std::string inPlayFirst;
-
 // What the pack reader's sink fills: the scratch folder, and the one folder
 // at the top of the pack, the set.
 struct Unpacking {
@@ -209,18 +205,9 @@ bool PlayLevelSet(const std::string &name, std::string &why) {
         return false;
     }
     SetLevelSetPlace(SetDataPrefix(name), folder);
-    inPlay = name;
-    inPlayFirst = set.firstLevel;
-    SetRecordedLevelSet(inPlay.c_str());
+    SetLevelSetInPlay(name, set.firstLevel);
+    SetRecordedLevelSet(name.c_str());
     return true;
-}
-
-const std::string &LevelSetInPlay() {
-    return inPlay;
-}
-
-const char *LevelSetFirstLevel() {
-    return inPlay.empty() ? nullptr : inPlayFirst.c_str();
 }
 
 int PrepareLevelSet(const Options &options, FILE *err) {
@@ -250,7 +237,6 @@ void ChooseLaunchLevelSet(const Options &options, FILE *err) {
 
 void ForgetLevelSet() {
     SetLevelSetPlace("", "");
-    inPlay.clear();
-    inPlayFirst.clear();
+    SetLevelSetInPlay("", "");
     SetRecordedLevelSet("");
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/level_set_in_play.h"
 #include "app/options.h"
 #include "tools/levelcheck/level_set.h"
 
@@ -40,11 +41,6 @@ std::vector<InstalledSet> ListInstalledSets(const std::string &folder);
 // folder from now on. An empty name goes back to the shipped levels. False,
 // with why, when no such set is installed or its description is broken.
 bool PlayLevelSet(const std::string &name, std::string &why);
-
-// The set in play ("" for the shipped levels) and its first level (null for
-// the shipped levels).
-const std::string &LevelSetInPlay();
-const char *LevelSetFirstLevel();
 
 // After the data folder is chosen: a set --levels or the recording being
 // replayed names must be installed; returns -1 to go on, else the exit

@@ -38,8 +38,8 @@ bool ValidTime(const std::string &t) {
 
 // Digits only, one to ten of them.
 bool Digits(const std::string &text) {
-    long unused;
-    return ParseWholeNumber(text, 9999999999L, unused);
+    return !text.empty() && text.size() <= 10 &&
+           text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 bool Better(const ScoreEntry &a, const ScoreEntry &b) {

@@ -1,7 +1,7 @@
 #include "app/score_view.h"
 
 #include "app/game_scores.h"
-#include "app/level_sets.h"
+#include "app/level_set_in_play.h"
 #include "app/scores.h"
 #include "app/title_panel.h"
 #include "game/game.h"

@@ -76,7 +76,8 @@ done
 game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/app/input.cpp" "$root/app/bindings.cpp"
   "$root/app/settings.cpp" "$root/app/player_files.cpp" "$root/app/window.cpp"
   "$root/app/scaler.cpp" "$root/app/sdl_library.cpp" "$root/app/game_scores.cpp" "$root/app/scores.cpp"
-  "$root/app/score_table.cpp" "$root/app/score_view.cpp" "$root/app/data_folder.cpp"
+  "$root/app/score_table.cpp" "$root/app/score_view.cpp" "$root/app/title_panel.cpp"
+  "$root/app/level_set_in_play.cpp" "$root/app/data_folder.cpp"
   "$root/web/main.cpp" "$root/web/shell.cpp" "$root/web/pad.cpp")
 web_sources=("$root/web/sdl_clock.c" "$root/web/libc_compat.c" "$root/web/mixer.c")
 
@@ -118,12 +119,7 @@ for s in "${game_sources[@]}"; do
   o=$obj/game/${rel//\//_}
   o=${o%.cpp}.o
   objects+=("$o")
-  # The score table's reader bounds a ten-digit field with a 64-bit long;
-  # the browser's long has 32 bits, where the bound wraps to 1410065407
-  # (no field the game writes comes near it).
-  extra=()
-  [ "$rel" != app/score_table.cpp ] || extra=(-Wno-constant-conversion)
-  add_job "$o" em++ "${game_flags[@]}" "${extra[@]}" "$s"
+  add_job "$o" em++ "${game_flags[@]}" "$s"
 done
 for s in "${web_sources[@]}"; do
   o=$obj/web/$(basename "${s%.c}").o

@@ -106,10 +106,13 @@ FileRead ReadRegularFile(const char *path, long maxBytes, std::string &bytes) {
     return result;
 }
 
-SDL_RWops *OpenRegularStream(const char *path) {
+SDL_RWops *OpenRegularStream(const char *path, char *buffer, size_t size) {
     FILE *file = OpenRegularFile(path, "rb");
     if (file == nullptr) {
         return nullptr;
+    }
+    if (buffer != nullptr) {
+        setvbuf(file, buffer, _IOFBF, size);
     }
     SDL_RWops *rw = SDL_RWFromFP(file, 1);
     if (rw == nullptr) {

@@ -46,8 +46,11 @@ enum class FileRead {
 FileRead ReadRegularFile(const char *path, long maxBytes, std::string &bytes);
 
 // The same as an SDL stream that closes the file when it is closed; null
-// where OpenRegularFile gives null.
-SDL_RWops *OpenRegularStream(const char *path);
+// where OpenRegularFile gives null. A buffer, when given, is the stream's
+// read buffer until it is closed: a large one reads a picture in a few large
+// reads instead of one per row, which the browser build's file system makes
+// dear.
+SDL_RWops *OpenRegularStream(const char *path, char *buffer = nullptr, size_t size = 0);
 
 // The size in bytes of an open regular file; -1 when it cannot be told.
 long FileSize(FILE *file);

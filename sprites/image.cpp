@@ -5,7 +5,11 @@
 #include <cstdio>
 
 SDL_Surface *LoadBmp(const char *path, long maxPixels) {
-    SDL_RWops *rw = OpenRegularStream(path);
+    // One picture is read at a time, and its stream closed before the next:
+    // one buffer serves them all. 256 KiB reads a full-screen picture in four
+    // reads.
+    static char buffer[256 * 1024];
+    SDL_RWops *rw = OpenRegularStream(path, buffer, sizeof buffer);
     if (rw == nullptr) {
         return nullptr;
     }

@@ -6,8 +6,10 @@
  * reads and one store, and is plain enough for the browser's engine to compile
  * and run fast while the pictures load. The build's copy of SDL_blit_N.c
  * (web/build.sh) picks it where it would pick the catch-all. */
-#include "SDL_blit.h"
 #include "SDL_video.h"
+
+/* SDL's private blitter records, which need SDL_video.h first */
+#include "SDL_blit.h"
 
 int SDL_WebBlit24to32Fits(SDL_PixelFormat *srcfmt, SDL_PixelFormat *dstfmt) {
     return srcfmt->BytesPerPixel == 3 && srcfmt->Rmask == 0x00FF0000 &&

@@ -112,6 +112,7 @@ void InstallDesktopHooks() {
     WindowDesktopParts parts;
     parts.zoom = ZoomIntoArea;
     parts.where = WindowPlace;
+    parts.moveTo = MoveWindowTo;
     UseWindowDesktopParts(parts);
 }
 

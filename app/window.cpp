@@ -107,6 +107,21 @@ SDL_Surface *SetMode(bool fullscreen) {
     if (video == nullptr) {
         return nullptr;
     }
+    // sdl12-compat keeps the window where it was, giving it the screen's
+    // size, and leaves it where it is when it shrinks back: without a window
+    // manager to move it, the picture would lie off the screen by the
+    // window's place, and the window would not go back.
+    int toX = 0, toY = 0;
+    bool move = fullscreen || (asked.set && window.placeKnown);
+    if (!fullscreen) {
+        toX = window.placeX;
+        toY = window.placeY;
+    }
+    int x = 0, y = 0;
+    if (move && parts.where != nullptr && parts.moveTo != nullptr && parts.where(x, y) &&
+        (x != toX || y != toY)) {
+        parts.moveTo(toX, toY);
+    }
     window.video = video;
     window.fullscreen = fullscreen;
     window.area = window.factor == 0 ? FilledPicture(video->w, video->h)

@@ -50,6 +50,8 @@ struct WindowDesktopParts {
     void (*zoom)(SDL_Surface *picture, SDL_Surface *video, SDL_Rect area) = nullptr;
     // Where the window lies on the screen; false when that cannot be told.
     bool (*where)(int &x, int &y) = nullptr;
+    // Moves the window on the screen; false when it cannot.
+    bool (*moveTo)(int x, int y) = nullptr;
 };
 void UseWindowDesktopParts(const WindowDesktopParts &parts);
 

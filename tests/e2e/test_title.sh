@@ -255,7 +255,7 @@ check_options_bind_fire() {
     e2e_key ctrl Escape
     e2e_wait_quitting 5000 || return 1
     e2e_wait_exit 5000 || return 1
-    sed -n '/^play /,$p' "$rec" | grep -q ' +32 ' || { e2e_fail "Left Ctrl fired no shot in play"; return 1; }
+    sed -n '/^play /,$p' "$rec" | grep -qE ' \+32[ :]' || { e2e_fail "Left Ctrl fired no shot in play"; return 1; }
 }
 
 # A bad line of the settings file is listed at the top of the options

@@ -20,6 +20,10 @@
 
 namespace {
 
+// The scratch folders a set is unpacked in, beside the installed sets; the
+// dot keeps them out of the list of sets.
+constexpr const char *kInstallPrefix = ".install-";
+
 // What the pack reader's sink fills: the scratch folder, and the one folder
 // at the top of the pack, the set.
 struct Unpacking {
@@ -87,30 +91,11 @@ int Refuse(const char *pack, const std::string &scratch, const std::string &why,
     return kExitNotInstalled;
 }
 
-} // namespace
-
-std::string LevelSetsFolder() {
-    std::string own = PlayerFolder("XDG_DATA_HOME", ".local/share");
-    return own.empty() ? "" : own + "/levels";
-}
-
-int InstallLevelPack(const char *pack, const Options &options, FILE *err) {
-    std::string folder = LevelSetsFolder();
+// Unpacks the pack into the scratch folder u names, checks the set and puts
+// it in place; the scratch folder is gone afterwards.
+int UnpackCheckAndPlace(const char *pack, const Options &options, const std::string &folder,
+                        Unpacking &u, FILE *err) {
     std::string why;
-    if (folder.empty()) {
-        return Refuse(pack, "", "no folder for level sets (neither XDG_DATA_HOME nor HOME is set)",
-                      err);
-    }
-    if (!MakeFolders(folder)) {
-        return Refuse(pack, "", "cannot make " + folder, err);
-    }
-    // The set is unpacked out of sight beside the installed ones, so that
-    // the rename that puts it in place cannot cross file systems.
-    Unpacking u;
-    u.scratch = MakeScratchFolder(folder, ".install-", why);
-    if (u.scratch.empty()) {
-        return Refuse(pack, "", why + " in " + folder, err);
-    }
     if (!ReadLevelPack(pack, UnpackMember, &u, why)) {
         return Refuse(pack, u.scratch, why, err);
     }
@@ -155,7 +140,43 @@ int InstallLevelPack(const char *pack, const Options &options, FILE *err) {
     return kExitInstalled;
 }
 
+} // namespace
+
+std::string LevelSetsFolder() {
+    std::string own = PlayerFolder("XDG_DATA_HOME", ".local/share");
+    return own.empty() ? "" : own + "/levels";
+}
+
+int InstallLevelPack(const char *pack, const Options &options, FILE *err) {
+    std::string folder = LevelSetsFolder();
+    std::string why;
+    if (folder.empty()) {
+        return Refuse(pack, "", "no folder for level sets (neither XDG_DATA_HOME nor HOME is set)",
+                      err);
+    }
+    if (!MakeFolders(folder)) {
+        return Refuse(pack, "", "cannot make " + folder, err);
+    }
+    RemoveScratchLeftovers(folder, kInstallPrefix);
+    // The set is unpacked out of sight beside the installed ones, so that
+    // the rename that puts it in place cannot cross file systems; its lock
+    // keeps another game clearing leftovers off it, however long it takes.
+    Unpacking u;
+    u.scratch = MakeScratchFolder(folder, kInstallPrefix, why);
+    if (u.scratch.empty()) {
+        return Refuse(pack, "", why + " in " + folder, err);
+    }
+    FolderLock held;
+    TryLockFolder(u.scratch, held);
+    int status = UnpackCheckAndPlace(pack, options, folder, u, err);
+    UnlockFolder(held);
+    return status;
+}
+
 std::vector<InstalledSet> ListInstalledSets(const std::string &folder) {
+    if (!folder.empty()) {
+        RemoveScratchLeftovers(folder, kInstallPrefix);
+    }
     std::vector<std::string> names;
     DIR *dir = folder.empty() ? nullptr : opendir(folder.c_str());
     while (dir != nullptr) {

@@ -1,5 +1,6 @@
 #include "app/player_files.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <ftw.h>
@@ -8,8 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #include "replay/replay_file.h"
@@ -306,6 +309,35 @@ int RemoveOne(const char *path, const struct stat *, int type, struct FTW *) {
 void RemoveFolderTree(const std::string &path) {
     // Depth first, links removed as links: nothing outside path is touched.
     nftw(path.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+void RemoveScratchLeftovers(const std::string &dir, const char *prefix) {
+    DIR *folder = opendir(dir.c_str());
+    if (folder == nullptr) {
+        return;
+    }
+    size_t length = strlen(prefix);
+    time_t now = time(nullptr);
+    while (struct dirent *e = readdir(folder)) {
+        const char *name = e->d_name;
+        bool scratchName = strncmp(name, prefix, length) == 0 && strlen(name) == length + 6;
+        for (size_t i = length; scratchName && name[i] != '\0'; ++i) {
+            scratchName = isalnum((unsigned char)name[i]) != 0;
+        }
+        std::string path = dir + "/" + name;
+        struct stat info;
+        if (!scratchName || lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+            info.st_uid != geteuid() || now - info.st_mtime <= kScratchLeftoverSeconds) {
+            continue;
+        }
+        // A game still filling it holds its lock: a long install is not cut short.
+        FolderLock lock;
+        if (TryLockFolder(path, lock) == LockTaken::kLocked) {
+            RemoveFolderTree(path);
+            UnlockFolder(lock);
+        }
+    }
+    closedir(folder);
 }
 
 bool PutFolderInPlace(const std::string &from, const std::string &to, bool replace,

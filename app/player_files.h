@@ -90,7 +90,18 @@ bool ParseWholeNumber(const std::string &word, long max, long &value);
 // goes, then put in place whole with one rename.
 
 // Makes a new, empty folder dir/prefixXXXXXX; empty (why set) on failure.
+// Its maker holds the folder's lock (TryLockFolder) while it fills it.
 std::string MakeScratchFolder(const std::string &dir, const char *prefix, std::string &why);
+
+// How long a scratch folder nobody holds may stand untouched before it
+// counts as left over by a game killed while filling it.
+constexpr long kScratchLeftoverSeconds = 60;
+
+// Removes the leftovers among dir's entries: folders (not links) named
+// prefix and six letters or digits as MakeScratchFolder names them, the
+// player's own, untouched for more than kScratchLeftoverSeconds and not
+// locked by a game still filling them. Nothing else is touched.
+void RemoveScratchLeftovers(const std::string &dir, const char *prefix);
 
 // Makes the folder path (its parent exists), or finds it already made.
 bool MakeOneFolder(const std::string &path, std::string &why);

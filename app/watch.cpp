@@ -42,8 +42,9 @@ constexpr const char kLevelFileName[] = "/leveldata";
 
 int inotifyFd = -1;
 
-// The level in play: its folder and the level record as it was just before
-// its file was read, which a reload reads the file over again.
+// The level in play: its folder as the game names it (data/NAME/... for an
+// installed set's level) and the level record as it was just before its file
+// was read, which a reload reads the file over again.
 std::string levelDir;
 LevelInfo before;
 bool firstLevelOfRun = false;
@@ -86,6 +87,14 @@ std::string Joined(const std::string &folder, const std::string &name) {
     return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
+// Where a path the game names is on disk: an installed set's files are read
+// from its folder, so that is what is watched, stated and named to the
+// author; every other path is itself.
+std::string OnDisk(const std::string &path) {
+    std::string storage;
+    return LevelSetPath(path.c_str(), storage);
+}
+
 // The frame list of a set and the pictures it names, read the way the set
 // loader reads them, but quietly: a missing list is just not watched.
 void AddSetFiles(const char *dir, std::vector<std::string> &files) {
@@ -119,7 +128,8 @@ void AddSetFiles(const char *dir, std::vector<std::string> &files) {
     fclose(file);
 }
 
-// Watches every file the level in play was set up from, and their folders.
+// Watches every file the level in play was set up from, and their folders,
+// where they are on disk.
 void WatchLevelFiles() {
     std::vector<std::string> files = {levelDir + kLevelFileName};
     const char *pictures[] = {level.scene, level.levelImage};
@@ -140,13 +150,14 @@ void WatchLevelFiles() {
     // is a new folder that none of the watches below follows, and only its
     // own folder sees it come back.
     std::string parent, name;
-    SplitPath(levelDir, parent, name);
+    SplitPath(OnDisk(levelDir), parent, name);
     watchedFiles.insert(Joined(parent, name));
     int parentWd = inotify_add_watch(inotifyFd, parent.c_str(), kFolderEvents | IN_ONLYDIR);
     if (parentWd >= 0) {
         folders[parentWd].push_back(parent);
     }
-    for (const std::string &path : files) {
+    for (const std::string &named : files) {
+        std::string path = OnDisk(named);
         std::string folder, name;
         SplitPath(path, folder, name);
         watchedFiles.insert(Joined(folder, name));
@@ -242,10 +253,11 @@ bool ReloadLevel() {
 // Why the level file cannot be read now, in a few words.
 std::string LevelFileTrouble() {
     struct stat info;
-    if (stat(levelDir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        return levelDir + " is gone";
+    std::string dir = OnDisk(levelDir);
+    if (stat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return dir + " is gone";
     }
-    std::string path = levelDir + kLevelFileName;
+    std::string path = dir + kLevelFileName;
     if (stat(path.c_str(), &info) != 0) {
         return path + ": " + strerror(errno);
     }
@@ -279,11 +291,12 @@ void ReportFindings() {
     int warnings = report.Count(Severity::Warning);
     std::vector<std::string> lines;
     char summary[512];
-    snprintf(summary, sizeof summary, "quarndel: reloaded %s: %s, %s", levelDir.c_str(),
+    snprintf(summary, sizeof summary, "quarndel: reloaded %s: %s, %s", OnDisk(levelDir).c_str(),
              Counted(errors, "error", "errors").c_str(),
              Counted(warnings, "warning", "warnings").c_str());
     lines.push_back(summary);
-    for (const Finding &finding : report.findings) {
+    for (Finding finding : report.findings) {
+        finding.path = OnDisk(finding.path); // the file the author saves
         lines.push_back(FormatFinding(finding));
     }
     for (const std::string &line : lines) {

@@ -50,6 +50,26 @@ case "$name" in
     printf 'quarndel-replay 1\nseed 7\nf 01234567 data/a/info\nplay 1 data/a\n17 +13 -13:1 h+273 =beef\n16 =0001\n*3\n16 q =0002\nend 0 1 1 00000000 6\n' \
       >"$work/seed-small-replay"
     ;;
+  fuzz_level_pack)
+    # Small packs of a set as --pack writes them, without the large pictures.
+    set_dir=$(mktemp -d)
+    mkdir -p "$set_dir/myset/boss"
+    cp "$root/data/level_1/leveldata" "$set_dir/myset/"
+    printf 'NAME: myset\nAUTHOR: someone\nFIRST LEVEL: data/myset\n' >"$set_dir/myset/levelset"
+    printf 'FILES: 1\nboss_0.bmp 40\n' >"$set_dir/myset/boss/info"
+    (cd "$set_dir" && tar -czf pack.tar.gz myset && tar -cf pack.tar myset &&
+      { ! command -v python3 >/dev/null || python3 -m zipfile -c pack.zip myset; })
+    # A first byte of 1: the pack as it is.
+    for pack in "$set_dir"/pack.*; do
+      { printf '\001'; cat "$pack"; } >"$work/seed-${pack##*/}"
+    done
+    rm -rf "$set_dir"
+    # A first byte of 0, 2, 4: members written as a tar, zip, tar.gz first.
+    for kind in 0 2 4; do
+      printf "\\00${kind}D:myset\\0\\0myset/leveldata\\0LEVEL: 1\\nSCENE: data/myset/scene.bmp\\n\\0myset/./boss/info\\0FILES: 1\\nb.bmp 40\\n\\0L:myset/link\\0../x\\0" \
+        >"$work/seed-members-$kind"
+    done
+    ;;
 esac
 
 SDL_VIDEODRIVER=dummy "$target" "$work" -max_total_time="$seconds" -print_final_stats=1 \

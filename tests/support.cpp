@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "app/level_sets.h"
 #include "app/settings.h"
 #include "app/shell.h"
 #include "app/watch.h"
@@ -244,6 +245,7 @@ void ResetGlobals() {
     ResetWindow();
     ForgetSettings();
     StopLevelWatch();
+    ForgetLevelSet();
     hooks = GameHooks();
     InstallDesktopHooks();
 }

@@ -32,6 +32,7 @@ class WatchTest : public DataTreeFixture {
     }
     void TearDown() override {
         StopLevelWatch();
+        SetLevelSetPlace("", "");
         ClearFakeTicks();
         DataTreeFixture::TearDown();
     }
@@ -118,6 +119,25 @@ TEST_F(WatchTest, LevelFolderOrFileThatGoesAwayIsSaidAndFollowedWhenBack) {
               std::string::npos)
         << said;
     EXPECT_EQ(game.quit, 0);
+}
+
+// An installed set's level names its files data/NAME/..., which the game
+// reads from the set's folder: that folder is where the author saves.
+TEST_F(WatchTest, InstalledSetsPictureSavedInItsFolderIsSetUpAgain) {
+    std::string installed = tmp.Path() + "/levels/myset";
+    WriteLevel(installed, "LEVEL: 1\nNEXT LEVEL: none\nDISTANCE: 1\nSCENE: data/myset/scene.bmp\n"
+                          "SHIP: data/ship\nBULLET: data/bullet\nENEMY 1: 0 1 0\n");
+    WriteBmp(installed + "/scene.bmp", 640, 480, 90, 0, 0);
+    SetLevelSetPlace("data/myset", installed);
+    launch.firstLevel = "data/myset";
+    game.EnterPlay();
+    StepFor(100);
+    ASSERT_NE(background, nullptr);
+    ShowWatchReport({});
+    WriteBmp(installed + "/scene.bmp", 640, 480, 0, 200, 0);
+    StepFor(100);
+    EXPECT_EQ(BackgroundPixel(), SDL_MapRGB(background->format, 0, 200, 0) & 0xffffff);
+    EXPECT_EQ(Report().rfind("quarndel: reloaded " + installed + ": ", 0), 0u) << Report();
 }
 
 TEST_F(WatchTest, OtherFilesBesideTheLevelsAreNotWatched) {

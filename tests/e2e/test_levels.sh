@@ -528,6 +528,26 @@ check_level_set_packs() {
         { e2e_fail "the levels folder holds more than the set: $(ls -A "$levels")"; return 1; }
     [ -z "$(ls -A "$E2E_TMP/elsewhere")" ] || { e2e_fail "a pack wrote into the folder it was installed from"; return 1; }
 
+    # What an install killed half way leaves, its scratch folder, goes with
+    # the next install once over a minute old; nothing else does: a fresh
+    # one, one a running install holds locked, other names, a link.
+    local left=$levels/.install-Old123 kept=".install-Lck123 .install-Lnk123 .install-New123 .install-Old1234 .installOld123"
+    mkdir -p "$left/shared_set" "$levels/.install-Lck123" "$levels/.install-Old1234" \
+        "$levels/.installOld123" "$E2E_TMP/linked" && ln -s "$E2E_TMP/linked" "$levels/.install-Lnk123" &&
+        touch -h -d '2 minutes ago' "$levels"/.install* && mkdir "$levels/.install-New123" ||
+        { e2e_fail "could not make the leftovers"; return 1; }
+    flock "$levels/.install-Lck123" sleep 60 &
+    local holder=$!
+    sleep 0.3
+    local installed=0
+    install_pack "$packs/shared.tar.gz" --overwrite || installed=$?
+    kill "$holder" 2>/dev/null
+    wait "$holder" 2>/dev/null
+    [ $installed = 0 ] || { e2e_fail "--overwrite beside leftovers did not install: $INSTALL_LINE"; return 1; }
+    [ "$(LC_ALL=C ls -A "$levels" | tr '\n' ' ')" = "$kept shared_set " ] && [ -d "$E2E_TMP/linked" ] ||
+        { e2e_fail "an install left or took the wrong leftovers: $(LC_ALL=C ls -A "$levels" | tr '\n' ' ')"; return 1; }
+    rm -rf "$levels"/.install* && mkdir -p "$left" && touch -d '2 minutes ago' "$left"
+
     # Played with --levels: the set's level, and its recording names the set.
     E2E_GAME_ARGS=(--levels shared_set --record "$E2E_TMP/set.qrp")
     e2e_start_game || return 1
@@ -550,6 +570,7 @@ check_level_set_packs() {
     expect_text "$E2E_SHOT" 50 100 "Shipped levels" "the list of level sets" || return 1
     e2e_key Escape Escape
     e2e_wait_exit 10000 || return 1
+    [ ! -e "$left" ] || { e2e_fail "listing the sets left an old scratch folder"; return 1; }
 }
 
 e2e_check enemies_of_both_kinds_fly_in_after_the_level_picture_and_fall_to_shots check_enemies

@@ -1,6 +1,9 @@
 // Lines of a level file that the game ignores or reads otherwise than they
-// look, and lines that look odd but read as meant.
+// look, and lines that look odd but read as meant; and the lines of a level
+// set's description.
 #include "tests/levelcheck/test_tree.h"
+
+#include "tools/levelcheck/level_set.h"
 
 namespace {
 
@@ -99,6 +102,60 @@ TEST_P(FirstLineTest, OnlyLevelNumberIsReadOnLineOne) {
 
 INSTANTIATE_TEST_SUITE_P(Lines, FirstLineTest, ::testing::ValuesIn(kFirstLineCases),
                          [](const ::testing::TestParamInfo<FirstLineCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
+struct SetLineCase {
+    const char *name;
+    const char *line; // after "NAME: level_1" and "AUTHOR: A. Author"
+    Severity severity;
+    const char *message; // empty: the line reads as meant
+    const char *firstLevel;
+};
+
+// Failure messages name the case rather than dump its bytes.
+void PrintTo(const SetLineCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+const SetLineCase kSetLineCases[] = {
+    {"NameNotTheFolder", "NAME: other", Severity::Error,
+     "NAME \"other\" is not the set's folder name \"level_1\"", "data/level_1"},
+    {"FirstLevelOutsideTheSet", "FIRST LEVEL: data/level_2", Severity::Error,
+     "FIRST LEVEL \"data/level_2\" is not data/level_1 or a folder inside it", "data/level_1"},
+    {"FirstLevelClimbingOut", "FIRST LEVEL: data/level_1/../level_2", Severity::Error,
+     "is not data/level_1 or a folder inside it", "data/level_1"},
+    {"UnknownKey", "SPEED: 4", Severity::Warning, "unknown line", "data/level_1"},
+    {"ColonMissing", "FIRST LEVEL data/level_1/bonus", Severity::Warning,
+     "no colon after the key, so this line sets nothing", "data/level_1"},
+    {"FirstLevelInside", "FIRST LEVEL:  data/level_1/bonus\r", Severity::Warning, "",
+     "data/level_1/bonus"},
+};
+
+class SetLineTest : public CheckedTree, public ::testing::WithParamInterface<SetLineCase> {};
+
+// The level folder data/level_1 as a set of its own, described.
+TEST_P(SetLineTest, ReportsTheDescriptionLineWithItsNumber) {
+    const SetLineCase &c = GetParam();
+    std::string folder = At("data/level_1");
+    WriteFile(folder + "/" + kLevelSetFile,
+              std::string("# my levels\nNAME: level_1\nAUTHOR: A. Author\n") + c.line + "\n");
+    LevelSet set;
+    Report report;
+    ReadLevelSet(folder, set, report);
+    if (c.message[0] == '\0') {
+        EXPECT_TRUE(report.findings.empty()) << Describe(report);
+    } else {
+        EXPECT_EQ(report.findings.size(), 1u) << Describe(report);
+        EXPECT_TRUE(HasFinding(report, folder + "/levelset", 4, c.severity, c.message));
+    }
+    EXPECT_EQ(set.name, "level_1");
+    EXPECT_EQ(set.author, "A. Author");
+    EXPECT_EQ(set.firstLevel, c.firstLevel);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, SetLineTest, ::testing::ValuesIn(kSetLineCases),
+                         [](const ::testing::TestParamInfo<SetLineCase> &info) {
                              return std::string(info.param.name);
                          });
 

@@ -21,6 +21,13 @@ namespace {
 // Bytes read from a member at a time.
 constexpr size_t kBlock = 64 * 1024;
 
+// What libarchive says went wrong; it may say nothing, and a null string
+// must never reach a message.
+std::string ErrorOf(struct archive *a) {
+    const char *said = archive_error_string(a);
+    return said != nullptr ? said : "unknown";
+}
+
 // Checks a member's name and gives it in plain components; else says why.
 bool PlainName(const char *raw, std::string &clean, std::string &why) {
     if (raw == nullptr) {
@@ -96,7 +103,7 @@ bool ReadMemberData(struct archive *a, const std::string &name, long long &total
             return true;
         }
         if (got < 0) {
-            why = "the pack is damaged at " + name + ": " + archive_error_string(a);
+            why = "the pack is damaged at " + name + ": " + ErrorOf(a);
             return false;
         }
         total += got;
@@ -127,8 +134,7 @@ bool ReadOpenPack(struct archive *a, PackSink sink, void *context, std::string &
             return entries > 0 || (why = "the pack is empty", false);
         }
         if (r < ARCHIVE_WARN) {
-            why = std::string("not a .zip or .tar.gz pack, or a damaged one: ") +
-                  archive_error_string(a);
+            why = std::string("not a .zip or .tar.gz pack, or a damaged one: ") + ErrorOf(a);
             return false;
         }
         if (++entries > kMaxPackEntries) {
@@ -162,8 +168,7 @@ struct archive *NewReader() {
 bool ReadPack(struct archive *a, int opened, PackSink sink, void *context, std::string &why) {
     bool read = false;
     if (opened != ARCHIVE_OK) {
-        why = std::string("cannot be read: ") +
-              (archive_error_string(a) != nullptr ? archive_error_string(a) : "unknown");
+        why = std::string("cannot be read: ") + ErrorOf(a);
     } else {
         read = ReadOpenPack(a, sink, context, why);
     }
@@ -250,7 +255,7 @@ bool WriteMember(struct archive *a, const SetFile &file, std::string &why) {
                     archive_write_data(a, bytes.data(), bytes.size()) == (la_ssize_t)bytes.size());
     archive_entry_free(entry);
     if (!written) {
-        why = std::string("cannot write the pack: ") + archive_error_string(a);
+        why = std::string("cannot write the pack: ") + ErrorOf(a);
     }
     return written;
 }
@@ -322,14 +327,14 @@ bool WriteLevelPack(const std::string &folder, const std::string &name, const st
                    (zip || archive_write_add_filter_gzip(a) == ARCHIVE_OK) &&
                    archive_write_open_fd(a, fd) == ARCHIVE_OK;
     if (!written && a != nullptr) {
-        why = std::string("cannot write the pack: ") + archive_error_string(a);
+        why = std::string("cannot write the pack: ") + ErrorOf(a);
     }
     for (size_t i = 0; written && i < files.size(); ++i) {
         written = WriteMember(a, files[i], why);
     }
     if (a != nullptr) {
         if (archive_write_close(a) != ARCHIVE_OK && written) {
-            why = std::string("cannot write the pack: ") + archive_error_string(a);
+            why = std::string("cannot write the pack: ") + ErrorOf(a);
             written = false;
         }
         archive_write_free(a);

@@ -121,6 +121,10 @@ void ReadLevelSet(const std::string &folder, LevelSet &set, Report &report) {
         std::string value = colon == std::string::npos ? "" : Trimmed(line.substr(colon + 1));
         if (!PrintableText(line)) {
             report.Error(path, number, "a line that is not plain printable text");
+        } else if (colon == std::string::npos) {
+            report.Warning(path, number,
+                           "no colon after the key, so this line sets nothing: a set names "
+                           "\"NAME:\", \"AUTHOR:\" and \"FIRST LEVEL:\"");
         } else if (key == "NAME") {
             if (value != own) {
                 report.Error(path, number,

@@ -60,6 +60,7 @@ if [ ! -x "$system/usr/bin/apt-get" ]; then
     http://deb.debian.org/debian
 fi
 cp /etc/resolv.conf "$system/etc/resolv.conf" 2>/dev/null || true
+cp /etc/hosts "$system/etc/hosts" 2>/dev/null || true # sudo looks up the host's name
 # The new system trusts the certificate authorities this machine added (a
 # proxy's, say), through which the npm registry may be reached.
 if ls /usr/local/share/ca-certificates/*.crt >/dev/null 2>&1; then

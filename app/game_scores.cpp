@@ -264,6 +264,11 @@ int VerifyScores(const std::string &folder, const char *exe, const char *dataDir
                 verdict = "differs: the recording ends with score " + std::to_string(r.stop.score) +
                           ", level " + std::to_string(r.stop.level) + ", difficulty " +
                           std::to_string(r.stop.difficulty);
+            } else if (r.levelSet != e.levels) {
+                // An entry counts only in the table of the set it was played with.
+                verdict = "differs: the recording was played with " +
+                          (r.levelSet.empty() ? std::string("the shipped levels")
+                                              : "the level set " + Printable(r.levelSet));
             } else {
                 fflush(out);
                 int status = ReplayChild(exe, path, dataDir, err);

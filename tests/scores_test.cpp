@@ -440,8 +440,9 @@ TEST(ScoreTable, ARecordingIsReadOnlyFromARegularFileOfTheFolder) {
 }
 
 // --verify-scores fails an entry on every field that reaches its verdict:
-// the stop line's score, level and difficulty against the entry's, and the
-// replay's own end, a replay that dies by a signal included.
+// the stop line's score, level and difficulty against the entry's, the level
+// set it was played with, and the replay's own end, a replay that dies by a
+// signal included.
 TEST(ScoreTable, VerifyingFailsAnEntryOnEachFieldOfItsVerdict) {
     TempDir tmp;
     // Stands in for the game: it ends as the recording's name says.
@@ -467,6 +468,8 @@ TEST(ScoreTable, VerifyingFailsAnEntryOnEachFieldOfItsVerdict) {
         {"a replay that ends otherwise", 2, "stop 1 500 2 0", replayDiffers},
         {"a replay that dies by a signal", 3, "stop 1 500 2 0", replayDiffers},
         {"no recording", 4, "", "the recording " + tmp / Rec(4) + " is missing"},
+        {"the recording's level set", 1, "levels my_set\nstop 1 500 2 0",
+         "differs: the recording was played with the level set my_set"},
     };
     for (const Case &c : cases) {
         WriteFile(tmp / "scores", std::string(kHeader) + "0 1 500 2 2026-01-01T10:00:00Z " +

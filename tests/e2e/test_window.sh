@@ -156,7 +156,7 @@ filled_title() {
     import -window root "$E2E_TMP/fill.miff" 2>/dev/null || return 1
     E2E_LAST_SHOT=$E2E_TMP/fill.miff
     local outside diff
-    outside=$(convert "$E2E_TMP/fill.miff" -alpha off -fill black -draw "rectangle 171,0 1194,767" \
+    outside=$(convert "$E2E_TMP/fill.miff" -alpha off -fill black -draw "rectangle 171,0 1194,767" -alpha off \
         -format '%[max]' info: 2>/dev/null)
     [ "$outside" = 0 ] || { e2e_fail "not black beside the picture"; return 1; }
     diff=$(compare -metric RMSE \( "$E2E_TMP/fill.miff" -crop 1024x768+171+0 +repage -alpha off \

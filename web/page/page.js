@@ -470,7 +470,10 @@ const QuarndelPage = (() => {
     state.status = null;
     showHint('Loading…');
     const settings = {
-      arguments: args,
+      // A copy: newer emscriptens put the program's name in front of the
+      // array they are given, and "play again" starts from the same words.
+      arguments: args.slice(),
+      quarndelArguments: args.slice(),
       quarndelRecording: recording,
       preRun: [(m) => {
           if (recording) m.FS.writeFile('/recording.qrp', recording);
@@ -576,7 +579,7 @@ const QuarndelPage = (() => {
   function playAgain() {
     state.runs += 1;
     waitingForFirstKey = false;
-    runGame(module.arguments, replaying ? module.quarndelRecording : null);
+    runGame(module.quarndelArguments, replaying ? module.quarndelRecording : null);
   }
 
   // What the page's other controls (controls.js: gamepad and touch) use.

@@ -38,6 +38,8 @@ int Cycle(int value, int step, int count) {
     return ((value + step) % count + count) % count;
 }
 
+bool windowOptions = true;
+
 bool StepVolume(int &percent, int step, const char *name) {
     int level = Clamp((percent + kVolumeSteps / 2) / kVolumeSteps + step, 0, kVolumeSteps);
     percent = level * kVolumeSteps;
@@ -59,9 +61,15 @@ std::vector<OptionItem> OptionItems(bool padThere) {
     for (OptionKind kind : {OptionKind::kMusicVolume, OptionKind::kEffectsVolume,
                             OptionKind::kScale, OptionKind::kFullscreen, OptionKind::kFullscreenFit,
                             OptionKind::kMute, OptionKind::kPadLayout}) {
-        items.push_back({kind, -1});
+        if (windowOptions || (kind != OptionKind::kScale && kind != OptionKind::kFullscreen)) {
+            items.push_back({kind, -1});
+        }
     }
     return items;
+}
+
+void ShowWindowOptions(bool shown) {
+    windowOptions = shown;
 }
 
 std::string OptionLabel(const OptionItem &item) {
@@ -79,7 +87,7 @@ std::string OptionLabel(const OptionItem &item) {
     case OptionKind::kFullscreen:
         return "Fullscreen";
     case OptionKind::kFullscreenFit:
-        return "Fullscreen fit";
+        return windowOptions ? "Fullscreen fit" : "Fit";
     case OptionKind::kMute:
         return "Mute";
     case OptionKind::kPadLayout:

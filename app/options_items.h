@@ -28,6 +28,11 @@ struct OptionItem {
 // buttons when a pad is there, then the values.
 std::vector<OptionItem> OptionItems(bool padThere);
 
+// Whether the window's own items (its scale, fullscreen) are listed: not in
+// the browser, where the page sizes the picture; there the fit applies to
+// the page at every size and is called so.
+void ShowWindowOptions(bool shown);
+
 // The item's name and its value as the screen shows them.
 std::string OptionLabel(const OptionItem &item);
 std::string OptionValue(const OptionItem &item);

@@ -20,7 +20,8 @@
 //       move the ship, and a gamepad starts a game and steers; a recording named
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
-//       reloads offline. PNG gets a screenshot of the page in play
+//       reloads offline; the music volume set with O and a scoring game are
+//       kept through a reload. PNG gets a screenshot of the page in play
 //   node web/browser.js measure SITE LONG SHORT   load time, frame intervals,
 //       replay speed (iterations of the long recording beyond the short one's
 //       per second), printed one per line
@@ -349,14 +350,17 @@ async function touchAndPad(browser, base) {
   }
   await padPage.close();
   // A 1366x768 window leaves wide borders round a whole factor; "fill" uses
-  // the height the page has (768 less its bar), and the choice is kept.
+  // the height the page has (768 less its bar), and the choice is kept with
+  // the game's settings.
   const wide = await browser.newPage();
   await wide.setViewport({ width: 1366, height: 768 });
   await wide.goto(base);
   await waitFor(wide, 'window.quarndel.firstFrameMs !== null', 30000);
   const height = () => wide.$eval('#screen', (e) => e.style.height);
   const whole = await height();
+  const stored = await wide.evaluate(() => window.quarndel.stored);
   await wide.click('#fit');
+  await waitFor(wide, `window.quarndel.stored > ${stored}`, 5000).catch(() => {});
   const fill = await height();
   await wide.reload();
   await waitFor(wide, 'window.quarndel.firstFrameMs !== null', 30000);
@@ -377,6 +381,7 @@ async function keys(site, png) {
   const state = (page, what) => page.evaluate((w) => window.quarndel.module._QuarndelState(w),
     what);
   const problems = [];
+  let scored = 0;
   try {
     const page = await chromium.browser.newPage();
     await page.setViewport({ width: 1300, height: 1020 });
@@ -403,8 +408,19 @@ async function keys(site, png) {
       problems.push(`M twice set the gain to ${mutedGain}, then ${(await sound()).gain}`);
     }
     // The settings are kept in the browser: muted, the game is still muted
-    // after a reload; M again unmutes it.
+    // after a reload; M again unmutes it. So is the music volume set with
+    // O's options (the tenth item): a step lower plays the tune so at once
+    // and after the reload; a step higher is full again.
     const stored = () => page.evaluate(() => window.quarndel.stored);
+    const musicStep = async (key) => {
+      await page.keyboard.press('KeyO');
+      for (let i = 0; i < 9; ++i) await page.keyboard.press('ArrowDown');
+      await page.keyboard.press(key);
+      await page.keyboard.press('Escape');
+      await pause(100);
+      return (await sound()).music;
+    };
+    const lowered = await musicStep('ArrowLeft');
     let storedBefore = await stored();
     await page.keyboard.press('KeyM');
     await waitFor(page, `window.quarndel.stored > ${storedBefore}`, 5000).catch(() => {});
@@ -412,13 +428,18 @@ async function keys(site, png) {
     await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
     await page.keyboard.press('Space');
     await waitFor(page, 'window.QuarndelSound.status().tune', 5000).catch(() => {});
-    const reloadedGain = (await sound()).gain;
+    const reloaded = await sound();
     storedBefore = await stored();
     await page.keyboard.press('KeyM');
     await waitFor(page, `window.quarndel.stored > ${storedBefore}`, 5000).catch(() => {});
-    if (reloadedGain !== 0 || (await sound()).gain !== 1) {
-      problems.push(`muted before a reload, the gain is ${reloadedGain} after it, then M made it ` +
+    if (reloaded.gain !== 0 || (await sound()).gain !== 1) {
+      problems.push(`muted before a reload, the gain is ${reloaded.gain} after it, then M made it ` +
         `${(await sound()).gain}`);
+    }
+    const raised = await musicStep('ArrowRight');
+    if ([lowered, reloaded.music].some((v) => Math.abs(v - 0.9) > 0.01) || raised !== 1) {
+      problems.push(`the options' music volume 9 plays the tune at ${lowered}, after a reload at ` +
+        `${reloaded.music}; 10 at ${raised}`);
     }
     const effectsBefore = (await sound()).effects;
     await page.keyboard.press('Enter'); // Start
@@ -504,6 +525,13 @@ async function keys(site, png) {
       const again = await page.evaluate(() => window.notReloaded === true &&
         window.quarndel.status === null && window.quarndel.module._QuarndelState(0) === 0);
       if (!again) problems.push('"Play again" did not start a game in the same page');
+      // Firing until the first enemies are hit: a game with a score, which
+      // Escape enters into the table.
+      for (let i = 0; i < 150 && (await state(page, 3)) < 10; ++i) {
+        await page.keyboard.press('Space');
+        await pause(100);
+      }
+      scored = await state(page, 3);
       await page.keyboard.press('Escape');
       await waitFor(page, 'window.quarndel.status !== null', 5000).catch(() => {});
       problems.push(...await recordingOfThePage(page));
@@ -527,6 +555,24 @@ async function keys(site, png) {
     } catch (e) {
       problems.push(`offline, the reloaded page shows no title frame (${e.message})`);
     }
+    // The scoring game is in the table kept in the browser, with its
+    // recording, after the reload.
+    const table = await page.evaluate(() => {
+      const FS = window.quarndel.module.FS;
+      const folder = '/home/web_user/.local/share/quarndel/';
+      try {
+        const text = new TextDecoder().decode(FS.readFile(`${folder}scores`));
+        const entry = text.split('\n').find((l) => /^0 1 /.test(l)) || '';
+        const recording = entry.split(' ')[5];
+        return [entry, recording !== undefined && FS.analyzePath(folder + recording).exists];
+      } catch (e) {
+        return [`no table: ${e.message}`, false];
+      }
+    });
+    if (!(scored > 0) || table[0].split(' ')[2] !== String(scored) || !table[1]) {
+      problems.push(`a game that scored ${scored} left "${table[0]}" in the kept table ` +
+        `(its recording ${table[1] ? 'kept' : 'missing'})`);
+    }
     await page.close();
   } catch (e) {
     problems.push(`the page stopped answering as it should: ${e.message}`);
@@ -538,7 +584,8 @@ async function keys(site, png) {
   if (problems.length === 0) {
     console.log('PASS keys through the browser start the tune, mute it, start a game with its ' +
       'effect and move the ship; Tab reaches the page, Escape in fullscreen only leaves it, a ' +
-      'lost focus lets keys go and a hidden game pauses; mute is kept through a reload; the ' +
+      'lost focus lets keys go and a hidden game pauses; mute, the music volume set with O, the ' +
+      'fit and a scoring game are kept through a reload; the ' +
       'files come precompressed with a progress bar; a game played in the page is recorded, ' +
       'verifies on the desktop and plays back from a file; play again needs no reload; on a ' +
       'phone held sideways the touch buttons stand beside the game and steer; a pad plays; ' +

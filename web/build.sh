@@ -97,6 +97,7 @@ game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/app/input.
   "$root/app/scaler.cpp" "$root/app/sdl_library.cpp" "$root/app/game_scores.cpp" "$root/app/scores.cpp"
   "$root/app/score_table.cpp" "$root/app/score_view.cpp" "$root/app/title_panel.cpp"
   "$root/app/level_set_in_play.cpp" "$root/app/data_folder.cpp"
+  "$root/app/options_screen.cpp" "$root/app/options_items.cpp"
   "$root/web/main.cpp" "$root/web/shell.cpp" "$root/web/pad.cpp")
 web_sources=("$root/web/sdl_clock.c" "$root/web/libc_compat.c" "$root/web/mixer.c")
 
@@ -184,7 +185,7 @@ em++ -O1 -flto -o "$site/quarndel.js" "${objects[@]}" \
   ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 \
   -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 -s TOTAL_STACK=5242880 \
   -s MODULARIZE=1 -s EXPORT_NAME=Quarndel -s ENVIRONMENT=web,node \
-  -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState,_QuarndelPadName,_QuarndelPadConnected,_QuarndelPadButton,_QuarndelPadAxis,_QuarndelPadHat -s EXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency -lidbfs.js \
+  -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState,_QuarndelStepFit,_QuarndelPadName,_QuarndelPadConnected,_QuarndelPadButton,_QuarndelPadAxis,_QuarndelPadHat -s EXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency -lidbfs.js \
   --preload-file "$root/data@/data" --exclude-file '*/LICENSE' "${tune[@]}"
 for f in "$root"/web/page/*; do
   cp "$f" "$site/"

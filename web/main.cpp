@@ -14,8 +14,10 @@
 #include <cstdlib>
 
 #include "app/game_scores.h"
+#include "app/options_screen.h"
 #include "app/program.h"
 #include "app/settings.h"
+#include "app/window.h"
 #include "game/game.h"
 #include "game/pacer.h"
 #include "game/seams.h"
@@ -53,6 +55,8 @@ void ChooseWebLaunch(const Options &options) {
         LoadSettings(SettingsPath(options.settings), stderr);
     }
     launch.mute = options.mute || settings.mute;
+    SetFullscreenFill(settings.fillFullscreen); // the page's fit
+    AllowOptionsScreen(options.replay == nullptr);
     launch.firstLevel = LaunchFirstLevel(options);
 }
 

@@ -245,17 +245,24 @@ int Mix_HaltMusic(void) {
     return 0;
 }
 
-/* Volumes come from the desktop's settings file, which the page does not
-   have: they are kept as SDL_mixer keeps them (-1 asks), and the page plays
-   at full volume. */
+/* Volumes come from the settings (the options screen or the settings file),
+   as SDL_mixer keeps them (-1 asks): the page plays effects and the tune
+   through a gain each, set to the volume over MIX_MAX_VOLUME. */
 static int effectsVolume = MIX_MAX_VOLUME;
 static int musicVolume = MIX_MAX_VOLUME;
+
+static void TellPageVolume(int music, int volume) {
+    if (audioOpen) {
+        EM_ASM({ Module.quarndelAudio.volume($0, $1); }, music, volume / (double)MIX_MAX_VOLUME);
+    }
+}
 
 int Mix_Volume(int channel, int volume) {
     (void)channel;
     int was = effectsVolume;
     if (volume >= 0) {
         effectsVolume = volume > MIX_MAX_VOLUME ? MIX_MAX_VOLUME : volume;
+        TellPageVolume(0, effectsVolume);
     }
     return was;
 }
@@ -264,6 +271,7 @@ int Mix_VolumeMusic(int volume) {
     int was = musicVolume;
     if (volume >= 0) {
         musicVolume = volume > MIX_MAX_VOLUME ? MIX_MAX_VOLUME : volume;
+        TellPageVolume(1, musicVolume);
     }
     return was;
 }

@@ -9,8 +9,11 @@
 
 #include "app/game_scores.h"
 #include "app/input.h"
+#include "app/options_items.h"
+#include "app/options_screen.h"
 #include "app/score_view.h"
 #include "app/settings.h"
+#include "app/window.h"
 #include "game/game.h"
 #include "game/seams.h"
 #include "replay/replay.h"
@@ -77,14 +80,36 @@ void SetSettingsVolumes() {
     }
 }
 
-// Every presented frame goes to the canvas, with the high scores over the
-// title while H shows them, except in a headless replay, which draws only
-// its last frame: the page shows that one when the replay ends, before SDL
-// closes.
+// The page sizes the picture: it is told the fit (whole factors or filled)
+// when the game starts and whenever the options change it.
+int fitTold = -1;
+void TellPageTheFit() {
+    int fill = FullscreenFills() ? 1 : 0;
+    if (fill != fitTold) {
+        fitTold = fill;
+        EM_ASM(
+            {
+                if (Module.quarndelFit) {
+                    Module.quarndelFit($0);
+                }
+            },
+            fill);
+    }
+}
+
+void PresentOptionsToCanvas(SDL_Surface *surface) {
+    PresentOptionsScreen(surface, CopyToCanvas);
+}
+
+// Every presented frame goes to the canvas, with the high scores or the
+// options over the title while H or O shows them, except in a headless
+// replay, which draws only its last frame: the page shows that one when the
+// replay ends, before SDL closes.
 void PresentToCanvas(SDL_Surface *surface) {
     if (!ReplayWithoutWaiting()) {
         SetSettingsVolumes();
-        PresentScoreTable(surface, CopyToCanvas);
+        TellPageTheFit();
+        PresentScoreTable(surface, PresentOptionsToCanvas);
     }
 }
 
@@ -125,7 +150,8 @@ Uint32 WebSeed(Uint32 seed) {
     return chosen;
 }
 
-// The page's keys, with the mute key and H's high scores, as on the desktop.
+// The page's keys, with the mute key, H's high scores and O's options, as on
+// the desktop: an open one takes every event.
 int PollPageEvent(SDL_Event *event) {
     WebMixerFrame();
     for (;;) {
@@ -133,9 +159,14 @@ int PollPageEvent(SDL_Event *event) {
             if (SDL_PollEvent(event) == 0) {
                 return 0;
             }
+            if (OptionsScreenTakesRaw(*event)) { // an options item waiting for a key
+                continue;
+            }
             TranslateInput(event);
         }
-        if (!ScoreTableTakes(*event)) {
+        bool taken = OptionsScreenOpen() ? OptionsScreenTakes(*event)
+                                         : ScoreTableTakes(*event) || OptionsScreenTakes(*event);
+        if (!taken) {
             return 1;
         }
     }
@@ -156,6 +187,8 @@ void InstallWebHooks() {
     hooks.openInput = OpenGamepad; // the key bindings; the pad comes from the page
     PlugInSound();
     volumesSet = false;
+    fitTold = -1;
+    ShowWindowOptions(false);
 }
 
 void FinishWebRun() {
@@ -172,6 +205,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE void QuarndelKey(int sym, int down) {
     memset(&key, 0, sizeof key);
     key.sym = (SDLKey)sym;
     SDL_PrivateKeyboard(down ? SDL_PRESSED : SDL_RELEASED, &key);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void QuarndelStepFit() {
+    for (const OptionItem &item : OptionItems(false)) {
+        if (item.kind == OptionKind::kFullscreenFit) {
+            StepOption(item, 1);
+        }
+    }
+    TellPageTheFit();
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelState(int what) {

@@ -22,6 +22,9 @@ void QuarndelKey(int sym, int down);
 // ship's x and y, 3 the score, 4 the lives, 5 the level number, 6 whether the
 // game is paused, 7 whether it is over.
 int QuarndelState(int what);
+// The page's fit button: whole factors or filled, as the options' fit item
+// steps it (kept in the settings); the page hears the new fit.
+void QuarndelStepFit();
 
 // The page's gamepad (web/pad.cpp): the buffer the page writes the pad's
 // name into before QuarndelPadConnected; a button of the standard mapping

@@ -82,36 +82,43 @@ const QuarndelPage = (() => {
   }
 
   // The game's 640x480 pixels are enlarged by whole factors, pixel for
-  // pixel; with the fit "fill" (chosen on the page, kept in the browser) as
-  // large as the window allows, and on a screen smaller than the game always
-  // so. On a touch screen the on-screen buttons keep columns of their own at
-  // both sides, so they never cover the play area.
-  const kFitKey = 'quarndel-fit';
-  function fitMode() {
-    try {
-      return localStorage.getItem(kFitKey) === 'fill' ? 'fill' : 'whole';
-    } catch (e) {
-      return 'whole';
-    }
-  }
-
+  // pixel; with the fit "fill" as large as the window allows, and on a
+  // screen smaller than the game always so. The fit is the game's setting
+  // (the options' fit item, kept with the other settings): the game tells
+  // it when it starts and when it changes. On a touch screen the on-screen
+  // buttons keep columns of their own at both sides, so they never cover the
+  // play area.
+  let fill = false;
   function fitCanvas() {
     const stage = canvas.parentElement;
     const columns = [...document.querySelectorAll('.touch-side')]
       .reduce((widest, e) => Math.max(widest, e.offsetWidth), 0);
     const scale = Math.min((stage.clientWidth - 2 * columns) / 640, stage.clientHeight / 480);
-    const factor = scale >= 1 && fitMode() === 'whole' ? Math.floor(scale) : Math.max(scale, 0.25);
+    const factor = scale >= 1 && !fill ? Math.floor(scale) : Math.max(scale, 0.25);
     canvas.style.width = Math.floor(640 * factor) + 'px';
     canvas.style.height = Math.floor(480 * factor) + 'px';
     const fit = document.getElementById('fit');
-    if (fit) fit.textContent = fitMode() === 'fill' ? 'Fit: fill' : 'Fit: whole';
+    if (fit) fit.textContent = fill ? 'Fit: fill' : 'Fit: whole';
+  }
+
+  // The game's fit, told by the game. Pages before the fit was the game's
+  // kept their own choice in localStorage: a "fill" found there becomes the
+  // game's setting once.
+  const kOldFitKey = 'quarndel-fit';
+  function gameFit(filled) {
+    fill = filled !== 0;
+    try {
+      if (localStorage.getItem(kOldFitKey) !== null) {
+        const wanted = localStorage.getItem(kOldFitKey) === 'fill';
+        localStorage.removeItem(kOldFitKey);
+        if (wanted !== fill && running) module._QuarndelStepFit();
+      }
+    } catch (e) { /* no storage: nothing kept to take over */ }
+    fitCanvas();
   }
 
   function toggleFit() {
-    try {
-      localStorage.setItem(kFitKey, fitMode() === 'fill' ? 'whole' : 'fill');
-    } catch (e) { /* not kept: the page's own choice for this visit */ }
-    fitCanvas();
+    if (running && !headless) module._QuarndelStepFit();
     canvas.focus();
   }
 
@@ -484,6 +491,7 @@ const QuarndelPage = (() => {
       print: (line) => { state.lines.push(line); console.log(line); },
       printErr: (line) => { state.lines.push(line); console.error(line); },
       quarndelPresent: present,
+      quarndelFit: gameFit,
       quarndelAudio: window.QuarndelSound ?
         window.QuarndelSound.create(() => settings.HEAPU8) : null,
       onRuntimeInitialized: () => {

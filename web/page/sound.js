@@ -1,12 +1,15 @@
 // The page's half of the game's sound (web/mixer.c holds the other): effect
 // samples and the rendered title tune played through Web Audio, one source
-// per mixer channel, all through one gain that mute sets to zero. Browsers
+// per mixer channel; effects and the tune each through a gain the settings'
+// volumes set, both through one gain that mute sets to zero. Browsers
 // let a page sound only after a key or click: until then effects are
 // skipped, and the tune starts with the first key.
 'use strict';
 const QuarndelSound = (() => {
   let context = null;
   let master = null;
+  let effectsGain = null;
+  let musicGain = null;
   const samples = new Map();
   const channels = [];
   let tune = null; // the decoded tune, once decoded
@@ -19,7 +22,7 @@ const QuarndelSound = (() => {
     tuneSource = context.createBufferSource();
     tuneSource.buffer = tune;
     tuneSource.loop = true;
-    tuneSource.connect(master);
+    tuneSource.connect(musicGain);
     tuneSource.start();
   }
 
@@ -37,6 +40,10 @@ const QuarndelSound = (() => {
         context = new Context();
         master = context.createGain();
         master.connect(context.destination);
+        effectsGain = context.createGain();
+        effectsGain.connect(master);
+        musicGain = context.createGain();
+        musicGain.connect(master);
         return 1;
       },
       chunk(id, pointer, frames, count, rate) {
@@ -54,7 +61,7 @@ const QuarndelSound = (() => {
         if (context.state !== 'running' || !samples.has(id)) return;
         const source = context.createBufferSource();
         source.buffer = samples.get(id);
-        source.connect(master);
+        source.connect(effectsGain);
         source.start();
         channels[channel] = source;
         effectsStarted += 1;
@@ -80,6 +87,7 @@ const QuarndelSound = (() => {
         tuneSource = null;
       },
       mute(muted) { master.gain.value = muted ? 0 : 1; },
+      volume(music, level) { (music ? musicGain : effectsGain).gain.value = level; },
     };
   }
 
@@ -91,7 +99,9 @@ const QuarndelSound = (() => {
   // What the tests read.
   function status() {
     return { context: context ? context.state : 'none', tune: tuneSource !== null,
-      effects: effectsStarted, gain: master ? master.gain.value : null };
+      effects: effectsStarted, gain: master ? master.gain.value : null,
+      music: musicGain ? musicGain.gain.value : null,
+      effectsVolume: effectsGain ? effectsGain.gain.value : null };
   }
 
   return { create, unlock, status };

@@ -97,7 +97,7 @@ game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/app/input.
   "$root/app/scaler.cpp" "$root/app/sdl_library.cpp" "$root/app/game_scores.cpp" "$root/app/scores.cpp"
   "$root/app/score_table.cpp" "$root/app/score_view.cpp" "$root/app/title_panel.cpp"
   "$root/app/level_set_in_play.cpp" "$root/app/data_folder.cpp"
-  "$root/app/options_screen.cpp" "$root/app/options_items.cpp"
+  "$root/app/options_screen.cpp" "$root/app/options_items.cpp" "$root/app/muted_mark.cpp"
   "$root/web/main.cpp" "$root/web/shell.cpp" "$root/web/pad.cpp")
 web_sources=("$root/web/sdl_clock.c" "$root/web/libc_compat.c" "$root/web/mixer.c")
 

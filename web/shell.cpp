@@ -9,6 +9,7 @@
 
 #include "app/game_scores.h"
 #include "app/input.h"
+#include "app/muted_mark.h"
 #include "app/options_items.h"
 #include "app/options_screen.h"
 #include "app/score_view.h"
@@ -97,8 +98,13 @@ void TellPageTheFit() {
     }
 }
 
+// Over the shown frame only, as on the desktop: the options screen, then the
+// muted mark.
+void PresentMarkedToCanvas(SDL_Surface *surface) {
+    PresentMutedMark(surface, CopyToCanvas);
+}
 void PresentOptionsToCanvas(SDL_Surface *surface) {
-    PresentOptionsScreen(surface, CopyToCanvas);
+    PresentOptionsScreen(surface, PresentMarkedToCanvas);
 }
 
 // Every presented frame goes to the canvas, with the high scores or the

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "app/game_scores.h"
+#include "app/level_sets.h"
 #include "app/program.h"
 #include "app/settings.h"
 #include "game/game.h"
@@ -42,18 +43,20 @@ int PrepareBrowser(Options &options) {
     // SDL's audio starts with its dummy driver (a headless replay asks for
     // none): the sound itself goes through the page (web/mixer.c).
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    return -1;
+    // A recording that names a level set needs it installed.
+    return PrepareLevelSet(options, stderr);
 }
 
 // The settings file (kept by the page) and the command line, as on the
-// desktop; the page has no desktop window and no level files to watch. A
-// headless replay has no player: it reads none.
+// desktop, with the level set picked; the page has no desktop window and no
+// level files to watch. A headless replay has no player: it reads none.
 void ChooseWebLaunch(const Options &options) {
     if (!options.headless) {
         LoadSettings(SettingsPath(options.settings), stderr);
     }
     launch.mute = options.mute || settings.mute;
     launch.firstLevel = LaunchFirstLevel(options);
+    ChooseLaunchLevelSet(options, stderr); // the set L picked, kept in the settings
 }
 
 // One iteration of the loops RunProgram runs: the title loop while the title

@@ -4,11 +4,15 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <SDL_mixer.h>
 
 #include "app/game_scores.h"
 #include "app/input.h"
+#include "app/level_set_view.h"
+#include "app/level_sets.h"
+#include "app/options.h"
 #include "app/score_view.h"
 #include "app/settings.h"
 #include "game/game.h"
@@ -81,10 +85,13 @@ void SetSettingsVolumes() {
 // title while H shows them, except in a headless replay, which draws only
 // its last frame: the page shows that one when the replay ends, before SDL
 // closes.
+void PresentWithScores(SDL_Surface *surface) {
+    PresentScoreTable(surface, CopyToCanvas);
+}
 void PresentToCanvas(SDL_Surface *surface) {
     if (!ReplayWithoutWaiting()) {
         SetSettingsVolumes();
-        PresentScoreTable(surface, CopyToCanvas);
+        PresentLevelSetView(surface, PresentWithScores); // L's list of level sets
     }
 }
 
@@ -125,7 +132,8 @@ Uint32 WebSeed(Uint32 seed) {
     return chosen;
 }
 
-// The page's keys, with the mute key and H's high scores, as on the desktop.
+// The page's keys, with the mute key, H's high scores and L's level sets,
+// as on the desktop (one at a time: an open one takes every event).
 int PollPageEvent(SDL_Event *event) {
     WebMixerFrame();
     for (;;) {
@@ -135,7 +143,9 @@ int PollPageEvent(SDL_Event *event) {
             }
             TranslateInput(event);
         }
-        if (!ScoreTableTakes(*event)) {
+        bool taken = LevelSetViewOpen() ? LevelSetViewTakes(*event)
+                                        : ScoreTableTakes(*event) || LevelSetViewTakes(*event);
+        if (!taken) {
             return 1;
         }
     }
@@ -195,4 +205,28 @@ extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelState(int what) {
     default:
         return 0;
     }
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char *QuarndelInstallPack(const char *path, int overwrite) {
+    // Everything the installer says goes to the page's console as well; the
+    // page shows its last line.
+    static std::string outcome;
+    char *said = nullptr;
+    size_t size = 0;
+    FILE *err = open_memstream(&said, &size);
+    Options pack = options;
+    pack.overwrite = overwrite != 0;
+    InstallLevelPack(path, pack, err != nullptr ? err : stderr);
+    outcome.clear();
+    if (err != nullptr) {
+        fclose(err);
+        std::string text(said, size);
+        free(said);
+        fputs(text.c_str(), stderr);
+        while (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+        }
+        outcome = text.substr(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+    }
+    return outcome.c_str();
 }

@@ -668,6 +668,7 @@ const QuarndelPage = (() => {
       FS.unlink(path);
     } catch (e) { /* not written */ }
     storeKeptFolders();
+    line = line.split(path).join(pack.name); // the player's name for the file
     const installed = kInstalledLine.exec(line);
     if (installed) {
       sayPack(`Installed the level set ${installed[1]} (${installed[2]}): ` +

@@ -20,7 +20,8 @@
 //       move the ship, and a gamepad starts a game and steers; a recording named
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
-//       reloads offline. PNG gets a screenshot of the page in play
+//       reloads offline; level packs install on the page (as packs below).
+//       PNG gets a screenshot of the page in play
 //   node web/browser.js packs SITE   the level packs' part of keys alone:
 //       a pack chosen or dropped on the page installs and L picks it, climbing
 //       packs are refused (quarndel-check beside QUARNDEL_DESKTOP makes them)
@@ -709,7 +710,9 @@ async function keys(site, png) {
       'files come precompressed with a progress bar; a game played in the page is recorded, ' +
       'verifies on the desktop and plays back from a file; play again needs no reload; on a ' +
       'phone held sideways the touch buttons stand beside the game and steer; a pad plays; ' +
-      'recordings from another site, unreachable, too large or not recordings are refused on the page');
+      'recordings from another site, unreachable, too large or not recordings are refused on the page; ' +
+      'a level pack chosen or dropped on the page installs, L picks it and both survive a reload, ' +
+      'and climbing packs are refused');
   }
   return problems.length === 0 ? 0 : 1;
 }

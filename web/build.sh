@@ -8,12 +8,15 @@
 #   OUT/site/   index.html, quarndel.js, quarndel.wasm, quarndel.data (the
 #               data/ tree), the page's script and style, the offline worker
 #   OUT/sdl-src, OUT/obj   SDL 1.2's own C sources and every object file
+#   OUT/lib-src            libarchive's and zlib's C sources (level packs)
 #
 # SDL is Debian's SDL 1.2 source (apt-get source libsdl1.2) built with emcc:
 # its core, events, files, stdlib, video with the dummy driver and the dummy
 # joystick; no threads, timers, audio, CD-ROM, shared objects or assembly.
 # Linked with AUTO_JS_LIBRARIES=0, so no JavaScript SDL of emscripten's can
-# slip in. Objects are rebuilt only when a source or header they use changed.
+# slip in. libarchive (tar, zip, gzip and deflate only) and zlib come from
+# Debian's sources too, for installing level packs in the page. Objects are
+# rebuilt only when a source or header they use changed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mkdir -p "${1:-$root/build-web}" && cd "${1:-$root/build-web}" && pwd)

@@ -72,13 +72,8 @@ bool UnpackMember(void *context, const PackMember &member, std::string &why) {
 }
 
 // The checker reads pictures the game's way, converting them to the display
-// format: a video mode without a window. In a running game (the browser's
-// page installs packs while it plays) the game's own video mode serves, and
-// is left as it is.
+// format: a video mode without a window.
 bool StartCheckerVideo(FILE *err) {
-    if (SDL_GetVideoSurface() != nullptr) {
-        return true;
-    }
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     if (SDL_Init(SDL_INIT_VIDEO) < 0 ||
         SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE) == nullptr) {
@@ -112,8 +107,10 @@ int UnpackCheckAndPlace(const char *pack, const Options &options, const std::str
         return Refuse(pack, u.scratch, NoDataFolderMessage(InstalledDataFolder()).substr(10), err);
     }
     Options where = options;
+    // In a running game (the browser's page installs packs while it plays)
+    // the game's own video mode serves, and is left as it is.
     bool ownVideo = SDL_GetVideoSurface() == nullptr;
-    if (EnterDataFolder(where, err) >= 0 || !StartCheckerVideo(err)) {
+    if (EnterDataFolder(where, err) >= 0 || (ownVideo && !StartCheckerVideo(err))) {
         return Refuse(pack, u.scratch, "the levels cannot be checked", err);
     }
     Report report;

@@ -81,17 +81,18 @@ void SetSettingsVolumes() {
     }
 }
 
-// Every presented frame goes to the canvas, with the high scores over the
-// title while H shows them, except in a headless replay, which draws only
-// its last frame: the page shows that one when the replay ends, before SDL
-// closes.
 void PresentWithScores(SDL_Surface *surface) {
     PresentScoreTable(surface, CopyToCanvas);
 }
+
+// Every presented frame goes to the canvas, with the high scores over the
+// title while H shows them (or the level sets while L lists them), except in
+// a headless replay, which draws only its last frame: the page shows that
+// one when the replay ends, before SDL closes.
 void PresentToCanvas(SDL_Surface *surface) {
     if (!ReplayWithoutWaiting()) {
         SetSettingsVolumes();
-        PresentLevelSetView(surface, PresentWithScores); // L's list of level sets
+        PresentLevelSetView(surface, PresentWithScores);
     }
 }
 

@@ -377,11 +377,15 @@ async function packsOnThePage(page, base, dir, problems) {
       JSON.stringify(await listed()) !== '["web_set"]') {
     problems.push(`the chosen pack web_set.zip: the page says "${line}", the levels folder holds ${JSON.stringify(await listed())}`);
   }
+  const shot = async (name) => {
+    if (process.env.QUARNDEL_SCREENSHOTS) {
+      await page.screenshot({ path: path.join(process.env.QUARNDEL_SCREENSHOTS, name) });
+    }
+  };
+  await shot('pack-installed.png');
   await key('Space'); // wakes the page
   await key('KeyL');
-  if (process.env.QUARNDEL_SCREENSHOTS) {
-    await page.screenshot({ path: path.join(process.env.QUARNDEL_SCREENSHOTS, 'levels.png') });
-  }
+  await shot('levels.png');
   await key('ArrowDown');
   const stored = await page.evaluate(() => window.quarndel.stored);
   await key('Enter');
@@ -406,6 +410,7 @@ async function packsOnThePage(page, base, dir, problems) {
   }
   for (const [file, name] of [['climb.tar.gz', '../outside-climb'], ['climb.zip', 'evil/../../outside-climb']]) {
     line = await drop(file);
+    await shot(`pack-refused-${file}.png`);
     if (line !== `${file} not installed: a member's name climbs out of the set with "..": ${name}`) {
       problems.push(`the climbing pack ${file}: the page says "${line}"`);
     }

@@ -672,7 +672,7 @@ const QuarndelPage = (() => {
     const installed = kInstalledLine.exec(line);
     if (installed) {
       sayPack(`Installed the level set ${installed[1]} (${installed[2]}): ` +
-        'press L on the title to play it.');
+        'press L on the title to pick it.');
     } else if (/ is installed already /.test(line)) {
       const again = { name: pack.name, size: pack.bytes.length,
         arrayBuffer: async () => pack.bytes.buffer };

@@ -20,11 +20,8 @@
 //       move the ship, and a gamepad starts a game and steers; a recording named
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
-//       reloads offline; level packs install on the page (as packs below).
+//       reloads offline; level packs install on the page and L picks them.
 //       PNG gets a screenshot of the page in play
-//   node web/browser.js packs SITE   the level packs' part of keys alone:
-//       a pack chosen or dropped on the page installs and L picks it, climbing
-//       packs are refused (quarndel-check beside QUARNDEL_DESKTOP makes them)
 //   node web/browser.js measure SITE LONG SHORT   load time, frame intervals,
 //       replay speed (iterations of the long recording beyond the short one's
 //       per second), printed one per line
@@ -275,172 +272,111 @@ async function recordingOfThePage(page) {
   return problems;
 }
 
-// quarndel-check beside the desktop game (QUARNDEL_DESKTOP), else in a
-// build in the repository; null when there is none.
-function checkerPath() {
-  const root = path.join(__dirname, '..');
-  const games = [process.env.QUARNDEL_DESKTOP, path.join(root, 'build-rel', 'quarndel'),
-    path.join(root, 'build', 'quarndel')];
-  return games.filter((g) => g).map((g) => path.join(path.dirname(g), 'tools', 'levelcheck',
-    'quarndel-check')).find((f) => fs.existsSync(f)) || null;
-}
-
-// Packs as an author makes them (a level from --new-level, packed with
-// --pack as .zip and .tar.gz) and climbing ones, whose members name "../"
-// paths out of the set (.tar.gz and .zip, written with Python's own
-// modules): the file names, in dir.
-function makePacks(checker, dir) {
-  const { execFileSync } = require('child_process');
-  // A data folder of links to the shipped files, so --new-level writes here.
-  const data = path.join(dir, 'data');
-  fs.mkdirSync(data);
-  const shipped = path.join(__dirname, '..', 'data');
-  for (const e of fs.readdirSync(shipped)) fs.symlinkSync(path.join(shipped, e), path.join(data, e));
-  const run = (...args) => execFileSync(checker, args, { cwd: dir, stdio: 'pipe' });
-  run('--new-level', 'data/web_set');
-  run('--pack', 'data/web_set', path.join(dir, 'web_set.zip'));
-  run('--pack', 'data/web_set', path.join(dir, 'web_set.tar.gz'));
-  execFileSync('python3', ['-c', `
-import io, tarfile, zipfile
-with tarfile.open('climb.tar.gz', 'w:gz') as t:
-    for name, kind in (('evil', tarfile.DIRTYPE), ('../outside-climb', tarfile.REGTYPE)):
-        info = tarfile.TarInfo(name)
-        info.type = kind
-        info.mode = 0o755 if kind == tarfile.DIRTYPE else 0o644
-        info.size = 0 if kind == tarfile.DIRTYPE else 4
-        t.addfile(info, io.BytesIO(b'kept') if info.size else None)
-with zipfile.ZipFile('climb.zip', 'w', zipfile.ZIP_DEFLATED) as z:
-    z.writestr('evil/', '')
-    z.writestr('evil/../../outside-climb', 'kept')
-`], { cwd: dir });
-}
-
-// Level packs on the page: a pack chosen with "Levels…" installs, L on the
-// title lists it and Enter picks it, and set and pick survive a reload; the
-// same pack dropped on the page is refused as installed already, and "Replace
-// it" replaces it; the climbing packs are refused with the reader's line, and
-// nothing lands outside the levels folder. One problem for each that fails;
-// with QUARNDEL_SCREENSHOTS=DIR a screenshot of L's list goes there.
+// Level packs on the page, made as an author makes them (quarndel-check
+// beside QUARNDEL_DESKTOP: --new-level, then --pack) and climbing out of the
+// set ("../" names, by Python's tarfile and zipfile): a pack chosen with
+// "Levels…" installs, L lists it and Enter picks it, and both survive a
+// reload; the same pack dropped again is kept until "Replace it"; climbing
+// packs are refused with the reader's line and write nothing outside the
+// levels folder. One problem for each that fails.
 async function levelPacks(browser, base) {
-  const checker = checkerPath();
-  if (!checker) {
-    console.log('SKIP level packs: no quarndel-check beside a desktop build (QUARNDEL_DESKTOP)');
-    return [];
-  }
+  const checker = path.join(path.dirname(process.env.QUARNDEL_DESKTOP || '.'), 'tools',
+    'levelcheck', 'quarndel-check');
+  if (!fs.existsSync(checker)) return [`no ${checker} to make level packs with (QUARNDEL_DESKTOP)`];
   const problems = [];
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarndel-packs-'));
-  makePacks(checker, dir);
-  const page = await browser.newPage();
-  try {
-    await packsOnThePage(page, base, dir, problems);
-  } catch (e) {
-    problems.push(`with level packs the page stopped answering as it should: ${e.message}`);
+  const { execFileSync } = require('child_process');
+  fs.mkdirSync(path.join(dir, 'data')); // links to the shipped files: --new-level writes here
+  for (const e of fs.readdirSync(path.join(__dirname, '..', 'data'))) {
+    fs.symlinkSync(path.join(__dirname, '..', 'data', e), path.join(dir, 'data', e));
   }
-  await page.close();
-  fs.rmSync(dir, { recursive: true, force: true });
-  return problems;
-}
-
-async function packsOnThePage(page, base, dir, problems) {
-  const levels = '/home/web_user/.local/share/quarndel/levels';
+  for (const args of [['--new-level', 'data/web_set'], ['--pack', 'data/web_set', 'web_set.zip'],
+    ['--pack', 'data/web_set', 'web_set.tar.gz']]) execFileSync(checker, args, { cwd: dir, stdio: 'pipe' });
+  execFileSync('python3', ['-c', `import io, tarfile, zipfile
+with tarfile.open('climb.tar.gz', 'w:gz') as t:
+    t.addfile(tarfile.TarInfo('../outside-climb'), io.BytesIO())
+with zipfile.ZipFile('climb.zip', 'w') as z:
+    z.writestr('evil/', '')
+    z.writestr('evil/../../outside-climb', 'kept')`], { cwd: dir });
+  const page = await browser.newPage();
   await page.goto(base);
   await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
-  const said = () => page.evaluate(() => window.quarndel.packLines.slice(-1)[0] || '');
-  const saidCount = () => page.evaluate(() => window.quarndel.packLines.length);
-  const choose = async (file) => {
-    const before = await saidCount();
-    const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#levels')]);
-    await chooser.accept([path.join(dir, file)]);
+  const said = async (act) => { // what the page says of the pack act hands it
+    const before = await page.evaluate(() => window.quarndel.packLines.length);
+    await act();
     await waitFor(page, `window.quarndel.packLines.length > ${before}`, 20000).catch(() => {});
-    return said();
+    return page.evaluate(() => window.quarndel.packLines.slice(-1)[0] || '');
   };
-  const drop = async (file) => {
-    const before = await saidCount();
-    const bytes = [...fs.readFileSync(path.join(dir, file))];
-    await page.evaluate((name, b) => {
-      const transfer = new DataTransfer();
-      transfer.items.add(new File([new Uint8Array(b)], name));
-      window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true,
-        cancelable: true }));
-    }, file, bytes);
-    await waitFor(page, `window.quarndel.packLines.length > ${before}`, 20000).catch(() => {});
-    return said();
-  };
-  const inFs = (f, ...args) => page.evaluate(`(${f})(window.quarndel.module.FS, ...${JSON.stringify(args)})`);
-  const listed = () => inFs((FS, d) => { try { return FS.readdir(d).filter((n) => n[0] !== '.'); } catch (e) { return null; } }, levels);
-  const picked = () => inFs((FS) => {
-    try { return /^levels[ \t]*=[ \t]*(\S*)/m.exec(FS.readFile('/home/web_user/.config/quarndel/settings.ini', { encoding: 'utf8' }))[1]; } catch (e) { return ''; }
+  const drop = (file) => page.evaluate((name, b) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([new Uint8Array(b)], name));
+    window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer }));
+  }, file, [...fs.readFileSync(path.join(dir, file))]);
+  const levels = () => page.evaluate(() => { // the levels folder, and what the settings pick
+    const FS = window.quarndel.module.FS;
+    const read = (f) => { try { return f(); } catch (e) { return null; } };
+    const settings = read(() => FS.readFile('/home/web_user/.config/quarndel/settings.ini',
+      { encoding: 'utf8' }));
+    return [(read(() => FS.readdir('/home/web_user/.local/share/quarndel/levels')) || [])
+      .filter((n) => n !== '.' && n !== '..').join(),
+      (/^levels = (\S*)/m.exec(settings) || [])[1] || ''];
   });
-  const key = async (k) => { await page.keyboard.press(k); await pause(150); };
-  let line = await choose('web_set.zip');
-  if (!/^Installed the level set web_set \(1 level\)/.test(line) ||
-      JSON.stringify(await listed()) !== '["web_set"]') {
-    problems.push(`the chosen pack web_set.zip: the page says "${line}", the levels folder holds ${JSON.stringify(await listed())}`);
-  }
-  const shot = async (name) => {
+  const keys = async (names, pick = false) => { // a pick waits for the page to store it
+    const stored = await page.evaluate(() => window.quarndel.stored);
+    for (const k of names) { await page.keyboard.press(k); await pause(150); }
+    if (pick) await waitFor(page, `window.quarndel.stored > ${stored}`, 5000).catch(() => {});
+  };
+  try {
+    let line = await said(async () => {
+      const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#levels')]);
+      await chooser.accept([path.join(dir, 'web_set.zip')]);
+    });
+    if (!/^Installed the level set web_set \(1 level\)/.test(line)) {
+      problems.push(`the chosen pack: "${line}"`);
+    }
+    await keys(['Space', 'KeyL']); // the first key wakes the page
     if (process.env.QUARNDEL_SCREENSHOTS) {
-      await page.screenshot({ path: path.join(process.env.QUARNDEL_SCREENSHOTS, name) });
+      await page.screenshot({ path: path.join(process.env.QUARNDEL_SCREENSHOTS, 'levels.png') });
     }
-  };
-  await shot('pack-installed.png');
-  await key('Space'); // wakes the page
-  await key('KeyL');
-  await shot('levels.png');
-  await key('ArrowDown');
-  const stored = await page.evaluate(() => window.quarndel.stored);
-  await key('Enter');
-  await waitFor(page, `window.quarndel.stored > ${stored}`, 5000).catch(() => {});
-  if ((await picked()) !== 'web_set') problems.push(`L, Down, Enter picked "${await picked()}", not web_set`);
-  await page.reload();
-  await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
-  if (JSON.stringify(await listed()) !== '["web_set"]' || (await picked()) !== 'web_set') {
-    problems.push(`after a reload the levels folder holds ${JSON.stringify(await listed())}, the pick is "${await picked()}"`);
-  }
-  line = await drop('web_set.tar.gz');
-  const offered = await page.$$eval('#actions button', (b) => b.map((e) => e.textContent));
-  if (!/web_set\.tar\.gz not installed: the set web_set is installed already\.$/.test(line) ||
-      offered[0] !== 'Replace it') {
-    problems.push(`the same pack dropped again: the page says "${line}", offering ${JSON.stringify(offered)}`);
-  } else {
-    const before = await saidCount();
-    await page.click('#actions button');
-    await waitFor(page, `window.quarndel.packLines.length > ${before}`, 20000).catch(() => {});
-    line = await said();
-    if (!/^Installed the level set web_set/.test(line)) problems.push(`"Replace it" says "${line}"`);
-  }
-  for (const [file, name] of [['climb.tar.gz', '../outside-climb'], ['climb.zip', 'evil/../../outside-climb']]) {
-    line = await drop(file);
-    await shot(`pack-refused-${file}.png`);
-    if (line !== `${file} not installed: a member's name climbs out of the set with "..": ${name}`) {
-      problems.push(`the climbing pack ${file}: the page says "${line}"`);
+    await keys(['ArrowDown', 'Enter'], true);
+    await page.reload();
+    await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
+    let found = (await levels()).join(' ');
+    if (found !== 'web_set web_set') {
+      problems.push(`after L, Down, Enter and a reload: levels, pick ${found}`);
     }
-  }
-  const outside = await inFs((FS) => {
-    const hits = [];
-    const walk = (d) => {
-      for (const n of FS.readdir(d)) {
-        const p = `${d === '/' ? '' : d}/${n}`;
-        if (n === '.' || n === '..' || p === '/proc' || p === '/dev') continue;
-        if (n.includes('outside-climb')) hits.push(p);
-        if (FS.isDir(FS.lstat(p).mode)) walk(p);
+    line = await said(() => drop('web_set.tar.gz'));
+    if (!/^web_set\.tar\.gz not installed: the set web_set is installed already\.$/.test(line)) {
+      problems.push(`the same pack dropped again: "${line}"`);
+    } else if (!/^Installed the level set/.test(await said(() => page.click('#actions button')))) {
+      problems.push('"Replace it" did not install the pack again');
+    }
+    for (const [file, name] of [['climb.tar.gz', '../outside-climb'],
+      ['climb.zip', 'evil/../../outside-climb']]) {
+      line = await said(() => drop(file));
+      if (line !== `${file} not installed: a member's name climbs out of the set with "..": ${name}`) {
+        problems.push(`the climbing pack ${file}: "${line}"`);
       }
-    };
-    walk('/');
-    return hits;
-  });
-  const all = await inFs((FS, d) => { try { return FS.readdir(d).filter((n) => n !== '.' && n !== '..'); } catch (e) { return null; } }, levels);
-  if (outside.length > 0 || JSON.stringify(all) !== '["web_set"]') {
-    problems.push(`after the climbing packs: ${JSON.stringify(outside)} written, the levels folder holds ${JSON.stringify(all)}`);
+    }
+    const outside = await page.evaluate(() => {
+      const FS = window.quarndel.module.FS;
+      const walk = (d) => FS.readdir(d)
+        .filter((n) => n !== '.' && n !== '..' && !['/proc', '/dev'].includes(d + n))
+        .flatMap((n) => [...(n.includes('outside-climb') ? [d + n] : []),
+          ...(FS.isDir(FS.lstat(d + n).mode) ? walk(`${d}${n}/`) : [])]);
+      return walk('/');
+    });
+    // Back to the shipped levels: L marks the set in play, the one picked before the reload.
+    await keys(['Space', 'KeyL', 'ArrowUp', 'Enter'], true);
+    found = (await levels()).join(' ');
+    if (outside.length > 0 || found !== 'web_set ') {
+      problems.push(`written ${outside}; then L, Up, Enter: levels, pick ${found}`);
+    }
+  } finally {
+    await page.close();
+    fs.rmSync(dir, { recursive: true, force: true });
   }
-  // Back to the shipped levels for the tests that follow: the list opens
-  // marking the set the game plays, the one picked before the reload.
-  await key('Space');
-  await key('KeyL');
-  await key('ArrowUp');
-  const before = await page.evaluate(() => window.quarndel.stored);
-  await key('Enter');
-  await waitFor(page, `window.quarndel.stored > ${before}`, 5000).catch(() => {});
-  if ((await picked()) !== '') problems.push(`after the reload, L, Up, Enter picked "${await picked()}", not the shipped levels`);
+  return problems;
 }
 
 // Holds a touch on the element selector names for ms (Chromium's touch
@@ -722,22 +658,6 @@ async function keys(site, png) {
   return problems.length === 0 ? 0 : 1;
 }
 
-// The level packs' part of keys alone.
-async function packs(site) {
-  const server = await serve(site, []);
-  const chromium = await launch();
-  let problems;
-  try {
-    problems = await levelPacks(chromium.browser, `http://127.0.0.1:${server.address().port}/`);
-  } finally {
-    await close(chromium);
-    server.close();
-  }
-  for (const p of problems) console.log(`FAIL ${p}`);
-  if (problems.length === 0) console.log('PASS level packs install on the page, L lists and picks them');
-  return problems.length === 0 ? 0 : 1;
-}
-
 function percentile(sorted, p) {
   return sorted[Math.min(sorted.length - 1, Math.floor(p * sorted.length))];
 }
@@ -831,12 +751,11 @@ async function main() {
   let status = 2;
   if (command === 'verify' && site && rest.length > 0) status = await verify(site, rest);
   else if (command === 'keys' && site) status = await keys(site, rest[0]);
-  else if (command === 'packs' && site) status = await packs(site);
   else if (command === 'measure' && site && rest.length === 2) status = await measure(site, rest[0], rest[1]);
   else if (command === 'replays' && site && rest.length > 1) {
     status = await replays(site, Number(rest[0]), rest.slice(1));
   } else {
-    console.error('usage: browser.js verify SITE FILE... | keys SITE [PNG] | packs SITE | measure SITE LONG SHORT' +
+    console.error('usage: browser.js verify SITE FILE... | keys SITE [PNG] | measure SITE LONG SHORT' +
       ' | replays SITE RUNS FILE...');
   }
   process.exit(status);

@@ -224,16 +224,20 @@ async function refusedRecordings(browser, base, server) {
   return problems;
 }
 
-// The command that checks a recording made in the page: the desktop game
-// (QUARNDEL_DESKTOP, else a build in the repository) with --replay FILE
-// --headless --verify; without one the browser build under node.
-function verifyCommand(file) {
+// The desktop game: QUARNDEL_DESKTOP, else a build in the repository.
+function desktopGame() {
   const root = path.join(__dirname, '..');
-  const built = [process.env.QUARNDEL_DESKTOP, path.join(root, 'build-rel', 'quarndel'),
+  return [process.env.QUARNDEL_DESKTOP, path.join(root, 'build-rel', 'quarndel'),
     path.join(root, 'build', 'quarndel')].find((f) => f && fs.existsSync(f));
+}
+// The command that checks a recording made in the page: the desktop game
+// with --replay FILE --headless --verify; without one the browser build
+// under node.
+function verifyCommand(file) {
+  const built = desktopGame();
   if (built) return [built, ['--replay', file, '--headless', '--verify']];
   return [process.execPath, ['--no-experimental-fetch', path.join(__dirname, 'replay-node.js'),
-    path.join(root, 'build-web', 'site'), file]];
+    path.join(__dirname, '..', 'build-web', 'site'), file]];
 }
 
 // The game that has just ended in the page was recorded: the page offers it
@@ -273,16 +277,16 @@ async function recordingOfThePage(page) {
 }
 
 // Level packs on the page, made as an author makes them (quarndel-check
-// beside QUARNDEL_DESKTOP: --new-level, then --pack) and climbing out of the
+// beside the desktop game: --new-level, then --pack) and climbing out of the
 // set ("../" names, by Python's tarfile and zipfile): a pack chosen with
 // "Levels…" installs, L lists it and Enter picks it, and both survive a
 // reload; the same pack dropped again is kept until "Replace it"; climbing
 // packs are refused with the reader's line and write nothing outside the
 // levels folder. One problem for each that fails.
 async function levelPacks(browser, base) {
-  const checker = path.join(path.dirname(process.env.QUARNDEL_DESKTOP || '.'), 'tools',
-    'levelcheck', 'quarndel-check');
-  if (!fs.existsSync(checker)) return [`no ${checker} to make level packs with (QUARNDEL_DESKTOP)`];
+  const checker = path.join(path.dirname(desktopGame() || '.'), 'tools', 'levelcheck',
+    'quarndel-check');
+  if (!fs.existsSync(checker)) return ['no quarndel-check beside a desktop game (QUARNDEL_DESKTOP)'];
   const problems = [];
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarndel-packs-'));
   const { execFileSync } = require('child_process');

@@ -107,13 +107,18 @@ int UnpackCheckAndPlace(const char *pack, const Options &options, const std::str
         return Refuse(pack, u.scratch, NoDataFolderMessage(InstalledDataFolder()).substr(10), err);
     }
     Options where = options;
-    if (EnterDataFolder(where, err) >= 0 || !StartCheckerVideo(err)) {
+    // In a running game (the browser's page installs packs while it plays)
+    // the game's own video mode serves, and is left as it is.
+    bool ownVideo = SDL_GetVideoSurface() == nullptr;
+    if (EnterDataFolder(where, err) >= 0 || (ownVideo && !StartCheckerVideo(err))) {
         return Refuse(pack, u.scratch, "the levels cannot be checked", err);
     }
     Report report;
     LevelSet set;
     CheckLevelSet(u.scratch + "/" + u.top, set, report);
-    SDL_Quit();
+    if (ownVideo) {
+        SDL_Quit();
+    }
     for (const Finding &finding : report.findings) {
         fprintf(err, "%s\n", FormatFinding(finding).c_str());
     }

@@ -352,9 +352,18 @@ bool PutFolderInPlace(const std::string &from, const std::string &to, bool repla
     int moved = there ? renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE)
                       : renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
 #else
-    // Without the swap (the browser's file system) a set in place is not
-    // replaced: rename(2) refuses a folder that is not empty.
-    int moved = rename(from.c_str(), to.c_str());
+    // Without the swap (the browser's file system, where one program runs
+    // alone): the folder in place moves to from's name with ".replaced"
+    // added, beside from, as the swap would have left it there, and goes
+    // back should the new one not move in. rename(2) itself refuses a folder
+    // that is not empty.
+    std::string aside = from + ".replaced";
+    int moved = there ? rename(to.c_str(), aside.c_str()) : 0;
+    if (moved == 0 && (moved = rename(from.c_str(), to.c_str())) != 0 && there) {
+        int error = errno;
+        rename(aside.c_str(), to.c_str());
+        errno = error;
+    }
 #endif
     if (moved != 0) {
         return Failed(why, "cannot put the folder in place");

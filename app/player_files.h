@@ -115,6 +115,7 @@ void RemoveFolderTree(const std::string &path);
 
 // Puts the folder from at to with one rename: when to exists it is left
 // alone (false, why says so) unless replace, in which case the two are
-// swapped in one step (the old one is then at from, to be removed).
+// swapped in one step (the old one is then at from, to be removed; where
+// no swap is offered, the browser's, in two steps at from + ".replaced").
 bool PutFolderInPlace(const std::string &from, const std::string &to, bool replace,
                       std::string &why);

@@ -2,12 +2,10 @@
 
 #include "app/game_scores.h"
 #include "app/input.h"
-#include "app/level_set_view.h"
-#include "app/muted_mark.h"
 #include "app/options_screen.h"
 #include "app/program.h"
-#include "app/score_view.h"
 #include "app/settings.h"
+#include "app/title_screens.h"
 #include "app/watch.h"
 #include "app/watch_overlay.h"
 #include "app/window.h"
@@ -29,19 +27,13 @@ int PollLiveEvent(SDL_Event *event) {
             if (SDL_PollEvent(event) == 0) {
                 return 0;
             }
-            if (OptionsScreenTakesRaw(*event)) { // an options item waiting for a key
+            if (TitleScreensTakeRaw(*event)) { // an options item waiting for a key
                 continue;
             }
             TranslateInput(event);
         }
         // H on the title: the high scores; O: the options; L: the level sets.
-        // One at a time: an open one takes every event.
-        bool taken = LevelSetViewOpen() ? LevelSetViewTakes(*event)
-                     : OptionsScreenOpen()
-                         ? OptionsScreenTakes(*event)
-                         : ScoreTableTakes(*event) || OptionsScreenTakes(*event) ||
-                               LevelSetViewTakes(*event);
-        if (!taken) {
+        if (!TitleScreensTake(*event)) {
             return 1;
         }
     }
@@ -58,22 +50,9 @@ int PollShellEvent(SDL_Event *event) {
     return got;
 }
 
-// Over the shown frame only: the options screen, then the muted mark.
-void PresentMarked(SDL_Surface *picture) {
-    PresentMutedMark(picture, PresentWindow);
-}
-void PresentOptions(SDL_Surface *picture) {
-    PresentOptionsScreen(picture, PresentMarked);
-}
-
 // The first frame shown: the mixer is open by then, so the settings' volumes
 // can reach every channel. At full volume nothing is touched.
 bool volumesSet = false;
-
-// The frame with the high scores over the title when H shows them.
-void PresentWithScores(SDL_Surface *picture) {
-    PresentScoreTable(picture, PresentOptions);
-}
 
 void PresentShellFrame(SDL_Surface *picture) {
     if (!volumesSet) {
@@ -86,7 +65,7 @@ void PresentShellFrame(SDL_Surface *picture) {
         }
     }
     DrawWatchOverlay(picture); // with --watch: what the last reload found
-    PresentLevelSetView(picture, PresentWithScores);
+    PresentTitleScreens(picture, PresentWindow);
 }
 
 // After the frame: a game that has just ended is entered into the scores,

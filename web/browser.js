@@ -21,7 +21,8 @@
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
 //       reloads offline; the music volume set with O and a scoring game are
-//       kept through a reload. PNG gets a screenshot of the page in play
+//       kept through a reload; level packs install on the page and L picks
+//       them. PNG gets a screenshot of the page in play
 //   node web/browser.js measure SITE LONG SHORT   load time, frame intervals,
 //       replay speed (iterations of the long recording beyond the short one's
 //       per second), printed one per line
@@ -129,6 +130,15 @@ function waitFor(page, expression, ms) {
   return page.waitForFunction(expression, { timeout: ms, polling: 20 });
 }
 
+// Waits until what the game wrote is in the browser's storage: the game
+// writes a changed setting within a quarter of a second, and the page counts
+// a store once everything written before it began is stored.
+async function settled(page) {
+  await pause(400);
+  const stored = await page.evaluate(() => window.quarndel.stored);
+  await waitFor(page, `window.quarndel.stored > ${stored}`, 5000).catch(() => {});
+}
+
 async function verify(site, files) {
   const server = await serve(site, files);
   const base = `http://127.0.0.1:${server.address().port}/`;
@@ -224,16 +234,21 @@ async function refusedRecordings(browser, base, server) {
   return problems;
 }
 
-// The command that checks a recording made in the page: the desktop game
-// (QUARNDEL_DESKTOP, else a build in the repository) with --replay FILE
-// --headless --verify; without one the browser build under node.
-function verifyCommand(file) {
+// The desktop game: QUARNDEL_DESKTOP, else a build in the repository.
+function desktopGame() {
   const root = path.join(__dirname, '..');
-  const built = [process.env.QUARNDEL_DESKTOP, path.join(root, 'build-rel', 'quarndel'),
+  const found = [process.env.QUARNDEL_DESKTOP, path.join(root, 'build-rel', 'quarndel'),
     path.join(root, 'build', 'quarndel')].find((f) => f && fs.existsSync(f));
+  return found && path.resolve(found); // the tools run it from other folders
+}
+// The command that checks a recording made in the page: the desktop game
+// with --replay FILE --headless --verify; without one the browser build
+// under node.
+function verifyCommand(file) {
+  const built = desktopGame();
   if (built) return [built, ['--replay', file, '--headless', '--verify']];
   return [process.execPath, ['--no-experimental-fetch', path.join(__dirname, 'replay-node.js'),
-    path.join(root, 'build-web', 'site'), file]];
+    path.join(__dirname, '..', 'build-web', 'site'), file]];
 }
 
 // The game that has just ended in the page was recorded: the page offers it
@@ -269,6 +284,132 @@ async function recordingOfThePage(page) {
     problems.push(`the recording opened from a file ended with ${end[0]}: "${end[1]}"`);
   }
   fs.rmSync(dir, { recursive: true, force: true });
+  return problems;
+}
+
+// Level packs on the page, made as an author makes them (quarndel-check
+// beside the desktop game: --new-level, then --pack) and climbing out of the
+// set ("../" names, by Python's tarfile and zipfile): a pack chosen with
+// "Levels…" installs, L lists it and Enter picks it, and both survive a
+// reload; the same pack dropped again is kept until "Replace it"; climbing
+// packs are refused with the reader's line and write nothing outside the
+// levels folder. One problem for each that fails.
+async function levelPacks(browser, base) {
+  const checker = path.join(path.dirname(desktopGame() || '.'), 'tools', 'levelcheck',
+    'quarndel-check');
+  if (!fs.existsSync(checker)) return ['no quarndel-check beside a desktop game (QUARNDEL_DESKTOP)'];
+  const problems = [];
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarndel-packs-'));
+  const { execFileSync } = require('child_process');
+  fs.mkdirSync(path.join(dir, 'data')); // links to the shipped files: --new-level writes here
+  for (const e of fs.readdirSync(path.join(__dirname, '..', 'data'))) {
+    fs.symlinkSync(path.join(__dirname, '..', 'data', e), path.join(dir, 'data', e));
+  }
+  for (const args of [['--new-level', 'data/web_set'], ['--pack', 'data/web_set', 'web_set.zip'],
+    ['--pack', 'data/web_set', 'web_set.tar.gz']]) execFileSync(checker, args, { cwd: dir, stdio: 'pipe' });
+  execFileSync('python3', ['-c', `import io, tarfile, zipfile
+with tarfile.open('climb.tar.gz', 'w:gz') as t:
+    t.addfile(tarfile.TarInfo('../outside-climb'), io.BytesIO())
+with zipfile.ZipFile('climb.zip', 'w') as z:
+    z.writestr('evil/', '')
+    z.writestr('evil/../../outside-climb', 'kept')`], { cwd: dir });
+  const page = await browser.newPage();
+  await page.goto(base);
+  await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
+  const said = async (act) => { // what the page says of the pack act hands it
+    const before = await page.evaluate(() => window.quarndel.packLines.length);
+    await act();
+    await waitFor(page, `window.quarndel.packLines.length > ${before}`, 20000).catch(() => {});
+    return page.evaluate(() => window.quarndel.packLines.slice(-1)[0] || '');
+  };
+  const drop = (file) => page.evaluate((name, b) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([new Uint8Array(b)], name));
+    window.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer }));
+  }, file, [...fs.readFileSync(path.join(dir, file))]);
+  const levels = () => page.evaluate(() => { // the levels folder, and what the settings pick
+    const FS = window.quarndel.module.FS;
+    const read = (f) => { try { return f(); } catch (e) { return null; } };
+    const settings = read(() => FS.readFile('/home/web_user/.config/quarndel/settings.ini',
+      { encoding: 'utf8' }));
+    return [(read(() => FS.readdir('/home/web_user/.local/share/quarndel/levels')) || [])
+      .filter((n) => n !== '.' && n !== '..').join(),
+      (/^levels = (\S*)/m.exec(settings) || [])[1] || ''];
+  });
+  const keys = async (names, pick = false) => { // a pick waits for the page to store it
+    for (const k of names) { await page.keyboard.press(k); await pause(150); }
+    if (pick) await settled(page);
+  };
+  try {
+    let line = await said(async () => {
+      const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#levels')]);
+      await chooser.accept([path.join(dir, 'web_set.zip')]);
+    });
+    if (!/^Installed the level set web_set \(1 level\)/.test(line)) {
+      problems.push(`the chosen pack: "${line}"`);
+    }
+    await keys(['Space', 'KeyL']); // the first key wakes the page
+    if (process.env.QUARNDEL_SCREENSHOTS) {
+      await page.screenshot({ path: path.join(process.env.QUARNDEL_SCREENSHOTS, 'levels.png') });
+    }
+    await keys(['ArrowDown', 'Enter'], true);
+    await page.reload();
+    await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
+    let found = (await levels()).join(' ');
+    if (found !== 'web_set web_set') {
+      problems.push(`after L, Down, Enter and a reload: levels, pick ${found}`);
+    }
+    line = await said(() => drop('web_set.tar.gz'));
+    if (!/^web_set\.tar\.gz not installed: the set web_set is installed already\.$/.test(line)) {
+      problems.push(`the same pack dropped again: "${line}"`);
+    } else if (!/^Installed the level set/.test(await said(() => page.click('#actions button')))) {
+      problems.push('"Replace it" did not install the pack again');
+    }
+    for (const [file, name] of [['climb.tar.gz', '../outside-climb'],
+      ['climb.zip', 'evil/../../outside-climb']]) {
+      line = await said(() => drop(file));
+      if (line !== `${file} not installed: a member's name climbs out of the set with "..": ${name}`) {
+        problems.push(`the climbing pack ${file}: "${line}"`);
+      }
+    }
+    const outside = await page.evaluate(() => {
+      const FS = window.quarndel.module.FS;
+      const walk = (d) => FS.readdir(d)
+        .filter((n) => n !== '.' && n !== '..' && !['/proc', '/dev'].includes(d + n))
+        .flatMap((n) => [...(n.includes('outside-climb') ? [d + n] : []),
+          ...(FS.isDir(FS.lstat(d + n).mode) ? walk(`${d}${n}/`) : [])]);
+      return walk('/');
+    });
+    // Back to the shipped levels: L marks the set in play, the one picked before the reload.
+    await keys(['Space', 'KeyL', 'ArrowUp', 'Enter'], true);
+    found = (await levels()).join(' ');
+    if (outside.length > 0 || found !== 'web_set ') {
+      problems.push(`written ${outside}; then L, Up, Enter: levels, pick ${found}`);
+    }
+    // A game played with the set records it, and the recording opened in
+    // the page plays with the set installed in the browser.
+    await keys(['KeyL', 'ArrowDown', 'Enter'], true);
+    await keys(['Enter']); // Start
+    await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+    await keys(['Escape']);
+    await waitFor(page, 'window.quarndel.status !== null', 5000).catch(() => {});
+    const recorded = await page.evaluate(() => window.quarndel.recording &&
+      new TextDecoder().decode(window.quarndel.recording));
+    fs.writeFileSync(path.join(dir, 'set.qrp'), recorded || '');
+    const runs = await page.evaluate(() => window.quarndel.runs);
+    const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#open')]);
+    await chooser.accept([path.join(dir, 'set.qrp')]);
+    await waitFor(page, `window.quarndel.runs > ${runs} && window.quarndel.status !== null`, 30000)
+      .catch(() => {});
+    const end = await page.evaluate(() => [window.quarndel.status, document.getElementById('message').textContent]);
+    if (!/^levels web_set$/m.test(recorded || '') || end[0] !== 0) {
+      problems.push(`a game with the set recorded ${/^levels .*$/m.exec(recorded || '')}; ` +
+        `played back: ${end.join(', ')}`);
+    }
+  } finally {
+    await page.close();
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
   return problems;
 }
 
@@ -358,9 +499,8 @@ async function touchAndPad(browser, base) {
   await waitFor(wide, 'window.quarndel.firstFrameMs !== null', 30000);
   const height = () => wide.$eval('#screen', (e) => e.style.height);
   const whole = await height();
-  const stored = await wide.evaluate(() => window.quarndel.stored);
   await wide.click('#fit');
-  await waitFor(wide, `window.quarndel.stored > ${stored}`, 5000).catch(() => {});
+  await settled(wide);
   const fill = await height();
   await wide.reload();
   await waitFor(wide, 'window.quarndel.firstFrameMs !== null', 30000);
@@ -411,7 +551,6 @@ async function keys(site, png) {
     // after a reload; M again unmutes it. So is the music volume set with
     // O's options (the tenth item): a step lower plays the tune so at once
     // and after the reload; a step higher is full again.
-    const stored = () => page.evaluate(() => window.quarndel.stored);
     const musicStep = async (key) => {
       await page.keyboard.press('KeyO');
       for (let i = 0; i < 9; ++i) await page.keyboard.press('ArrowDown');
@@ -421,17 +560,15 @@ async function keys(site, png) {
       return (await sound()).music;
     };
     const lowered = await musicStep('ArrowLeft');
-    let storedBefore = await stored();
     await page.keyboard.press('KeyM');
-    await waitFor(page, `window.quarndel.stored > ${storedBefore}`, 5000).catch(() => {});
+    await settled(page);
     await page.reload();
     await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
     await page.keyboard.press('Space');
     await waitFor(page, 'window.QuarndelSound.status().tune', 5000).catch(() => {});
     const reloaded = await sound();
-    storedBefore = await stored();
     await page.keyboard.press('KeyM');
-    await waitFor(page, `window.quarndel.stored > ${storedBefore}`, 5000).catch(() => {});
+    await settled(page);
     if (reloaded.gain !== 0 || (await sound()).gain !== 1) {
       problems.push(`muted before a reload, the gain is ${reloaded.gain} after it, then M made it ` +
         `${(await sound()).gain}`);
@@ -543,6 +680,7 @@ async function keys(site, png) {
       problems.push('no progress was shown while the data loaded');
     }
     problems.push(...await refusedRecordings(chromium.browser, base, server));
+    problems.push(...await levelPacks(chromium.browser, base));
     problems.push(...await touchAndPad(chromium.browser, base));
     // Once loaded, the page plays offline: with the server gone, a reload
     // still reaches the title screen.
@@ -589,7 +727,9 @@ async function keys(site, png) {
       'files come precompressed with a progress bar; a game played in the page is recorded, ' +
       'verifies on the desktop and plays back from a file; play again needs no reload; on a ' +
       'phone held sideways the touch buttons stand beside the game and steer; a pad plays; ' +
-      'recordings from another site, unreachable, too large or not recordings are refused on the page');
+      'recordings from another site, unreachable, too large or not recordings are refused on the page; ' +
+      'a level pack chosen or dropped on the page installs, L picks it and both survive a reload, ' +
+      'and climbing packs are refused');
   }
   return problems.length === 0 ? 0 : 1;
 }

@@ -8,12 +8,15 @@
 #   OUT/site/   index.html, quarndel.js, quarndel.wasm, quarndel.data (the
 #               data/ tree), the page's script and style, the offline worker
 #   OUT/sdl-src, OUT/obj   SDL 1.2's own C sources and every object file
+#   OUT/lib-src            libarchive's and zlib's C sources (level packs)
 #
 # SDL is Debian's SDL 1.2 source (apt-get source libsdl1.2) built with emcc:
 # its core, events, files, stdlib, video with the dummy driver and the dummy
 # joystick; no threads, timers, audio, CD-ROM, shared objects or assembly.
 # Linked with AUTO_JS_LIBRARIES=0, so no JavaScript SDL of emscripten's can
-# slip in. Objects are rebuilt only when a source or header they use changed.
+# slip in. libarchive (tar, zip, gzip and deflate only) and zlib come from
+# Debian's sources too, for installing level packs in the page. Objects are
+# rebuilt only when a source or header they use changed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mkdir -p "${1:-$root/build-web}" && cd "${1:-$root/build-web}" && pwd)
@@ -23,6 +26,13 @@ command -v emcc >/dev/null || { echo "emcc is missing: tools/install-deps.sh web
 
 sdl=$("$root/tools/sdl_source.sh" "$out/sdl-src")
 sdl=${sdl%/}
+# The level packs' reader and writer: Debian's libarchive and zlib sources,
+# fetched the same way (web/archive/config.h says what libarchive is built
+# with).
+archive=$("$root/tools/sdl_source.sh" "$out/lib-src" libarchive)
+archive=${archive%/}
+zlib=$("$root/tools/sdl_source.sh" "$out/lib-src" zlib)
+zlib=${zlib%/}
 obj=$out/obj
 site=$out/site
 mkdir -p "$obj/include" "$site"
@@ -40,6 +50,9 @@ sdl_flags=("${opt[@]}" -I"$obj/include" -Wno-everything)
 game_flags=("${opt[@]}" -std=c++17 -Wall -Wextra -Werror -I"$root" -I"$root/web/mixer"
   -I"$obj/include" -DQUARNDEL_VERSION="\"$version\"")
 web_c_flags=("${opt[@]}" -Wall -Wextra -Werror -I"$obj/include" -I"$root/web/mixer")
+# libarchive and zlib are others' code, built as their makers wrote it.
+zlib_flags=("${opt[@]}" -Wno-everything -I"$zlib")
+archive_flags=("${opt[@]}" -Wno-everything -DHAVE_CONFIG_H -I"$root/web/archive" -I"$zlib")
 
 sdl_sources=("$sdl"/src/SDL.c "$sdl"/src/SDL_error.c "$sdl"/src/SDL_fatal.c
   "$sdl"/src/cpuinfo/SDL_cpuinfo.c "$sdl"/src/events/*.c "$sdl"/src/file/SDL_rwops.c
@@ -98,8 +111,34 @@ game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/app/input.
   "$root/app/score_table.cpp" "$root/app/score_view.cpp" "$root/app/title_panel.cpp"
   "$root/app/level_set_in_play.cpp" "$root/app/data_folder.cpp"
   "$root/app/options_screen.cpp" "$root/app/options_items.cpp" "$root/app/muted_mark.cpp"
+  "$root/app/title_screens.cpp"
   "$root/web/main.cpp" "$root/web/shell.cpp" "$root/web/pad.cpp")
 web_sources=("$root/web/sdl_clock.c" "$root/web/libc_compat.c" "$root/web/mixer.c")
+
+# Level packs: installing one from the page and L's list of the installed
+# sets, with the level checker that judges them, as on the desktop.
+game_sources+=("$root/app/level_sets.cpp" "$root/app/level_set_view.cpp")
+for f in report piece_reader level_keys level_file frame_list pictures font_check startup_files \
+  level_chain check level_set level_pack; do
+  game_sources+=("$root/tools/levelcheck/$f.cpp")
+done
+# Of zlib, the deflate streams (not its gzip file calls); of libarchive, what
+# reads and writes tar with gzip and zip with deflate.
+zlib_sources=()
+for f in adler32 crc32 deflate inffast inflate inftrees trees zutil; do
+  zlib_sources+=("$zlib/$f.c")
+done
+archive_sources=()
+for f in archive_acl archive_check_magic archive_cryptor archive_digest archive_entry \
+  archive_entry_sparse archive_entry_xattr archive_hmac archive_options archive_ppmd8 \
+  archive_rb archive_string archive_string_sprintf archive_util archive_virtual archive_read \
+  archive_read_add_passphrase archive_read_open_fd archive_read_open_memory \
+  archive_read_set_options archive_read_support_filter_gzip archive_read_support_format_tar \
+  archive_read_support_format_zip archive_write archive_write_open_fd archive_write_set_options \
+  archive_write_add_filter_gzip archive_write_set_format_pax archive_write_set_format_ustar \
+  archive_write_set_format_zip; do
+  archive_sources+=("$archive/libarchive/$f.c")
+done
 
 # Objects built with other flags (an older build.sh) are all rebuilt.
 flags="${sdl_flags[*]} | ${game_flags[*]} | ${web_c_flags[*]}"
@@ -118,6 +157,14 @@ stale() {
   done
   return 1
 }
+
+# The same for libarchive's and zlib's objects, which keep their own note.
+lib_flags="${zlib_flags[*]} | ${archive_flags[*]}"
+if [ "$(cat "$obj/lib-flags" 2>/dev/null)" != "$lib_flags" ]; then
+  rm -rf "$obj/zlib" "$obj/archive"
+  mkdir -p "$obj"
+  printf '%s\n' "$lib_flags" >"$obj/lib-flags"
+fi
 
 jobs=()
 add_job() { # add_job OBJECT COMPILER FLAGS... SOURCE
@@ -140,14 +187,27 @@ for s in "${game_sources[@]}"; do
   o=$obj/game/${rel//\//_}
   o=${o%.cpp}.o
   objects+=("$o")
-  add_job "$o" em++ "${game_flags[@]}" "$s"
+  # Only the pack reader includes libarchive's headers.
+  extra=()
+  [ "$rel" != tools/levelcheck/level_pack.cpp ] || extra=(-I"$archive/libarchive")
+  add_job "$o" em++ "${game_flags[@]}" "${extra[@]}" "$s"
+done
+for s in "${zlib_sources[@]}"; do
+  o=$obj/zlib/$(basename "${s%.c}").o
+  objects+=("$o")
+  add_job "$o" emcc "${zlib_flags[@]}" "$s"
+done
+for s in "${archive_sources[@]}"; do
+  o=$obj/archive/$(basename "${s%.c}").o
+  objects+=("$o")
+  add_job "$o" emcc "${archive_flags[@]}" "$s"
 done
 for s in "${web_sources[@]}"; do
   o=$obj/web/$(basename "${s%.c}").o
   objects+=("$o")
   add_job "$o" emcc "${web_c_flags[@]}" "$s"
 done
-mkdir -p "$obj/sdl" "$obj/game" "$obj/web"
+mkdir -p "$obj/sdl" "$obj/game" "$obj/web" "$obj/zlib" "$obj/archive"
 if [ ${#jobs[@]} -gt 0 ]; then
   echo "compiling ${#jobs[@]} files"
   printf '%s\n' "${jobs[@]}" | xargs -d '\n' -P "$(nproc)" -I{} bash -c '{}'
@@ -185,7 +245,7 @@ em++ -O1 -flto -o "$site/quarndel.js" "${objects[@]}" \
   ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 \
   -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 -s TOTAL_STACK=5242880 \
   -s MODULARIZE=1 -s EXPORT_NAME=Quarndel -s ENVIRONMENT=web,node \
-  -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState,_QuarndelStepFit,_QuarndelPadName,_QuarndelPadConnected,_QuarndelPadButton,_QuarndelPadAxis,_QuarndelPadHat -s EXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency -lidbfs.js \
+  -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState,_QuarndelStepFit,_QuarndelPadName,_QuarndelPadConnected,_QuarndelPadButton,_QuarndelPadAxis,_QuarndelPadHat,_QuarndelInstallPack -s EXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency,ccall -lidbfs.js \
   --preload-file "$root/data@/data" --exclude-file '*/LICENSE' "${tune[@]}"
 for f in "$root"/web/page/*; do
   cp "$f" "$site/"

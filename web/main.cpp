@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "app/game_scores.h"
+#include "app/level_sets.h"
 #include "app/options_screen.h"
 #include "app/program.h"
 #include "app/settings.h"
@@ -44,12 +45,13 @@ int PrepareBrowser(Options &options) {
     // SDL's audio starts with its dummy driver (a headless replay asks for
     // none): the sound itself goes through the page (web/mixer.c).
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    return -1;
+    // A recording that names a level set needs it installed.
+    return PrepareLevelSet(options, stderr);
 }
 
 // The settings file (kept by the page) and the command line, as on the
-// desktop; the page has no desktop window and no level files to watch. A
-// headless replay has no player: it reads none.
+// desktop, with the level set picked; the page has no desktop window and no
+// level files to watch. A headless replay has no player: it reads none.
 void ChooseWebLaunch(const Options &options) {
     if (!options.headless) {
         LoadSettings(SettingsPath(options.settings), stderr);
@@ -58,6 +60,7 @@ void ChooseWebLaunch(const Options &options) {
     SetFullscreenFill(settings.fillFullscreen); // the page's fit
     AllowOptionsScreen(options.replay == nullptr);
     launch.firstLevel = LaunchFirstLevel(options);
+    ChooseLaunchLevelSet(options, stderr); // the set L picked, kept in the settings
 }
 
 // One iteration of the loops RunProgram runs: the title loop while the title

@@ -4,16 +4,17 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <SDL_mixer.h>
 
 #include "app/game_scores.h"
 #include "app/input.h"
-#include "app/muted_mark.h"
+#include "app/level_sets.h"
+#include "app/options.h"
 #include "app/options_items.h"
-#include "app/options_screen.h"
-#include "app/score_view.h"
 #include "app/settings.h"
+#include "app/title_screens.h"
 #include "app/window.h"
 #include "game/game.h"
 #include "game/seams.h"
@@ -98,24 +99,15 @@ void TellPageTheFit() {
     }
 }
 
-// Over the shown frame only, as on the desktop: the options screen, then the
-// muted mark.
-void PresentMarkedToCanvas(SDL_Surface *surface) {
-    PresentMutedMark(surface, CopyToCanvas);
-}
-void PresentOptionsToCanvas(SDL_Surface *surface) {
-    PresentOptionsScreen(surface, PresentMarkedToCanvas);
-}
-
-// Every presented frame goes to the canvas, with the high scores or the
-// options over the title while H or O shows them, except in a headless
+// Every presented frame goes to the canvas, with what H, O or L opens over
+// the title and the muted mark, except in a headless
 // replay, which draws only its last frame: the page shows that one when the
 // replay ends, before SDL closes.
 void PresentToCanvas(SDL_Surface *surface) {
     if (!ReplayWithoutWaiting()) {
         SetSettingsVolumes();
         TellPageTheFit();
-        PresentScoreTable(surface, PresentOptionsToCanvas);
+        PresentTitleScreens(surface, CopyToCanvas);
     }
 }
 
@@ -156,8 +148,8 @@ Uint32 WebSeed(Uint32 seed) {
     return chosen;
 }
 
-// The page's keys, with the mute key, H's high scores and O's options, as on
-// the desktop: an open one takes every event.
+// The page's keys, with the mute key and what H, O and L open on the
+// title, as on the desktop.
 int PollPageEvent(SDL_Event *event) {
     WebMixerFrame();
     for (;;) {
@@ -165,14 +157,12 @@ int PollPageEvent(SDL_Event *event) {
             if (SDL_PollEvent(event) == 0) {
                 return 0;
             }
-            if (OptionsScreenTakesRaw(*event)) { // an options item waiting for a key
+            if (TitleScreensTakeRaw(*event)) { // an options item waiting for a key
                 continue;
             }
             TranslateInput(event);
         }
-        bool taken = OptionsScreenOpen() ? OptionsScreenTakes(*event)
-                                         : ScoreTableTakes(*event) || OptionsScreenTakes(*event);
-        if (!taken) {
+        if (!TitleScreensTake(*event)) {
             return 1;
         }
     }
@@ -243,4 +233,28 @@ extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelState(int what) {
     default:
         return 0;
     }
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char *QuarndelInstallPack(const char *path, int overwrite) {
+    // Everything the installer says goes to the page's console as well; the
+    // page shows its last line.
+    static std::string outcome;
+    char *said = nullptr;
+    size_t size = 0;
+    FILE *err = open_memstream(&said, &size);
+    Options pack = options;
+    pack.overwrite = overwrite != 0;
+    InstallLevelPack(path, pack, err != nullptr ? err : stderr);
+    outcome.clear();
+    if (err != nullptr) {
+        fclose(err);
+        std::string text(said, size);
+        free(said);
+        fputs(text.c_str(), stderr);
+        while (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+        }
+        outcome = text.substr(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+    }
+    return outcome.c_str();
 }

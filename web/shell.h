@@ -35,4 +35,10 @@ void QuarndelPadConnected();
 void QuarndelPadButton(int standard, int down);
 void QuarndelPadAxis(int axis, int value);
 void QuarndelPadHat(int value);
+
+// Installs the level pack the page wrote at path into the level sets folder,
+// as --install-levels does (replacing a set of that name when overwrite is
+// 1), while the game runs; returns the outcome's line. The page then stores
+// the folder.
+const char *QuarndelInstallPack(const char *path, int overwrite);
 }

@@ -182,12 +182,13 @@ const QuarndelPage = (() => {
     try {
       module.FS.syncfs(false, (error) => {
         storing = false;
-        state.stored += 1;
-        if (error) storageFailed(error.message || String(error));
-        else if (storeAgain) {
+        if (!error && storeAgain) { // written while storing: stored by the next round
           storeAgain = false;
           storeKeptFolders();
+          return;
         }
+        state.stored += 1; // what was written before this round began is stored
+        if (error) storageFailed(error.message || String(error));
       });
     } catch (e) {
       storing = false;
@@ -300,6 +301,8 @@ const QuarndelPage = (() => {
       else showHint('');
     }
     if (state.frameTimes.length < 100000) state.frameTimes.push(now);
+    packRunShown = state.runs;
+    if (pendingPack && !replaying) installPendingPack();
   }
 
   // Reads the recording at url, at most kMaxRecordingBytes of it; a failure
@@ -430,7 +433,16 @@ const QuarndelPage = (() => {
     window.addEventListener('dragover', (e) => e.preventDefault());
     window.addEventListener('drop', (e) => {
       e.preventDefault();
-      if (e.dataTransfer && e.dataTransfer.files.length > 0) openRecording(e.dataTransfer.files[0]);
+      if (!e.dataTransfer || e.dataTransfer.files.length === 0) return;
+      const file = e.dataTransfer.files[0];
+      if (isPackName(file.name)) installPack(file);
+      else openRecording(file);
+    });
+    const packChooser = document.getElementById('levels-file');
+    document.getElementById('levels').addEventListener('click', () => packChooser.click());
+    packChooser.addEventListener('change', () => {
+      installPack(packChooser.files[0]);
+      packChooser.value = '';
     });
     canvas.addEventListener('click', () => {
       canvas.focus();
@@ -483,8 +495,10 @@ const QuarndelPage = (() => {
       quarndelArguments: args.slice(),
       quarndelRecording: recording,
       preRun: [(m) => {
-          if (recording) m.FS.writeFile('/recording.qrp', recording);
-        else mountKeptFolders(m);
+        // A recording plays with the player's folders too: the level set it
+        // names is one installed in the browser.
+        if (recording) m.FS.writeFile('/recording.qrp', recording);
+        mountKeptFolders(m);
       }],
       setStatus: showProgress,
       quarndelStore: storeKeptFolders,
@@ -580,6 +594,103 @@ const QuarndelPage = (() => {
       tellGame(27, false);
     } else {
       play();
+    }
+  }
+
+  // Level packs: a .zip or .tar.gz file the player dropped on the page or
+  // chose with "Levels…" is installed by the game, as --install-levels does
+  // on the desktop (the same checks and bounds), into the level sets folder
+  // among the kept ones, which the page then stores. L on the title lists the
+  // sets. The game installs while it runs: a pack that comes while a
+  // recording plays, or before the game shows its first frame, waits for a
+  // game's first frame.
+  const kPackDir = '/tmp/packs';
+  // The largest pack file the page reads into memory: the reader's bound on
+  // the unpacked set (kMaxPackBytes in tools/levelcheck/level_pack.h).
+  const kMaxPackFileBytes = 256 * 1024 * 1024;
+  const kInstalledLine = /^quarndel: installed the set (\S+) \(([^)]*)\)/;
+  const kPackSaidMs = 8000;
+  let pendingPack = null; // { name, bytes, overwrite }
+  let packRunShown = 0; // the run (state.runs) that has shown a frame
+  state.packLines = []; // what the page said of each pack, for the tests
+
+  function isPackName(name) {
+    return /\.(zip|tar\.gz|tgz)$/i.test(name);
+  }
+
+  function sayPack(text, actions = []) {
+    state.packLines.push(text);
+    showHint(text, actions);
+    if (actions.length === 0) {
+      setTimeout(() => { if (message.textContent === text) showHint(''); }, kPackSaidMs);
+    }
+    canvas.focus();
+  }
+
+  async function installPack(file, overwrite = false) {
+    if (!file) return;
+    if (file.size > kMaxPackFileBytes) {
+      sayPack(`${file.name} is too large for a level pack: at most ` +
+        `${kMaxPackFileBytes / 1048576} MiB.`);
+      return;
+    }
+    pendingPack = { name: file.name, bytes: new Uint8Array(await file.arrayBuffer()), overwrite };
+    if (running && !replaying && packRunShown === state.runs) {
+      installPendingPack();
+    } else if (running && replaying) {
+      // The recording ends first, as Escape ends it; then a game starts.
+      afterExit = playGameHere;
+      releaseHeldKeys();
+      tellGame(27, true);
+      tellGame(27, false);
+    } else if (ended) {
+      playGameHere();
+    } else {
+      showHint(`${file.name} is installed once the game has started.`);
+    }
+  }
+
+  // A game in this page, in place of a recording that has ended.
+  function playGameHere() {
+    replaying = false;
+    recordingUrl = null;
+    waitingForFirstKey = false;
+    state.runs += 1;
+    runGame(['--record', kRunFile], null);
+  }
+
+  function installPendingPack() {
+    const pack = pendingPack;
+    pendingPack = null;
+    const FS = module.FS;
+    // The file keeps the player's name (the game's lines name it), in plain
+    // letters, and is removed once installed.
+    const path = `${kPackDir}/${pack.name.replace(/[^A-Za-z0-9._-]/g, '_')}`;
+    let line;
+    try {
+      FS.mkdirTree(kPackDir);
+      FS.writeFile(path, pack.bytes);
+      line = module.ccall('QuarndelInstallPack', 'string', ['string', 'number'],
+        [path, pack.overwrite ? 1 : 0]);
+    } catch (e) {
+      line = `quarndel: ${pack.name} not installed: ${e.message || e}`;
+    }
+    try {
+      FS.unlink(path);
+    } catch (e) { /* not written */ }
+    storeKeptFolders();
+    line = line.split(path).join(pack.name); // the player's name for the file
+    const installed = kInstalledLine.exec(line);
+    if (installed) {
+      sayPack(`Installed the level set ${installed[1]} (${installed[2]}): ` +
+        'press L on the title to pick it.');
+    } else if (/ is installed already /.test(line)) {
+      const again = { name: pack.name, size: pack.bytes.length,
+        arrayBuffer: async () => pack.bytes.buffer };
+      sayPack(line.replace(/^quarndel: /, '').replace(/ \(--overwrite replaces it\)$/, '') + '.',
+        [['Replace it', () => installPack(again, true)], ['Keep it', () => showHint('')]]);
+    } else {
+      sayPack(line.replace(/^quarndel: /, ''));
     }
   }
 

@@ -26,6 +26,12 @@ bool IsLevelCommentOrBlank(const char *line) {
 
 int ScanLevelKey(LevelInfo &info, int k, const char *line) {
     const char *format = kLevelKeys[k].format;
+    // Every key starts with a letter that must be the line's first
+    // character: a line that starts otherwise stores nothing, as sscanf
+    // would find, without the cost of asking it.
+    if (line[0] != format[0]) {
+        return 0;
+    }
     int n = 0;
     switch (k) {
     case 0:

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include <string>
 
@@ -54,26 +55,37 @@ BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a) {
     if (scanned != 1 || size < kMinFontSize || size > kMaxFontSize) {
         return nullptr;
     }
-    FILE *raw = OpenFontFile(dir, "font.raw");
-    if (raw == nullptr) {
+    // The sheet's alpha bytes, one per pixel, read at once; a short file
+    // leaves the rest of the sheet at 255.
+    long pixels = (long)size * size;
+    std::string raw;
+    FileRead read = ReadRegularFile(FontPath(dir, "font.raw").c_str(), pixels, raw);
+    if (read == FileRead::kCannotOpen || read == FileRead::kNotRegular) {
         return nullptr;
+    }
+    raw.resize((size_t)pixels, (char)255);
+    // A pixel's four bytes depend on its byte of font.raw alone: each of the
+    // 256 is worked out once.
+    unsigned char red = LowByte((double)TruncToInt(r) * 255);
+    unsigned char green = LowByte((double)TruncToInt(g) * 255);
+    unsigned char blue = LowByte((double)TruncToInt(b) * 255);
+    unsigned char pixelOf[256][4];
+    for (int v = 0; v < 256; ++v) {
+        pixelOf[v][0] = red;
+        pixelOf[v][1] = green;
+        pixelOf[v][2] = blue;
+        pixelOf[v][3] = LowByte(v * (double)a);
     }
 
     BitmapFont *font = new BitmapFont;
     font->size = size;
     font->cell = size / 16;
-    font->pixels = new unsigned char[(size_t)size * size * 4];
-    unsigned char red = LowByte((double)TruncToInt(r) * 255);
-    unsigned char green = LowByte((double)TruncToInt(g) * 255);
-    unsigned char blue = LowByte((double)TruncToInt(b) * 255);
+    font->pixels = new unsigned char[(size_t)pixels * 4];
+    const unsigned char *byte = (const unsigned char *)raw.data();
     unsigned char *p = font->pixels;
-    for (long i = 0; i < (long)size * size; ++i, p += 4) {
-        p[0] = red;
-        p[1] = green;
-        p[2] = blue;
-        p[3] = LowByte(NextByte(raw) * (double)a);
+    for (long i = 0; i < pixels; ++i, p += 4) {
+        memcpy(p, pixelOf[byte[i]], 4);
     }
-    fclose(raw);
 
     SDL_Surface *sheet = SDL_CreateRGBSurfaceFrom(font->pixels, size, size, 32, size * 4,
                                                   0x000000ff, 0x0000ff00, 0x00ff0000, 0xff000000);

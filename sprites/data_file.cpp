@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstring>
 
 #include "sprites/sprite.h"
@@ -152,9 +153,27 @@ char *ReadTextLine(char *line, int size, FILE *file) {
     return line;
 }
 
+int JoinPath(char *path, size_t size, const char *dir, const char *name) {
+    size_t dirLength = strlen(dir);
+    size_t nameLength = strlen(name);
+    if (size > 0) {
+        size_t room = size - 1;
+        size_t at = dirLength < room ? dirLength : room;
+        memcpy(path, dir, at);
+        if (at < room) {
+            path[at++] = '/';
+        }
+        size_t rest = nameLength < room - at ? nameLength : room - at;
+        memcpy(path + at, name, rest);
+        path[at + rest] = '\0';
+    }
+    size_t total = dirLength + 1 + nameLength;
+    return total > (size_t)INT_MAX ? -1 : (int)total;
+}
+
 FILE *OpenDataFile(const char *dir, const char *name, const char *mode) {
     char path[kPathSize];
-    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
+    int n = JoinPath(path, sizeof path, dir, name);
     bool fits = n >= 0 && n < (int)sizeof path;
     FILE *file = fits && dir[0] != '\0' ? OpenRegularFile(path, mode) : nullptr;
     if (file == nullptr) {

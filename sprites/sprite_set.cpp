@@ -32,7 +32,7 @@ void FreeFrames(SpriteFrame *frames, int count) {
 SDL_Surface *LoadFrame(const char *dir, const char *name, int red, int green, int blue,
                        long *budget) {
     char path[kPathSize];
-    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
+    int n = JoinPath(path, sizeof path, dir, name);
     if (name[0] == '\0' || n < 0 || n >= (int)sizeof path) {
         return nullptr;
     }

@@ -170,6 +170,19 @@ TEST_F(SpriteSetTest, HostileCountsAndLinesAreBounded) {
     EXPECT_EQ(tooLong.Load(longDir.c_str()), -1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "ERROR opening file " + longDir + "/info\n\n");
+
+    // A frame whose path is kPathSize - 1 characters long loads; one
+    // character more and the path no longer fits.
+    std::string room = MakeSet("");
+    std::string name = std::string(kPathSize - 1 - room.size() - 1 - 4, 'n') + ".bmp";
+    WriteBmp(room + "/" + name, 8, 8, 1, 2, 3);
+    WriteBmp(room + "/n" + name, 8, 8, 1, 2, 3);
+    WriteFile(room + "/info", "FILES: 1\n" + name + " 10\n");
+    SpriteSet fits;
+    EXPECT_EQ(fits.Load(room.c_str()), 0);
+    WriteFile(room + "/info", "FILES: 1\nn" + name + " 10\n");
+    SpriteSet over;
+    EXPECT_EQ(over.Load(room.c_str()), -1);
 }
 
 TEST_F(SpriteSetTest, LoadImageRefusesBrokenPictures) {

@@ -15,7 +15,7 @@ namespace {
 // fit the font's path buffer.
 std::string FontPath(const char *dir, const char *name) {
     char path[kFontPathSize];
-    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
+    int n = JoinPath(path, sizeof path, dir, name);
     return n >= 0 && n < (int)sizeof path ? path : "";
 }
 

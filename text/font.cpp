@@ -51,7 +51,7 @@ BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a) {
         return nullptr;
     }
     int size = 0;
-    int scanned = sscanf(text.c_str(), "%d", &size);
+    int scanned = ScanData(text.c_str(), "%d", &size);
     if (scanned != 1 || size < kMinFontSize || size > kMaxFontSize) {
         return nullptr;
     }

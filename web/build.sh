@@ -111,7 +111,7 @@ web_sources=("$root/web/sdl_clock.c" "$root/web/libc_compat.c" "$root/web/mixer.
 # engine optimises a function again once it has run its size in code often
 # enough, and a small function costs little to optimise where one with its
 # rarely taken paths inlined costs milliseconds (web/measure.sh).
-outlined=("$root/replay/replay_reader.cpp" "$root/app/settings.cpp")
+outlined=("$root/replay/replay_reader.cpp" "$root/replay/iteration_lines.cpp" "$root/app/settings.cpp")
 outline_flags=(-fno-inline-functions)
 
 # Objects built with other flags (an older build.sh) are all rebuilt.

@@ -193,12 +193,11 @@ fi
 # overflows silently overwrites the game's data.
 # The link: the browser runs the loops (web/main.cpp), so nothing waits
 # inside the game and no Asyncify is needed. The objects are optimised with
-# -O3, the whole program only with -O1: the browser's engine compiles every
-# hot function again, and a start-up inlined into one large function costs
-# more to compile than it saves (web/measure.sh: about a third less CPU).
-# emmalloc is emscripten's small allocator: its malloc is a tenth of the
-# default one's code, and malloc is among the first functions the engine
-# optimises.
+# -O3, the linked program only with -O1: the browser's engine compiles every
+# hot function again, and large functions cost more to compile than they
+# save. emmalloc is emscripten's small allocator: its malloc is a sixth of
+# the default one's code, and malloc is among the first functions the
+# engine optimises.
 em++ -O1 -mbulk-memory -o "$site/quarndel.js" "${objects[@]}" \
   ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 -s MALLOC=emmalloc \
   -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 -s TOTAL_STACK=5242880 \

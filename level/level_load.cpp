@@ -29,33 +29,33 @@ int ScanLevelKey(LevelInfo &info, int k, const char *line) {
     int n = 0;
     switch (k) {
     case 0:
-        n = sscanf(line, format, info.levelImage);
+        n = ScanData(line, format, info.levelImage);
         break;
     case 1:
-        n = sscanf(line, format, info.nextLevel);
+        n = ScanData(line, format, info.nextLevel);
         break;
     case 2:
-        n = sscanf(line, format, &info.distance);
+        n = ScanData(line, format, &info.distance);
         break;
     case 3:
-        n = sscanf(line, format, info.boss);
+        n = ScanData(line, format, info.boss);
         break;
     case 4:
-        n = sscanf(line, format, &info.bossHp);
+        n = ScanData(line, format, &info.bossHp);
         break;
     case 5:
-        n = sscanf(line, format, info.scene);
+        n = ScanData(line, format, info.scene);
         break;
     case 6:
-        n = sscanf(line, format, info.ship);
+        n = ScanData(line, format, info.ship);
         break;
     case 7:
-        n = sscanf(line, format, info.bullet);
+        n = ScanData(line, format, info.bullet);
         break;
     default: {
         int type = k - 8; // ENEMY 1 .. ENEMY 3
-        n = sscanf(line, format, &info.enemyParam[type], &info.enemyHp[type],
-                   &info.enemySpeed[type]);
+        n = ScanData(line, format, &info.enemyParam[type], &info.enemyHp[type],
+                     &info.enemySpeed[type]);
         break;
     }
     }
@@ -71,7 +71,7 @@ void LevelInfo::Load(const char *dir) {
     char line[kLineSize];
     // Line 1 is always the level-number line, whatever it holds.
     if (ReadTextLine(line, sizeof line, file) != nullptr) {
-        sscanf(line, kLevelNumberFormat, &levelNumber);
+        ScanData(line, kLevelNumberFormat, &levelNumber);
         while (ReadTextLine(line, sizeof line, file) != nullptr) {
             if (IsLevelCommentOrBlank(line)) {
                 continue;

@@ -220,6 +220,11 @@ bool ParseLine(ParseState &state, LineReader &line) {
         return line.Fail(state.out.hasEnd ? "a line after the end line"
                                           : "a line after the stop line");
     }
+    // Most lines are iterations, which start with a number: no key starts
+    // with a digit.
+    if (word[0] >= '0' && word[0] <= '9') {
+        return ParseIteration(state, line, word, length);
+    }
     std::string key(word, length);
     if (key == "seed") {
         return ParseSeed(state, line);
@@ -274,10 +279,11 @@ bool CheckLineText(const char *p, size_t length, size_t number, std::string &err
                 std::to_string(kMaxReplayLine) + " characters";
         return false;
     }
-    if (memchr(p, '\0', length) != nullptr || memchr(p, '\r', length) != nullptr ||
-        memchr(p, '\t', length) != nullptr) {
-        error = "line " + std::to_string(number) + ": holds a control character";
-        return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (p[i] == '\0' || p[i] == '\r' || p[i] == '\t') {
+            error = "line " + std::to_string(number) + ": holds a control character";
+            return false;
+        }
     }
     return true;
 }

@@ -32,7 +32,7 @@ void FreeFrames(SpriteFrame *frames, int count) {
 SDL_Surface *LoadFrame(const char *dir, const char *name, int red, int green, int blue,
                        long *budget) {
     char path[kPathSize];
-    int n = snprintf(path, sizeof path, "%s/%s", dir, name);
+    int n = JoinPath(path, sizeof path, dir, name);
     if (name[0] == '\0' || n < 0 || n >= (int)sizeof path) {
         return nullptr;
     }
@@ -95,7 +95,7 @@ int SpriteSet::Load(const char *dir) {
     char line[kLineSize];
     int announced = 0;
     if (ReadTextLine(line, sizeof line, file) != nullptr &&
-        sscanf(line, kFrameListHeader, &announced) == 1) {
+        ScanData(line, kFrameListHeader, &announced) == 1) {
         frameCount = BoundedFrameCount(announced);
     }
 
@@ -117,7 +117,7 @@ int SpriteSet::Load(const char *dir) {
         if (IsFrameListSkippedLine(line)) {
             continue;
         }
-        sscanf(line, kFrameLineFormat, name, &pause, &red, &green, &blue);
+        ScanData(line, kFrameLineFormat, name, &pause, &red, &green, &blue);
         SDL_Surface *image = nullptr;
         int key = KeyOf(red, green, blue);
         for (const DecodedFrame &d : decoded) {

@@ -170,6 +170,81 @@ TEST_F(SpriteSetTest, HostileCountsAndLinesAreBounded) {
     EXPECT_EQ(tooLong.Load(longDir.c_str()), -1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "ERROR opening file " + longDir + "/info\n\n");
+
+    // A frame whose path is kPathSize - 1 characters long loads; one
+    // character more and the path no longer fits.
+    std::string room = MakeSet("");
+    std::string name = std::string(kPathSize - 1 - room.size() - 1 - 4, 'n') + ".bmp";
+    WriteBmp(room + "/" + name, 8, 8, 1, 2, 3);
+    WriteBmp(room + "/n" + name, 8, 8, 1, 2, 3);
+    WriteFile(room + "/info", "FILES: 1\n" + name + " 10\n");
+    SpriteSet fits;
+    EXPECT_EQ(fits.Load(room.c_str()), 0);
+    WriteFile(room + "/info", "FILES: 1\nn" + name + " 10\n");
+    SpriteSet over;
+    EXPECT_EQ(over.Load(room.c_str()), -1);
+}
+
+// The data files are read without sscanf; every value stored, every value
+// left as it was and the count must be what sscanf makes of the same line.
+TEST(ScanData, ReadsAsSscanfDoes) {
+    const std::string lines[] = {
+        "a.bmp 10 1 2 3",
+        "  a.bmp\t10\v1\f2\r3\n",
+        "a.bmp",
+        "",
+        "   \n",
+        "a.bmp x",
+        "a.bmp 10 -1 +2 -0",
+        "a.bmp - 5",
+        "a.bmp -",
+        "a.bmp +-5",
+        "a.bmp 10 2x 3",
+        "a.bmp 12abc 4",
+        "a.bmp 0010 007 000000001",
+        "a.bmp 999999999 -999999999",
+        "a.bmp 1234567890 1",
+        "a.bmp 10 -2147483648 2147483647",
+        "a.bmp 99999999999999999999 5",
+        "a.bmp 10 20 30 40 50 60",
+        "a\x01b.bmp 5",
+        "\xc3\xa9.bmp\xa0 5",
+        std::string(254, 'n'),
+        std::string(253, 'n') + " 5",
+        std::string(300, 'n') + " 5",
+        std::string(254, 'n') + "7 5",
+    };
+    const char *keys[] = {"ENEMY 2: ", "ENEMY 2:", "ENEMY  2 :", "ENEMY",       "ENEMY 3: ",
+                          "ENEMY2: ",  "",         " ENEMY 2: ", "ENEMY 2: 1 2"};
+    for (const std::string &line : lines) {
+        char name[kLineSize + 64] = "old";
+        int v[4] = {7, 8, 9, 10};
+        char expectedName[kLineSize + 64] = "old";
+        int e[4] = {7, 8, 9, 10};
+        int n = ScanData(line.c_str(), kFrameLineFormat, name, &v[0], &v[1], &v[2], &v[3]);
+        int expected =
+            sscanf(line.c_str(), kFrameLineFormat, expectedName, &e[0], &e[1], &e[2], &e[3]);
+        EXPECT_EQ(n, expected) << line;
+        EXPECT_STREQ(name, expectedName) << line;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(v[i], e[i]) << line << " value " << i;
+        }
+        // The same numbers after a key: the key's characters and blanks
+        // must match as sscanf matches them.
+        for (const char *key : keys) {
+            std::string keyed = key + line.substr(line.find_first_of(" \t") == std::string::npos
+                                                      ? line.size()
+                                                      : line.find_first_of(" \t"));
+            int k[3] = {1, 2, 3};
+            int ek[3] = {1, 2, 3};
+            EXPECT_EQ(ScanData(keyed.c_str(), "ENEMY 2: %d %d %d", &k[0], &k[1], &k[2]),
+                      sscanf(keyed.c_str(), "ENEMY 2: %d %d %d", &ek[0], &ek[1], &ek[2]))
+                << keyed;
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(k[i], ek[i]) << keyed << " value " << i;
+            }
+        }
+    }
 }
 
 TEST_F(SpriteSetTest, LoadImageRefusesBrokenPictures) {

@@ -45,7 +45,13 @@ cmp -s "$root/web/sdl/SDL_config.h" "$obj/include/SDL_config.h" ||
   cp "$root/web/sdl/SDL_config.h" "$obj/include/SDL_config.h"
 
 version=$(sed -n 's/^project(Quarndel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-opt=(-O3 -flto)
+# Each object is optimised on its own, as on the desktop: no link-time
+# optimisation, which would inline the start-up into a few large functions
+# that the browser's engine then compiles a second time (web/measure.sh).
+# Bulk memory: a block copy or fill is one instruction of the engine's
+# instead of a call out to JavaScript for every row SDL copies (every browser
+# since 2021 has it).
+opt=(-O3 -mbulk-memory)
 sdl_flags=("${opt[@]}" -I"$obj/include" -Wno-everything)
 game_flags=("${opt[@]}" -std=c++17 -Wall -Wextra -Werror -I"$root" -I"$root/web/mixer"
   -I"$obj/include" -DQUARNDEL_VERSION="\"$version\"")
@@ -139,9 +145,16 @@ for f in archive_acl archive_check_magic archive_cryptor archive_digest archive_
   archive_write_set_format_zip; do
   archive_sources+=("$archive/libarchive/$f.c")
 done
+# Code that runs once at start-up, or a function called every frame that
+# almost always returns at once, is built without inlining: the browser's
+# engine optimises a function again once it has run its size in code often
+# enough, and a small function costs little to optimise where one with its
+# rarely taken paths inlined costs milliseconds (web/measure.sh).
+outlined=("$root/replay/replay_reader.cpp" "$root/replay/iteration_lines.cpp" "$root/app/settings.cpp")
+outline_flags=(-fno-inline-functions)
 
 # Objects built with other flags (an older build.sh) are all rebuilt.
-flags="${sdl_flags[*]} | ${game_flags[*]} | ${web_c_flags[*]}"
+flags="${sdl_flags[*]} | ${game_flags[*]} | ${web_c_flags[*]} | ${outline_flags[*]} ${outlined[*]#"$root"/}"
 if [ "$(cat "$obj/flags" 2>/dev/null)" != "$flags" ]; then
   rm -rf "$obj/sdl" "$obj/game" "$obj/web"
   printf '%s\n' "$flags" >"$obj/flags"
@@ -190,6 +203,7 @@ for s in "${game_sources[@]}"; do
   # Only the pack reader includes libarchive's headers.
   extra=()
   [ "$rel" != tools/levelcheck/level_pack.cpp ] || extra=(-I"$archive/libarchive")
+  [[ " ${outlined[*]} " != *" $s "* ]] || extra=("${outline_flags[@]}")
   add_job "$o" em++ "${game_flags[@]}" "${extra[@]}" "$s"
 done
 for s in "${zlib_sources[@]}"; do
@@ -238,11 +252,13 @@ fi
 # overflows silently overwrites the game's data.
 # The link: the browser runs the loops (web/main.cpp), so nothing waits
 # inside the game and no Asyncify is needed. The objects are optimised with
-# -O3, the whole program only with -O1: the browser's engine compiles every
-# hot function again, and a start-up inlined into one large function costs
-# more to compile than it saves (web/measure.sh: about a third less CPU).
-em++ -O1 -flto -o "$site/quarndel.js" "${objects[@]}" \
-  ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 \
+# -O3, the linked program only with -O1: the browser's engine compiles every
+# hot function again, and large functions cost more to compile than they
+# save. emmalloc is emscripten's small allocator: its malloc is a sixth of
+# the default one's code, and malloc is among the first functions the
+# engine optimises.
+em++ -O1 -mbulk-memory -o "$site/quarndel.js" "${objects[@]}" \
+  ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 -s MALLOC=emmalloc \
   -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 -s TOTAL_STACK=5242880 \
   -s MODULARIZE=1 -s EXPORT_NAME=Quarndel -s ENVIRONMENT=web,node \
   -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState,_QuarndelStepFit,_QuarndelPadName,_QuarndelPadConnected,_QuarndelPadButton,_QuarndelPadAxis,_QuarndelPadHat,_QuarndelInstallPack -s EXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency,ccall -lidbfs.js \

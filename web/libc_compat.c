@@ -61,3 +61,28 @@ void *dlsym(void *restrict handle, const char *restrict name) {
     (void)handle, (void)name;
     return NULL;
 }
+
+/* Block copies and fills as the engine's own instructions (the build has
+   bulk memory). Emscripten's C library copies a block of 512 bytes or more
+   by calling out to JavaScript, and fills a block a word at a time in code
+   the engine runs unoptimised at first: SDL's surface copies and clears and
+   the allocator's calloc make either dear. Overlapping blocks copy as
+   memmove does, which memcpy is free to do. Only where the compiler makes
+   the engine's instructions of them: without bulk memory these would call
+   themselves. */
+#if defined(__wasm_bulk_memory__)
+void *memcpy(void *restrict dest, const void *restrict src, size_t n) {
+    __builtin_memmove(dest, src, n);
+    return dest;
+}
+
+void *memmove(void *dest, const void *src, size_t n) {
+    __builtin_memmove(dest, src, n);
+    return dest;
+}
+
+void *memset(void *dest, int c, size_t n) {
+    __builtin_memset(dest, c, n);
+    return dest;
+}
+#endif

@@ -39,6 +39,10 @@ void CopyToCanvas(SDL_Surface *surface) {
         surface->format->BytesPerPixel != 4) {
         return;
     }
+    // Without a page (a replay under node) no one looks at the canvas.
+    if (EM_ASM_INT({ return Module.quarndelPresent ? 1 : 0; }) == 0) {
+        return;
+    }
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0) {
         return;
     }

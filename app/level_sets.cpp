@@ -243,8 +243,8 @@ int PrepareLevelSet(const Options &options, FILE *err) {
     }
     std::string why;
     if (named != nullptr && !PlayLevelSet(named, why)) {
-        fprintf(err, "quarndel: %s%s\n", ReplayLevelSet() != nullptr ? "the recording's " : "",
-                why.c_str());
+        fprintf(err, "quarndel: %s%s\n",
+                ReplayLevelSet() != nullptr ? "the recording's level set: " : "", why.c_str());
         return 1;
     }
     return -1;

@@ -21,8 +21,9 @@
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
 //       reloads offline; the music volume set with O and a scoring game are
-//       kept through a reload; level packs install on the page and L picks
-//       them. PNG gets a screenshot of the page in play
+//       kept through a reload, and a second page keeps nothing; level packs
+//       install on the page and L picks them. PNG gets a screenshot of the
+//       page in play
 //   node web/browser.js measure SITE LONG SHORT   load time, frame intervals,
 //       replay speed (iterations of the long recording beyond the short one's
 //       per second), printed one per line
@@ -680,8 +681,26 @@ async function keys(site, png) {
       problems.push('no progress was shown while the data loaded');
     }
     problems.push(...await refusedRecordings(chromium.browser, base, server));
-    problems.push(...await levelPacks(chromium.browser, base));
-    problems.push(...await touchAndPad(chromium.browser, base));
+    // A second page while this one is open plays, but keeps nothing: it
+    // would put back what this one stored.
+    const second = await chromium.browser.newPage();
+    await second.goto(base);
+    await waitFor(second, 'window.quarndel.firstFrameMs !== null', 30000).catch(() => {});
+    const secondSays = await second.evaluate(() => window.quarndel.storageProblem);
+    if (!/open in another tab/.test(secondSays || '')) {
+      problems.push(`a second page says "${secondSays}" of the kept settings`);
+    }
+    await second.close();
+    // Packs, touch and pad each in a browser of their own: this page keeps
+    // the settings and scores of this one.
+    for (const part of [levelPacks, touchAndPad]) {
+      const own = await launch();
+      try {
+        problems.push(...await part(own.browser, base));
+      } finally {
+        await close(own);
+      }
+    }
     // Once loaded, the page plays offline: with the server gone, a reload
     // still reaches the title screen.
     await page.evaluate(() => navigator.serviceWorker.ready);
@@ -723,7 +742,7 @@ async function keys(site, png) {
     console.log('PASS keys through the browser start the tune, mute it, start a game with its ' +
       'effect and move the ship; Tab reaches the page, Escape in fullscreen only leaves it, a ' +
       'lost focus lets keys go and a hidden game pauses; mute, the music volume set with O, the ' +
-      'fit and a scoring game are kept through a reload; the ' +
+      'fit and a scoring game are kept through a reload, a second page keeps nothing; the ' +
       'files come precompressed with a progress bar; a game played in the page is recorded, ' +
       'verifies on the desktop and plays back from a file; play again needs no reload; on a ' +
       'phone held sideways the touch buttons stand beside the game and steer; a pad plays; ' +

@@ -131,17 +131,43 @@ const QuarndelPage = (() => {
     canvas.focus();
   }
 
-  // Says once that the browser does not keep what the game wrote.
+  // Says once that the browser does not keep what the game wrote (shown now
+  // when the game is in sight, else at the first key).
   function storageFailed(what) {
+    storageSaid(`Settings and high scores cannot be kept in this browser (${what}); ` +
+      'the game plays on without them.');
+  }
+  function storageSaid(text) {
     if (storageProblem) return;
-    storageProblem = `Settings and high scores cannot be kept in this browser (${what}); ` +
-      'the game plays on without them.';
+    storageProblem = text;
     state.storageProblem = storageProblem;
     console.error(storageProblem);
-    if (!waitingForFirstKey && running) {
-      showHint(storageProblem);
-      setTimeout(() => { if (message.textContent === storageProblem) showHint(''); }, 6000);
-    }
+    if (!waitingForFirstKey && running) showStorageProblem();
+  }
+  function showStorageProblem() {
+    if (!storageProblem) return;
+    showHint(storageProblem);
+    setTimeout(() => { if (message.textContent === storageProblem) showHint(''); }, 6000);
+  }
+
+  // One page at a time keeps the settings and scores: a page stores its whole
+  // copy of the kept folders, so a second page open at once would put back
+  // what the first stored, scores and all. The first page holds the
+  // browser's lock as long as it is open; a later one reads what is kept
+  // and plays, keeping nothing. Without the lock (an old browser, a page
+  // not served securely) every page keeps, as before.
+  function takeKeptFolders() {
+    if (!navigator.locks || headless) return Promise.resolve();
+    return new Promise((resolve) => {
+      navigator.locks.request('quarndel-kept-folders', { ifAvailable: true }, (lock) => {
+        if (!lock) {
+          storageSaid('Quarndel is open in another tab or window, which keeps the settings and ' +
+            'high scores: this one plays without keeping them.');
+        }
+        resolve();
+        return lock ? new Promise(() => {}) : null; // held until the page closes
+      }).catch(() => resolve());
+    });
   }
 
   // Mounts the kept folders and fills them from the browser's storage
@@ -273,6 +299,7 @@ const QuarndelPage = (() => {
     if (waitingForFirstKey) {
       waitingForFirstKey = false;
       showHint('');
+      showStorageProblem();
       return; // the key that wakes the page is not a game key
     }
     tellGame(sym, true);
@@ -464,6 +491,7 @@ const QuarndelPage = (() => {
     } else {
       args.push('--record', kRunFile);
     }
+    await takeKeptFolders();
     runGame(args, recording);
   }
 
@@ -708,6 +736,7 @@ const QuarndelPage = (() => {
     if (!waitingForFirstKey) return false;
     waitingForFirstKey = false;
     showHint('');
+    showStorageProblem();
     return true;
   }
   const controls = {

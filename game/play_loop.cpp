@@ -6,6 +6,7 @@
 #include "game/report.h"
 #include "game/seams.h"
 #include "sprites/ticks.h"
+#include "text/font.h"
 
 namespace {
 
@@ -18,31 +19,6 @@ bool pausedFramePending = false;
 constexpr Uint32 kIdleNapMs = 10;
 
 constexpr float kLevelImageShowMs = 6000.0f;
-
-// The window's caption, "Quarndel: " and the frame rate, as "%d" would write
-// it. Put together by hand: it is written every frame, and printf's
-// machinery costs the browser build more than the rest of the frame's text.
-void FormatCaption(char *caption, int value) {
-    static const char kPrefix[] = "Quarndel: ";
-    char *out = caption;
-    for (const char *p = kPrefix; *p != '\0'; ++p) {
-        *out++ = *p;
-    }
-    unsigned magnitude = value < 0 ? 0u - (unsigned)value : (unsigned)value;
-    char digits[10];
-    int n = 0;
-    do {
-        digits[n++] = (char)('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) {
-        *out++ = '-';
-    }
-    while (n > 0) {
-        *out++ = digits[--n];
-    }
-    *out = '\0';
-}
 
 } // namespace
 
@@ -122,7 +98,7 @@ void Game::RunningFrame() {
 void Game::RunRules() {
     UpdateFps();
     char caption[32];
-    FormatCaption(caption, (int)fps);
+    FormatLine(caption, sizeof caption, "Quarndel: %d", (int)fps);
     SDL_WM_SetCaption(caption, "icon.ico");
     ship.Steer(keys);
     // The level-picture timer runs freely; only a new game restarts it.

@@ -117,19 +117,18 @@ BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a) {
 
 namespace {
 
-// Formats like vsnprintf into text (kTextSize bytes). The game's lines are
-// plain words or words with %d in them; those are put together here, since
-// printf's machinery costs more than drawing the glyphs in the browser build.
-// Every other format goes to vsnprintf.
-void FormatText(char *text, const char *format, va_list args) {
+// The game's lines are plain words or words with %d in them; those are put
+// together here, since printf's machinery costs more than drawing the glyphs
+// in the browser build. Every other format goes to vsnprintf.
+void FormatText(char *text, int size, const char *format, va_list args) {
     for (const char *f = format; *f != '\0'; ++f) {
         if (f[0] == '%' && f[1] != 'd') {
-            vsnprintf(text, kTextSize, format, args);
+            vsnprintf(text, size, format, args);
             return;
         }
     }
     int n = 0;
-    for (const char *f = format; *f != '\0' && n < kTextSize - 1; ++f) {
+    for (const char *f = format; *f != '\0' && n < size - 1; ++f) {
         if (*f != '%') {
             text[n++] = *f;
             continue;
@@ -147,7 +146,7 @@ void FormatText(char *text, const char *format, va_list args) {
         if (value < 0) {
             digits[count++] = '-';
         }
-        while (count > 0 && n < kTextSize - 1) {
+        while (count > 0 && n < size - 1) {
             text[n++] = digits[--count];
         }
     }
@@ -182,7 +181,7 @@ void DrawText(SDL_Surface *dest, BitmapFont *font, int x, int y, const char *for
     char text[kTextSize];
     va_list args;
     va_start(args, format);
-    FormatText(text, format, args);
+    FormatText(text, kTextSize, format, args);
     va_end(args);
     DrawFormatted(dest, font, x, y, text);
 }
@@ -194,7 +193,7 @@ int TextWidth(BitmapFont *font, const char *format, ...) {
     char text[kTextSize];
     va_list args;
     va_start(args, format);
-    FormatText(text, format, args);
+    FormatText(text, kTextSize, format, args);
     va_end(args);
     int width = 0;
     for (const unsigned char *s = (const unsigned char *)text; *s != '\0'; ++s) {
@@ -213,4 +212,11 @@ void FreeFont(BitmapFont *font) {
         SDL_FreeSurface(font->image);
     }
     delete font;
+}
+
+void FormatLine(char *text, int size, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    FormatText(text, size, format, args);
+    va_end(args);
 }

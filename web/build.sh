@@ -206,21 +206,19 @@ for s in "${game_sources[@]}"; do
   [[ " ${outlined[*]} " != *" $s "* ]] || extra=("${outline_flags[@]}")
   add_job "$o" em++ "${game_flags[@]}" "${extra[@]}" "$s"
 done
-for s in "${zlib_sources[@]}"; do
-  o=$obj/zlib/$(basename "${s%.c}").o
-  objects+=("$o")
-  add_job "$o" emcc "${zlib_flags[@]}" "$s"
-done
-for s in "${archive_sources[@]}"; do
-  o=$obj/archive/$(basename "${s%.c}").o
-  objects+=("$o")
-  add_job "$o" emcc "${archive_flags[@]}" "$s"
-done
-for s in "${web_sources[@]}"; do
-  o=$obj/web/$(basename "${s%.c}").o
-  objects+=("$o")
-  add_job "$o" emcc "${web_c_flags[@]}" "$s"
-done
+add_c_objects() { # add_c_objects SUBFOLDER FLAGS-ARRAY-NAME SOURCE...
+  local folder=$1 s o
+  local -n flags_of=$2
+  shift 2
+  for s in "$@"; do
+    o=$obj/$folder/$(basename "${s%.c}").o
+    objects+=("$o")
+    add_job "$o" emcc "${flags_of[@]}" "$s"
+  done
+}
+add_c_objects zlib zlib_flags "${zlib_sources[@]}"
+add_c_objects archive archive_flags "${archive_sources[@]}"
+add_c_objects web web_c_flags "${web_sources[@]}"
 mkdir -p "$obj/sdl" "$obj/game" "$obj/web" "$obj/zlib" "$obj/archive"
 if [ ${#jobs[@]} -gt 0 ]; then
   echo "compiling ${#jobs[@]} files"

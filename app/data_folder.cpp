@@ -7,14 +7,13 @@
 #include <cstring>
 #include <vector>
 
+#include "game/seams.h"
+
 #ifndef QUARNDEL_DATADIR
 #define QUARNDEL_DATADIR "/usr/share/games/quarndel"
 #endif
 
 namespace {
-
-// The data tree's first level; its presence marks a folder as a data folder.
-const char kFirstLevel[] = "data/level_1";
 
 // Exit status for a data folder that cannot be used, as for other start-up
 // failures.
@@ -74,12 +73,13 @@ DataFolderChoice ChooseDataFolder(const char *named, const char *installed) {
         }
         return choice;
     }
-    if (IsFolder(kFirstLevel)) {
+    // The shipped first level marks a folder as the game's data folder.
+    if (IsFolder(kShippedFirstLevel)) {
         choice.found = true;
         return choice;
     }
     if (installed != nullptr && installed[0] != '\0' &&
-        IsFolder(std::string(installed) + "/" + kFirstLevel)) {
+        IsFolder(std::string(installed) + "/" + kShippedFirstLevel)) {
         choice.folder = installed;
         choice.found = true;
     }
@@ -88,8 +88,8 @@ DataFolderChoice ChooseDataFolder(const char *named, const char *installed) {
 
 std::string NoDataFolderMessage(const char *installed) {
     return std::string("quarndel: no data folder found: neither the current folder nor ") +
-           (installed != nullptr ? installed : "the installed folder") + " holds " + kFirstLevel +
-           "; name the folder that holds data/ with --data-dir FOLDER";
+           (installed != nullptr ? installed : "the installed folder") + " holds " +
+           kShippedFirstLevel + "; name the folder that holds data/ with --data-dir FOLDER";
 }
 
 int EnterDataFolder(Options &options, FILE *err) {

@@ -25,7 +25,8 @@ constexpr int kRowsShown = 9; // rows between the heading and the hint
 // The open list: read and checked once when L opens it, not at every frame.
 struct LevelSetView {
     bool open = false;
-    std::vector<InstalledSet> sets; // the installed ones; row 0 is the shipped levels
+    InstalledSet shipped;           // row 0
+    std::vector<InstalledSet> sets; // the installed ones, rows 1 on
     int mark = 0;                   // the marked row
 };
 
@@ -48,12 +49,8 @@ void DrawList(SDL_Surface *screen) {
         if (row == view.mark) {
             DrawText(screen, font, kPanelX + 10, y, ">");
         }
-        if (row == 0) {
-            DrawText(screen, font, kPanelX + 30, y, "Shipped levels");
-            continue;
-        }
-        const InstalledSet &s = view.sets[(size_t)row - 1];
-        std::string name = Printable(s.set.name).substr(0, 20);
+        const InstalledSet &s = row == 0 ? view.shipped : view.sets[(size_t)row - 1];
+        std::string name = row == 0 ? "Shipped levels" : Printable(s.set.name).substr(0, 20);
         std::string author = s.set.author.empty() ? "" : "by " + s.set.author.substr(0, 16);
         DrawText(screen, font, kPanelX + 30, y, "%s", name.c_str());
         DrawText(screen, font, kPanelX + 220, y, "%s", author.c_str());
@@ -97,6 +94,7 @@ bool LevelSetViewTakes(const SDL_Event &event) {
         if (key != SDLK_l || screen == nullptr || ReplayLevelSet() != nullptr) {
             return false;
         }
+        view.shipped = ShippedLevels();
         view.sets = ListInstalledSets(LevelSetsFolder());
         view.mark = 0;
         for (size_t i = 0; i < view.sets.size(); ++i) {

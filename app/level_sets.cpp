@@ -15,6 +15,7 @@
 #include "replay/replay.h"
 #include "replay/replay_file.h"
 #include "sprites/data_file.h"
+#include "tools/levelcheck/level_chain.h"
 #include "tools/levelcheck/level_pack.h"
 #include "tools/levelcheck/pictures.h"
 
@@ -208,6 +209,16 @@ std::vector<InstalledSet> ListInstalledSets(const std::string &folder) {
         sets.push_back(s);
     }
     return sets;
+}
+
+InstalledSet ShippedLevels() {
+    InstalledSet s;
+    Report report;
+    CheckLevelChain(kShippedFirstLevel, report);
+    s.levels = report.levels;
+    s.errors = report.Count(Severity::Error);
+    s.warnings = report.Count(Severity::Warning);
+    return s;
 }
 
 bool PlayLevelSet(const std::string &name, std::string &why) {

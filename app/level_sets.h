@@ -37,6 +37,10 @@ int InstallLevelPack(const char *pack, const Options &options, FILE *err);
 // be set, and the game must be in its data folder).
 std::vector<InstalledSet> ListInstalledSets(const std::string &folder);
 
+// The shipped levels as L lists them: counted and checked from their first
+// level as an installed set's are (the video mode must be set).
+InstalledSet ShippedLevels();
+
 // Makes the installed set name the one in play: its files are read from its
 // folder from now on. An empty name goes back to the shipped levels. False,
 // with why, when no such set is installed or its description is broken.

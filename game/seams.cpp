@@ -7,7 +7,7 @@ LaunchChoices launch;
 GameHooks hooks;
 
 const char *FirstLevelFolder() {
-    return launch.firstLevel != nullptr ? launch.firstLevel : "data/level_1";
+    return launch.firstLevel != nullptr ? launch.firstLevel : kShippedFirstLevel;
 }
 
 void PresentFrame() {

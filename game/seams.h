@@ -11,6 +11,10 @@
 
 struct FMUSIC_MODULE;
 
+// Where the shipped levels start: play starts there unless the program
+// chooses another first level.
+constexpr const char *kShippedFirstLevel = "data/level_1";
+
 // What the program chose for start-up.
 struct LaunchChoices {
     bool fullscreen = false;          // start in a fullscreen video mode

@@ -568,6 +568,8 @@ check_level_set_packs() {
         { e2e_fail "L does not list shared_set"; return 1; }
     e2e_keep "$E2E_SHOT" level-sets
     expect_text "$E2E_SHOT" 50 100 "Shipped levels" "the list of level sets" || return 1
+    expect_text "$E2E_SHOT" 410 100 "3" "the shipped levels' count" || return 1
+    expect_text "$E2E_SHOT" 450 100 "checked" "the shipped levels' verdict" || return 1
     e2e_key Escape Escape
     e2e_wait_exit 10000 || return 1
     [ ! -e "$left" ] || { e2e_fail "listing the sets left an old scratch folder"; return 1; }

@@ -21,7 +21,8 @@
 //       in the address is refused, or its failure said, when it is another
 //       site's, unreachable, too large or not a recording; and the page
 //       reloads offline; the music volume set with O and a scoring game are
-//       kept through a reload, and a second page keeps nothing; level packs
+//       kept through a reload, a second page keeps nothing and one opened as
+//       the first closes keeps them; level packs
 //       install on the page and L picks them. PNG gets a screenshot of the
 //       page in play
 //   node web/browser.js measure SITE LONG SHORT   load time, frame intervals,
@@ -426,6 +427,25 @@ async function touch(page, selector, ms = 0) {
   await client.detach();
 }
 
+// A page opened as the one keeping the settings and scores closes (a reload
+// is the same hand-over) waits for the lock the page before lets go of, and
+// keeps them; a page opened beside it keeps nothing (the keys row).
+async function handOver(browser, base) {
+  const before = await browser.newPage();
+  await before.goto(base);
+  await waitFor(before, 'window.quarndel.firstFrameMs !== null', 30000);
+  const after = await browser.newPage();
+  const loading = after.goto(base);
+  await before.waitForFunction(async () => (await navigator.locks.query()).pending.length > 0,
+    { timeout: 10000, polling: 20 }).catch(() => {}); // asked for, or it took another way
+  await before.close();
+  await loading;
+  await waitFor(after, 'window.quarndel.firstFrameMs !== null', 30000).catch(() => {});
+  const said = await after.evaluate(() => window.quarndel.storageProblem);
+  await after.close();
+  return said ? [`a page opened as the keeping one closed says "${said}"`] : [];
+}
+
 // A phone held sideways: the on-screen buttons stand beside the game, never
 // over it, and move the ship; a gamepad (the Gamepad API, here a stand-in
 // PlayStation pad) starts a game with its circle button and steers by its
@@ -691,9 +711,9 @@ async function keys(site, png) {
       problems.push(`a second page says "${secondSays}" of the kept settings`);
     }
     await second.close();
-    // Packs, touch and pad each in a browser of their own: this page keeps
-    // the settings and scores of this one.
-    for (const part of [levelPacks, touchAndPad]) {
+    // Packs, touch and pad, and the lock's hand-over, each in a browser of
+    // their own: this page keeps the settings and scores of this one.
+    for (const part of [levelPacks, touchAndPad, handOver]) {
       const own = await launch();
       try {
         problems.push(...await part(own.browser, base));
@@ -742,7 +762,8 @@ async function keys(site, png) {
     console.log('PASS keys through the browser start the tune, mute it, start a game with its ' +
       'effect and move the ship; Tab reaches the page, Escape in fullscreen only leaves it, a ' +
       'lost focus lets keys go and a hidden game pauses; mute, the music volume set with O, the ' +
-      'fit and a scoring game are kept through a reload, a second page keeps nothing; the ' +
+      'fit and a scoring game are kept through a reload, a second page keeps nothing and one ' +
+      'opened as the first closes keeps them; the ' +
       'files come precompressed with a progress bar; a game played in the page is recorded, ' +
       'verifies on the desktop and plays back from a file; play again needs no reload; on a ' +
       'phone held sideways the touch buttons stand beside the game and steer; a pad plays; ' +

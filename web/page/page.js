@@ -154,24 +154,33 @@ const QuarndelPage = (() => {
   // copy of the kept folders, so a second page open at once would put back
   // what the first stored, scores and all. The first page holds the
   // browser's lock as long as it is open; a later one reads what is kept
-  // and plays, keeping nothing. Without the lock (an old browser, a page
-  // not served securely) every page keeps, as before.
+  // and plays, keeping nothing. A reloaded page waits a moment for the lock,
+  // since the page it replaces lets go of it only as it goes. Without the
+  // lock (an old browser, a page not served securely) every page keeps, as
+  // before.
+  const kLockWaitMs = 3000;
+  let keptFolders = Promise.resolve(); // settled once this page keeps or not
   function takeKeptFolders() {
     if (!navigator.locks || headless) return Promise.resolve();
     return new Promise((resolve) => {
-      navigator.locks.request('quarndel-kept-folders', { ifAvailable: true }, (lock) => {
-        if (!lock) {
+      const giveUp = new AbortController();
+      const timer = setTimeout(() => giveUp.abort(), kLockWaitMs);
+      navigator.locks.request('quarndel-kept-folders', { signal: giveUp.signal }, () => {
+        clearTimeout(timer);
+        resolve();
+        return new Promise(() => {}); // held until the page closes
+      }).catch((e) => {
+        if (giveUp.signal.aborted) {
           storageSaid('Quarndel is open in another tab or window, which keeps the settings and ' +
             'high scores: this one plays without keeping them.');
         }
         resolve();
-        return lock ? new Promise(() => {}) : null; // held until the page closes
-      }).catch(() => resolve());
+      });
     });
   }
 
   // Mounts the kept folders and fills them from the browser's storage
-  // before the game starts.
+  // before the game starts; only then is the game's copy one to store.
   function mountKeptFolders(m) {
     const FS = m.FS;
     try {
@@ -187,6 +196,7 @@ const QuarndelPage = (() => {
     try {
       FS.syncfs(true, (error) => {
         if (error) storageFailed(error.message || String(error));
+        else m.quarndelFilled = true;
         m.removeRunDependency('kept-folders');
       });
     } catch (e) { // no IndexedDB at all
@@ -195,30 +205,43 @@ const QuarndelPage = (() => {
     }
   }
 
-  // Stores what the game wrote in the kept folders (after every write).
+  // Stores what the game wrote in the kept folders (after every write, and
+  // every few seconds). A store makes the browser's copy the game's, removing
+  // what the game's copy lacks: so a game's copy is stored only once it was
+  // filled, and the next game (play again, a recording opened) fills its copy
+  // only once the last store of the one before has ended.
   let storing = false;
   let storeAgain = false;
-  function storeKeptFolders() {
-    if (storageProblem || !module || !module.FS) return;
+  const storesEnded = [];
+  function storesSettled() {
+    return storing ? new Promise((resolve) => storesEnded.push(resolve)) : Promise.resolve();
+  }
+  function storeKeptFolders(m = module) {
+    if (storageProblem || !m || !m.quarndelFilled) return;
     if (storing) {
       storeAgain = true;
       return;
     }
     storing = true;
+    const ended = (error) => {
+      storing = false;
+      if (error) storageFailed(error.message || String(error));
+      for (const resolve of storesEnded.splice(0)) resolve();
+    };
     try {
-      module.FS.syncfs(false, (error) => {
-        storing = false;
+      m.FS.syncfs(false, (error) => {
         if (!error && storeAgain) { // written while storing: stored by the next round
+          storing = false;
           storeAgain = false;
-          storeKeptFolders();
+          storeKeptFolders(m);
+          if (!storing) ended(null); // nothing more may be stored
           return;
         }
         state.stored += 1; // what was written before this round began is stored
-        if (error) storageFailed(error.message || String(error));
+        ended(error);
       });
     } catch (e) {
-      storing = false;
-      storageFailed(e.message || String(e));
+      ended(e);
     }
   }
 
@@ -491,7 +514,7 @@ const QuarndelPage = (() => {
     } else {
       args.push('--record', kRunFile);
     }
-    await takeKeptFolders();
+    keptFolders = takeKeptFolders();
     runGame(args, recording);
   }
 
@@ -526,10 +549,15 @@ const QuarndelPage = (() => {
         // A recording plays with the player's folders too: the level set it
         // names is one installed in the browser.
         if (recording) m.FS.writeFile('/recording.qrp', recording);
-        mountKeptFolders(m);
+        // The data downloads while the page waits for the lock.
+        m.addRunDependency('kept-lock');
+        keptFolders.then(storesSettled).then(() => {
+          mountKeptFolders(m);
+          m.removeRunDependency('kept-lock');
+        });
       }],
       setStatus: showProgress,
-      quarndelStore: storeKeptFolders,
+      quarndelStore: () => storeKeptFolders(settings),
       print: (line) => { state.lines.push(line); console.log(line); },
       printErr: (line) => { state.lines.push(line); console.error(line); },
       quarndelPresent: present,
@@ -540,7 +568,7 @@ const QuarndelPage = (() => {
         running = true;
         progress.hidden = true;
         mainStarted = performance.now();
-        if (!recording && storeRound === null) storeRound = setInterval(storeKeptFolders, kStoreRoundMs);
+        if (!recording && storeRound === null) storeRound = setInterval(() => storeKeptFolders(), kStoreRoundMs);
       },
       onExit: (status) => {
         running = false;

@@ -31,8 +31,10 @@ std::string ReadAll(const std::string &path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs a case's body and ends the process: status 0 when it recorded no
-// failure, else 1 after printing its failures on the error output.
+// Runs a case's body and ends the process as the game does, closing SDL (and
+// so stopping the sound thread) before exit unloads the libraries that thread
+// is still mixing with: status 0 when it recorded no failure, else 1 after
+// printing its failures on the error output.
 template <typename Body> [[noreturn]] void RunCaseAndExit(Body body) {
     ::testing::TestPartResultArray failures;
     {
@@ -45,6 +47,7 @@ template <typename Body> [[noreturn]] void RunCaseAndExit(Body body) {
         fprintf(stderr, "%s:%d: %s\n", failure.file_name(), failure.line_number(),
                 failure.message());
     }
+    SDL_Quit();
     exit(failures.size() == 0 ? 0 : 1);
 }
 

@@ -192,6 +192,14 @@ const QuarndelPage = (() => {
       storageFailed(e.message || String(e));
       return;
     }
+    // Newer emscriptens close the storage's connection as the game exits,
+    // which would cut the store of what the game wrote last (its score):
+    // the connection closes once the stores have ended.
+    const idbfs = FS.filesystems.IDBFS;
+    if (typeof idbfs.quit === 'function') {
+      const quit = idbfs.quit;
+      idbfs.quit = () => { storesSettled().then(() => quit.call(idbfs)); };
+    }
     m.addRunDependency('kept-folders');
     try {
       FS.syncfs(true, (error) => {
@@ -213,8 +221,21 @@ const QuarndelPage = (() => {
   let storing = false;
   let storeAgain = false;
   const storesEnded = [];
+  // Settles when no store is under way; a store the browser has not
+  // answered within kStoreWaitMs is taken as failed (said once), so that the
+  // next game never waits for it for good.
+  const kStoreWaitMs = 20000;
   function storesSettled() {
-    return storing ? new Promise((resolve) => storesEnded.push(resolve)) : Promise.resolve();
+    if (!storing) return Promise.resolve();
+    return new Promise((resolve) => {
+      storesEnded.push(resolve);
+      setTimeout(() => {
+        if (!storing || !storesEnded.includes(resolve)) return;
+        storageFailed('the browser\'s storage did not answer');
+        storing = false;
+        for (const waiting of storesEnded.splice(0)) waiting();
+      }, kStoreWaitMs);
+    });
   }
   function storeKeptFolders(m = module) {
     if (storageProblem || !m || !m.quarndelFilled) return;

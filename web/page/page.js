@@ -169,7 +169,7 @@ const QuarndelPage = (() => {
         clearTimeout(timer);
         resolve();
         return new Promise(() => {}); // held until the page closes
-      }).catch((e) => {
+      }).catch(() => {
         if (giveUp.signal.aborted) {
           storageSaid('Quarndel is open in another tab or window, which keeps the settings and ' +
             'high scores: this one plays without keeping them.');
@@ -589,7 +589,9 @@ const QuarndelPage = (() => {
         running = true;
         progress.hidden = true;
         mainStarted = performance.now();
-        if (!recording && storeRound === null) storeRound = setInterval(() => storeKeptFolders(), kStoreRoundMs);
+        if (!recording && storeRound === null) {
+          storeRound = setInterval(() => storeKeptFolders(), kStoreRoundMs);
+        }
       },
       onExit: (status) => {
         running = false;

@@ -22,9 +22,8 @@
 //       site's, unreachable, too large or not a recording; and the page
 //       reloads offline; the music volume set with O and a scoring game are
 //       kept through a reload, a second page keeps nothing and one opened as
-//       the first closes keeps them; level packs
-//       install on the page and L picks them. PNG gets a screenshot of the
-//       page in play
+//       the first closes keeps them; level packs install on the page and L
+//       picks them. PNG gets a screenshot of the page in play
 //   node web/browser.js measure SITE LONG SHORT   load time, frame intervals,
 //       replay speed (iterations of the long recording beyond the short one's
 //       per second), printed one per line

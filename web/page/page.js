@@ -218,24 +218,22 @@ const QuarndelPage = (() => {
   // what the game's copy lacks: so a game's copy is stored only once it was
   // filled, and the next game (play again, a recording opened) fills its copy
   // only once the last store of the one before has ended.
-  let storing = false;
+  let storing = null; // the store under way: settles when it has ended
   let storeAgain = false;
-  const storesEnded = [];
   // Settles when no store is under way; a store the browser has not
   // answered within kStoreWaitMs is taken as failed (said once), so that the
   // next game never waits for it for good.
   const kStoreWaitMs = 20000;
   function storesSettled() {
     if (!storing) return Promise.resolve();
-    return new Promise((resolve) => {
-      storesEnded.push(resolve);
-      setTimeout(() => {
-        if (!storing || !storesEnded.includes(resolve)) return;
+    const store = storing;
+    return Promise.race([store, new Promise((resolve) => setTimeout(() => {
+      if (storing === store) {
         storageFailed('the browser\'s storage did not answer');
-        storing = false;
-        for (const waiting of storesEnded.splice(0)) waiting();
-      }, kStoreWaitMs);
-    });
+        storing = null;
+      }
+      resolve();
+    }, kStoreWaitMs))]);
   }
   function storeKeptFolders(m = module) {
     if (storageProblem || !m || !m.quarndelFilled) return;
@@ -243,27 +241,30 @@ const QuarndelPage = (() => {
       storeAgain = true;
       return;
     }
-    storing = true;
-    const ended = (error) => {
-      storing = false;
+    let ended;
+    const store = new Promise((resolve) => { ended = resolve; });
+    storing = store;
+    const done = (error) => {
       if (error) storageFailed(error.message || String(error));
-      for (const resolve of storesEnded.splice(0)) resolve();
+      if (storing === store) storing = null; // not one given up on and followed
+      ended();
     };
-    try {
-      m.FS.syncfs(false, (error) => {
-        if (!error && storeAgain) { // written while storing: stored by the next round
-          storing = false;
-          storeAgain = false;
-          storeKeptFolders(m);
-          if (!storing) ended(null); // nothing more may be stored
-          return;
-        }
-        state.stored += 1; // what was written before this round began is stored
-        ended(error);
-      });
-    } catch (e) {
-      ended(e);
-    }
+    const round = () => {
+      try {
+        m.FS.syncfs(false, (error) => {
+          if (!error && storeAgain && !storageProblem) { // written while storing
+            storeAgain = false;
+            round();
+            return;
+          }
+          state.stored += 1; // what was written before this round began is stored
+          done(error);
+        });
+      } catch (e) {
+        done(e);
+      }
+    };
+    round();
   }
 
   // Shows text over the game, with a button for each [label, action] given;

@@ -1,13 +1,14 @@
 // The desktop program: the one start-up sequence (app/program.h) with the
 // score table's commands, the data folder and the window.
-#include "app/data_folder.h"
-#include "app/game_scores.h"
-#include "app/level_sets.h"
 #include "app/program.h"
-#include "app/scores.h"
-#include "app/sdl_library.h"
 #include "app/shell.h"
+#include "app/verify_scores.h"
+#include "files/score_keeping.h"
+#include "files/scores.h"
 #include "game/seams.h"
+#include "levelsets/data_folder.h"
+#include "levelsets/level_sets.h"
+#include "window/sdl_library.h"
 
 namespace {
 

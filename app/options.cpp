@@ -9,8 +9,6 @@
 #define QUARNDEL_VERSION "0"
 #endif
 
-Options options;
-
 namespace {
 
 enum OptionId {

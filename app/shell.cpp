@@ -1,20 +1,20 @@
 #include "app/shell.h"
 
-#include "app/game_scores.h"
-#include "app/input.h"
-#include "app/options_screen.h"
 #include "app/program.h"
-#include "app/settings.h"
-#include "app/title_screens.h"
 #include "app/watch.h"
 #include "app/watch_overlay.h"
-#include "app/window.h"
-#include "app/window_desktop.h"
+#include "files/score_keeping.h"
+#include "files/settings.h"
 #include "game/seams.h"
 #include "replay/replay.h"
+#include "screens/options_screen.h"
+#include "screens/title_screens.h"
 #include "sound/effects.h"
 #include "sound/music.h"
 #include "sound/plug_in.h"
+#include "window/input.h"
+#include "window/window.h"
+#include "window/window_desktop.h"
 
 namespace {
 

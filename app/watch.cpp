@@ -14,14 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "app/player_files.h"
 #include "app/watch_overlay.h"
+#include "check/level_chain.h"
+#include "check/report.h"
+#include "files/player_files.h"
 #include "game/game.h"
 #include "sprites/data_file.h"
 #include "sprites/data_fingerprint.h"
 #include "sprites/ticks.h"
-#include "tools/levelcheck/level_chain.h"
-#include "tools/levelcheck/report.h"
+#include "strings/text.h"
 
 namespace {
 

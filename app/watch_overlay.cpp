@@ -1,7 +1,7 @@
 #include "app/watch_overlay.h"
 
-#include "app/title_panel.h"
 #include "game/game.h"
+#include "screens/title_panel.h"
 #include "sprites/ticks.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/scaler.h"
-#include "app/window.h"
-#include "app/window_desktop.h"
+#include "window/scaler.h"
+#include "window/window.h"
+#include "window/window_desktop.h"
 
 namespace {
 

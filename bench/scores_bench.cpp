@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/game_scores.h"
-#include "app/scores.h"
 #include "app/shell.h"
 #include "bench/bench_support.h"
+#include "files/score_keeping.h"
+#include "files/scores.h"
 #include "game/game.h"
 #include "replay/replay.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/levelcheck/level_pack.h"
+#include "levelsets/level_pack.h"
 
 namespace {
 

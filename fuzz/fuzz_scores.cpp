@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/scores.h"
+#include "files/scores.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ScoreTable table;

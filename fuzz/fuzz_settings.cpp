@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/bindings.h"
-#include "app/settings.h"
+#include "files/bindings.h"
+#include "files/settings.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

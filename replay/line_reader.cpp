@@ -3,6 +3,7 @@
 #include "replay/line_reader.h"
 
 #include "replay/replay_file.h"
+#include "strings/text.h"
 
 bool LineReader::Fail(const std::string &what) {
     *error = "line " + std::to_string(number) + ": " + Printable(what);
@@ -74,18 +75,4 @@ bool ParseHex(const char *s, size_t n, size_t digits, Uint32 &value) {
     }
     value = v;
     return true;
-}
-
-std::string Printable(const std::string &text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7f) {
-            char hex[8];
-            snprintf(hex, sizeof hex, "\\x%02x", c);
-            out += hex;
-        } else {
-            out += (char)c;
-        }
-    }
-    return out;
 }

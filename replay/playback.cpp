@@ -7,6 +7,7 @@
 #include "game/game.h"
 #include "replay/replay.h"
 #include "replay/session.h"
+#include "strings/text.h"
 
 namespace {
 

@@ -10,17 +10,9 @@
 
 #include "game/game.h"
 #include "replay/session.h"
+#include "strings/text.h"
 
 namespace {
-
-// The folder a path lies in ("." for a bare name).
-std::string FolderOf(const std::string &path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // Says once per output, when it happens, that it stopped being written.
 void ReportWriteFailures() {

@@ -13,6 +13,7 @@
 #include "replay/session.h"
 #include "sprites/data_fingerprint.h"
 #include "sprites/ticks.h"
+#include "strings/text.h"
 
 ReplaySession session;
 

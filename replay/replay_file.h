@@ -43,7 +43,6 @@ constexpr size_t kMaxEventsPerIteration = 512; // SDL queues at most 128 at once
 constexpr size_t kMaxReplayDataFiles = 10000;
 constexpr size_t kMaxReplayLine = 8192; // longest line: 512 events of 11 characters fit
 constexpr Uint32 kMaxRepeat = 1000000;  // longest "*N" run of one line
-constexpr size_t kMaxLevelSetName = 64; // a level set's name, as its folder is named
 // The writer ends a run of repeats at least this often, so that a game
 // killed while paused loses at most a second of iterations in which nothing
 // happened.
@@ -202,7 +201,3 @@ class ReplayWriter {
 
 // Appends the text of one event ("+274", "-32:64", "q", "h+273") to line.
 void AppendReplayEvent(std::string &line, const ReplayEvent &event);
-
-// The text of a recording or a path made safe to print: control characters
-// and DEL become \xNN, so a hostile file cannot drive the terminal.
-std::string Printable(const std::string &text);

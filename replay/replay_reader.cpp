@@ -2,6 +2,7 @@
 // iterations (seed, sdl, data files, play, end, stop), and the bounds on the
 // whole file. Iteration lines are read in iteration_lines.cpp.
 #include "replay/replay_file.h"
+#include "strings/set_name.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,6 +10,7 @@
 
 #include "replay/iteration_lines.h"
 #include "sprites/data_file.h"
+#include "strings/text.h"
 
 namespace {
 
@@ -123,12 +125,7 @@ bool ParseLevels(ParseState &state, LineReader &line) {
     if (!out.levelSet.empty() || out.hasPlay) {
         return line.Fail("the levels line is not before the play line, or comes twice");
     }
-    bool good = line.Word(word, length) && length <= kMaxLevelSetName && word[0] != '.';
-    for (size_t i = 0; good && i < length; ++i) {
-        char c = word[i];
-        good = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '_' || c == '-' || c == '.';
-    }
+    bool good = line.Word(word, length) && IsSetName(word, length);
     const char *extra;
     size_t extraLength;
     if (!good || line.Word(extra, extraLength)) {

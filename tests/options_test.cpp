@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/data_folder.h"
 #include "app/options.h"
+#include "levelsets/data_folder.h"
 #include "tests/support.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "app/bindings.h"
-#include "app/input.h"
-#include "app/settings.h"
+#include "files/bindings.h"
+#include "files/settings.h"
 #include "tests/game_fixtures.h"
+#include "window/input.h"
 
 #include "game/seams.h"
 

@@ -8,17 +8,17 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "app/data_folder.h"
 #include "app/options.h"
-#include "app/sdl_library.h"
 #include "game/events.h"
 #include "game/game.h"
+#include "levelsets/data_folder.h"
 #include "replay/replay.h"
 #include "replay/replay_digest.h"
 #include "replay/replay_file.h"
 #include "sprites/data_fingerprint.h"
 #include "sprites/ticks.h"
 #include "tests/support.h"
+#include "window/sdl_library.h"
 
 namespace {
 

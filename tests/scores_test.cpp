@@ -12,16 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "app/data_folder.h"
-#include "app/game_scores.h"
-#include "app/player_files.h"
-#include "app/scores.h"
-#include "app/sdl_library.h"
+#include "app/options.h"
+#include "app/verify_scores.h"
+#include "files/player_files.h"
+#include "files/score_keeping.h"
+#include "files/scores.h"
 #include "game/game.h"
+#include "levelsets/data_folder.h"
 #include "replay/replay.h"
 #include "replay/replay_file.h"
 #include "sprites/ticks.h"
 #include "tests/support.h"
+#include "window/sdl_library.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/bindings.h"
-#include "app/player_files.h"
-#include "app/scores.h"
-#include "app/settings.h"
+#include "files/bindings.h"
+#include "files/player_files.h"
+#include "files/scores.h"
+#include "files/settings.h"
 #include "tests/support.h"
 
 namespace {

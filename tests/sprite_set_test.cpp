@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/sdl_library.h"
 #include "game/game.h"
 #include "sprites/image.h"
 #include "tests/support.h"
+#include "window/sdl_library.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <unistd.h>
 
-#include "app/sdl_library.h"
 #include "game/seams.h"
 #include "tests/game_fixtures.h"
+#include "window/sdl_library.h"
 
 namespace {
 

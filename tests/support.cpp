@@ -9,14 +9,14 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/level_sets.h"
-#include "app/settings.h"
 #include "app/shell.h"
 #include "app/watch.h"
-#include "app/window.h"
+#include "files/settings.h"
 #include "game/game.h"
 #include "game/seams.h"
+#include "levelsets/level_sets.h"
 #include "sprites/ticks.h"
+#include "window/window.h"
 
 void OpenTestScreen() {
     setenv("SDL_VIDEODRIVER", "dummy", 1);

@@ -1,6 +1,6 @@
-#include "app/input.h"
-#include "app/settings.h"
+#include "files/settings.h"
 #include "tests/game_fixtures.h"
+#include "window/input.h"
 
 namespace {
 

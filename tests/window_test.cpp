@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "app/scaler.h"
-#include "app/settings.h"
-#include "app/window.h"
+#include "files/settings.h"
 #include "game/seams.h"
 #include "tests/game_fixtures.h"
+#include "window/scaler.h"
+#include "window/window.h"
 
 namespace {
 

@@ -111,19 +111,19 @@ done
 # The desktop's options, start-up sequence and input translation (with the
 # key bindings and window code it reaches); the desktop's shell is replaced by
 # web/shell.cpp.
-game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/app/input.cpp" "$root/app/bindings.cpp"
-  "$root/app/settings.cpp" "$root/app/player_files.cpp" "$root/app/window.cpp"
-  "$root/app/scaler.cpp" "$root/app/sdl_library.cpp" "$root/app/game_scores.cpp" "$root/app/scores.cpp"
-  "$root/app/score_table.cpp" "$root/app/score_view.cpp" "$root/app/title_panel.cpp"
-  "$root/app/level_set_in_play.cpp" "$root/app/data_folder.cpp"
-  "$root/app/options_screen.cpp" "$root/app/options_items.cpp" "$root/app/muted_mark.cpp"
-  "$root/app/title_screens.cpp"
+game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/window/input.cpp" "$root/files/bindings.cpp"
+  "$root/files/settings.cpp" "$root/files/player_files.cpp" "$root/window/window.cpp"
+  "$root/window/scaler.cpp" "$root/window/sdl_library.cpp" "$root/files/score_keeping.cpp" "$root/files/scores.cpp"
+  "$root/files/score_table.cpp" "$root/screens/score_view.cpp" "$root/screens/title_panel.cpp"
+  "$root/files/level_set_in_play.cpp" "$root/levelsets/data_folder.cpp"
+  "$root/screens/options_screen.cpp" "$root/screens/options_items.cpp" "$root/screens/muted_mark.cpp"
+  "$root/screens/title_screens.cpp"
   "$root/web/main.cpp" "$root/web/shell.cpp" "$root/web/pad.cpp")
 web_sources=("$root/web/sdl_clock.c" "$root/web/libc_compat.c" "$root/web/mixer.c")
 
 # Level packs: installing one from the page and L's list of the installed
 # sets, with the level checker that judges them, as on the desktop.
-game_sources+=("$root/app/level_sets.cpp" "$root/app/level_set_view.cpp")
+game_sources+=("$root/levelsets/level_sets.cpp" "$root/screens/level_set_view.cpp")
 for f in report piece_reader level_keys level_file frame_list pictures font_check startup_files \
   level_chain check level_set level_pack; do
   game_sources+=("$root/tools/levelcheck/$f.cpp")
@@ -150,7 +150,7 @@ done
 # engine optimises a function again once it has run its size in code often
 # enough, and a small function costs little to optimise where one with its
 # rarely taken paths inlined costs milliseconds (web/measure.sh).
-outlined=("$root/replay/replay_reader.cpp" "$root/replay/iteration_lines.cpp" "$root/app/settings.cpp")
+outlined=("$root/replay/replay_reader.cpp" "$root/replay/iteration_lines.cpp" "$root/files/settings.cpp")
 outline_flags=(-fno-inline-functions)
 
 # Objects built with other flags (an older build.sh) are all rebuilt.
@@ -202,7 +202,7 @@ for s in "${game_sources[@]}"; do
   objects+=("$o")
   # Only the pack reader includes libarchive's headers.
   extra=()
-  [ "$rel" != tools/levelcheck/level_pack.cpp ] || extra=(-I"$archive/libarchive")
+  [ "$rel" != levelsets/level_pack.cpp ] || extra=(-I"$archive/libarchive")
   [[ " ${outlined[*]} " != *" $s "* ]] || extra=("${outline_flags[@]}")
   add_job "$o" em++ "${game_flags[@]}" "${extra[@]}" "$s"
 done

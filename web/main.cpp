@@ -13,16 +13,16 @@
 
 #include <cstdlib>
 
-#include "app/game_scores.h"
-#include "app/level_sets.h"
-#include "app/options_screen.h"
 #include "app/program.h"
-#include "app/settings.h"
-#include "app/window.h"
+#include "files/score_keeping.h"
+#include "files/settings.h"
 #include "game/game.h"
 #include "game/pacer.h"
 #include "game/seams.h"
+#include "levelsets/level_sets.h"
+#include "screens/options_screen.h"
 #include "web/shell.h"
+#include "window/window.h"
 
 namespace {
 

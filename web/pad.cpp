@@ -3,15 +3,15 @@
 // d-pad here; they become SDL joystick events of pad 0, with the buttons
 // numbered as SDL numbers that pad's buttons on Linux, so the desktop's
 // layouts (told by the pad's name) and the settings file's button lines
-// apply unchanged (app/input.cpp, app/bindings.cpp).
+// apply unchanged (window/input.cpp, files/bindings.cpp).
 #include <emscripten.h>
 
 #include <cstring>
 
 #include <SDL.h>
 
-#include "app/bindings.h"
-#include "app/settings.h"
+#include "files/bindings.h"
+#include "files/settings.h"
 #include "web/shell.h"
 
 namespace {

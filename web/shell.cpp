@@ -8,20 +8,20 @@
 
 #include <SDL_mixer.h>
 
-#include "app/game_scores.h"
-#include "app/input.h"
-#include "app/level_sets.h"
 #include "app/options.h"
-#include "app/options_items.h"
-#include "app/settings.h"
-#include "app/title_screens.h"
-#include "app/window.h"
+#include "files/score_keeping.h"
+#include "files/settings.h"
 #include "game/game.h"
 #include "game/seams.h"
+#include "levelsets/level_sets.h"
 #include "replay/replay.h"
+#include "screens/options_items.h"
+#include "screens/title_screens.h"
 #include "sound/effects.h"
 #include "sound/music.h"
 #include "sound/plug_in.h"
+#include "window/input.h"
+#include "window/window.h"
 
 // SDL's own entry for a key event (its keyboard code, not a public call):
 // it updates the held-key array and the modifiers and queues the event.

@@ -3,7 +3,7 @@
 // set's description.
 #include "tests/levelcheck/test_tree.h"
 
-#include "tools/levelcheck/level_set.h"
+#include "levelsets/level_set.h"
 
 namespace {
 

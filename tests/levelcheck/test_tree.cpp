@@ -1,6 +1,6 @@
 #include "tests/levelcheck/test_tree.h"
 
-#include "tools/levelcheck/check.h"
+#include "check/check.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "check/report.h"
 #include "tests/support.h"
-#include "tools/levelcheck/report.h"
 
 class CheckedTree : public ::testing::Test {
   protected:

@@ -7,12 +7,12 @@
 #include <cstring>
 #include <string>
 
-#include "app/data_folder.h"
-#include "tools/levelcheck/check.h"
-#include "tools/levelcheck/level_pack.h"
-#include "tools/levelcheck/level_set.h"
+#include "check/check.h"
+#include "check/pictures.h"
+#include "levelsets/data_folder.h"
+#include "levelsets/level_pack.h"
+#include "levelsets/level_set.h"
 #include "tools/levelcheck/new_level.h"
-#include "tools/levelcheck/pictures.h"
 
 namespace {
 

@@ -1,0 +1,3 @@
+#include "launch/options.h"
+
+Options options;

@@ -118,16 +118,14 @@ game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/window/inp
   "$root/files/level_set_in_play.cpp" "$root/levelsets/data_folder.cpp"
   "$root/screens/options_screen.cpp" "$root/screens/options_items.cpp" "$root/screens/muted_mark.cpp"
   "$root/screens/title_screens.cpp"
+  "$root/files/settings_problems.cpp" "$root"/strings/*.cpp "$root/launch/options.cpp"
   "$root/web/main.cpp" "$root/web/shell.cpp" "$root/web/pad.cpp")
 web_sources=("$root/web/sdl_clock.c" "$root/web/libc_compat.c" "$root/web/mixer.c")
 
 # Level packs: installing one from the page and L's list of the installed
 # sets, with the level checker that judges them, as on the desktop.
 game_sources+=("$root/levelsets/level_sets.cpp" "$root/screens/level_set_view.cpp")
-for f in report piece_reader level_keys level_file frame_list pictures font_check startup_files \
-  level_chain check level_set level_pack; do
-  game_sources+=("$root/tools/levelcheck/$f.cpp")
-done
+game_sources+=("$root"/check/*.cpp "$root/levelsets/level_set.cpp" "$root/levelsets/level_pack.cpp")
 # Of zlib, the deflate streams (not its gzip file calls); of libarchive, what
 # reads and writes tar with gzip and zip with deflate.
 zlib_sources=()

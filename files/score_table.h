@@ -11,7 +11,7 @@
 // set has ten places per difficulty of its own, ranked among its entries.
 //
 // Reading it, writing it and putting a new entry in its place; where the
-// table lives and how it is replaced is app/scores.h.
+// table lives and how it is replaced is files/scores.h.
 #include <string>
 #include <vector>
 

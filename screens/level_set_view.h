@@ -4,7 +4,7 @@
 // checker's verdict, drawn in the game's font over the title picture. Up and
 // Down move the mark, Enter plays the marked set from the next game on and
 // keeps the pick in the settings, Escape leaves everything as it was. The
-// title loop runs on underneath, as under the high scores (app/score_view.h).
+// title loop runs on underneath, as under the high scores (screens/score_view.h).
 #include <SDL.h>
 
 // Takes a live event before the loops see it. True when the list uses it

@@ -1,7 +1,7 @@
 #pragma once
 // O on the title screen: the options, drawn in the game's own font over a
 // dark panel above the title picture. The title loop runs on underneath as
-// it does for the high scores (app/score_view.h): the window's closing and
+// it does for the high scores (screens/score_view.h): the window's closing and
 // stop signals reach it, and Escape brings back the title as it was.
 #include <SDL.h>
 

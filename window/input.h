@@ -15,7 +15,7 @@ constexpr Sint16 kStickRelease = 6000;
 
 // Gamepad buttons as SDL numbers them for Xbox-layout pads: the face
 // buttons A, B, X, then Back and Start. PlayStation pads have their own map
-// (app/bindings.h).
+// (files/bindings.h).
 constexpr Uint8 kButtonFire = 0;    // A: Space, fire
 constexpr Uint8 kButtonChoose = 1;  // B: Enter, choose on the title screen
 constexpr Uint8 kButtonNewGame = 2; // X: N, a new game after a game over

@@ -2,7 +2,7 @@
 // The game's window: its whole-pixel scale and fullscreen. The rules draw
 // into a 640x480 picture as always. At scale 1 in a window that picture is
 // the window itself, exactly as without this code. Otherwise the window is
-// larger and every shown frame is enlarged into it (app/scaler.h).
+// larger and every shown frame is enlarged into it (window/scaler.h).
 // Fullscreen covers the desktop at its own size with the picture enlarged as
 // far as it fits, centred, black around: the monitor's video mode is never
 // changed.

@@ -138,6 +138,16 @@ if build unit build-test -DCMAKE_BUILD_TYPE=Debug -DQUARNDEL_WERROR=ON -DQUARNDE
   run_whole_shuffled whole build-test
 fi
 
+note "The rooms: a wrong-way include fails to build"
+# Every room sees only the rooms below it: an include of a room above or
+# beside fails to compile (tests/rooms/wrong_way_includes.py says which).
+if [ -f build-test/compile_commands.json ]; then
+  log=$(mktemp)
+  limited rooms 600 tests/rooms/wrong_way_includes.py build-test 2>&1 | tee "$log"
+  count_summary rooms "$log"
+  rm -f "$log"
+fi
+
 note "Unit tests under AddressSanitizer and UBSan"
 if build sanitize build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARNDEL_WERROR=ON \
   -DQUARNDEL_SANITIZE=ON -DQUARNDEL_ASSETGEN=OFF; then

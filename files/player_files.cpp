@@ -15,7 +15,6 @@
 #include <ctime>
 #include <vector>
 
-#include "replay/replay_file.h"
 #include "strings/text.h"
 
 int (*renameForAtomicWrite)(const char *from, const char *to) = rename;

@@ -16,7 +16,6 @@
 #include "levelsets/data_folder.h"
 #include "levelsets/level_pack.h"
 #include "replay/replay.h"
-#include "replay/replay_file.h"
 #include "sprites/data_file.h"
 #include "strings/text.h"
 

@@ -8,7 +8,6 @@
 #include "game/seams.h"
 #include "levelsets/level_sets.h"
 #include "replay/replay.h"
-#include "replay/replay_file.h"
 #include "screens/title_panel.h"
 #include "strings/text.h"
 #include "text/font.h"

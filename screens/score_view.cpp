@@ -4,7 +4,6 @@
 #include "files/score_keeping.h"
 #include "files/scores.h"
 #include "game/game.h"
-#include "replay/replay_file.h"
 #include "screens/title_panel.h"
 #include "strings/text.h"
 #include "text/font.h"

@@ -82,7 +82,8 @@ std::string WithColonAfterKey(std::string s) {
     return longest > 0 ? s.insert(longest, ":") : s;
 }
 
-// Text after position `end` of line, without the blanks around it.
+// Text after position `end` of line, without the blanks around it: every
+// blank the level reader's scanning skips, not only spaces and tabs.
 std::string Trimmed(const char *line, int end) {
     std::string rest = line + end;
     size_t first = rest.find_first_not_of(" \t\v\f\r\n");

@@ -1,5 +1,7 @@
 #include "levelsets/level_set.h"
 
+#include "strings/text.h"
+
 #include <sys/stat.h>
 
 #include "check/level_chain.h"
@@ -23,16 +25,6 @@ bool PrintableText(const std::string &text) {
         }
     }
     return true;
-}
-
-// A value with the blanks around it left aside.
-std::string Trimmed(const std::string &text) {
-    size_t start = text.find_first_not_of(" \t\r");
-    if (start == std::string::npos) {
-        return "";
-    }
-    size_t end = text.find_last_not_of(" \t\r");
-    return text.substr(start, end - start + 1);
 }
 
 // Checks a FIRST LEVEL value: the set's own folder or a folder below it, by
@@ -99,12 +91,12 @@ void ReadLevelSet(const std::string &folder, LevelSet &set, Report &report) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        if (Trimmed(line).empty() || line[0] == '#') {
+        if (Trim(line).empty() || line[0] == '#') {
             continue;
         }
         size_t colon = line.find(':');
         std::string key = colon == std::string::npos ? line : line.substr(0, colon);
-        std::string value = colon == std::string::npos ? "" : Trimmed(line.substr(colon + 1));
+        std::string value = colon == std::string::npos ? "" : Trim(line.substr(colon + 1));
         if (!PrintableText(line)) {
             report.Error(path, number, "a line that is not plain printable text");
         } else if (colon == std::string::npos) {

@@ -1,11 +1,10 @@
 #include "levelsets/level_set.h"
 
-#include "strings/text.h"
-
 #include <sys/stat.h>
 
 #include "check/level_chain.h"
 #include "sprites/data_file.h"
+#include "strings/text.h"
 
 namespace {
 

@@ -297,8 +297,8 @@ const QuarndelPage = (() => {
   // pressed P (so a recording of it replays as it was played); P resumes it.
   function pauseHiddenGame() {
     if (!running || replaying) return;
-    const at = (what) => module._QuarndelState(what);
-    if (at(0) === 0 && at(6) === 0 && at(7) === 0) {
+    if (module._QuarndelTitleRunning() === 0 && module._QuarndelPaused() === 0 &&
+        module._QuarndelGameOver() === 0) {
       tellGame(112, true); // p
       tellGame(112, false);
     }

@@ -391,7 +391,7 @@ with zipfile.ZipFile('climb.zip', 'w') as z:
     // the page plays with the set installed in the browser.
     await keys(['KeyL', 'ArrowDown', 'Enter'], true);
     await keys(['Enter']); // Start
-    await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+    await waitFor(page, 'window.quarndel.module._QuarndelTitleRunning() === 0', 5000).catch(() => {});
     await keys(['Escape']);
     await waitFor(page, 'window.quarndel.status !== null', 5000).catch(() => {});
     const recorded = await page.evaluate(() => window.quarndel.recording &&
@@ -455,7 +455,7 @@ async function touchAndPad(browser, base) {
   await page.setViewport({ width: 740, height: 360, isMobile: true, hasTouch: true, isLandscape: true });
   await page.goto(base);
   await waitFor(page, 'window.quarndel.firstFrameMs !== null', 30000);
-  const state = (what) => page.evaluate((w) => window.quarndel.module._QuarndelState(w), what);
+  const state = (field) => page.evaluate((f) => window.quarndel.module[`_Quarndel${f}`](), field);
   const overlaps = await page.evaluate(() => {
     const game = document.getElementById('screen').getBoundingClientRect();
     return [...document.querySelectorAll('.touch-side button')].filter((b) => {
@@ -467,11 +467,11 @@ async function touchAndPad(browser, base) {
   if (overlaps.length > 0) problems.push(`on a phone held sideways, ${overlaps.join(', ')} cover the game or do not show`);
   await touch(page, '.fire'); // wakes the page
   await touch(page, '[aria-label="Choose"]'); // Start
-  await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+  await waitFor(page, 'window.quarndel.module._QuarndelTitleRunning() === 0', 5000).catch(() => {});
   await pause(300);
-  const x0 = await state(1);
+  const x0 = await state('ShipX');
   await touch(page, '.dpad .right', 500);
-  const x1 = await state(1);
+  const x1 = await state('ShipX');
   if (!(x1 > x0)) problems.push(`holding the on-screen right arrow moved the ship from x ${x0} to ${x1}`);
   await page.screenshot({ path: path.join(os.tmpdir(), 'quarndel-touch.png') });
   await page.close();
@@ -500,14 +500,14 @@ async function touchAndPad(browser, base) {
   };
   await press(0); // wakes the page
   await press(1); // circle: Start
-  await waitFor(padPage, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+  await waitFor(padPage, 'window.quarndel.module._QuarndelTitleRunning() === 0', 5000).catch(() => {});
   await pause(300);
-  const padState = (what) => padPage.evaluate((w) => window.quarndel.module._QuarndelState(w), what);
-  const p0 = await padState(1);
+  const padState = (field) => padPage.evaluate((f) => window.quarndel.module[`_Quarndel${f}`](), field);
+  const p0 = await padState('ShipX');
   await press(15, 500);
-  const p1 = await padState(1);
-  if ((await padState(0)) !== 0 || !(p1 > p0)) {
-    problems.push(`the pad's circle and d-pad: title ${await padState(0)}, ship x ${p0} to ${p1}`);
+  const p1 = await padState('ShipX');
+  if ((await padState('TitleRunning')) !== 0 || !(p1 > p0)) {
+    problems.push(`the pad's circle and d-pad: title ${await padState('TitleRunning')}, ship x ${p0} to ${p1}`);
   }
   await padPage.close();
   // A 1366x768 window leaves wide borders round a whole factor; "fill" uses
@@ -538,8 +538,9 @@ async function keys(site, png) {
     path.join(site, 'page.css')]);
   const base = `http://127.0.0.1:${server.address().port}/`;
   const chromium = await launch();
-  const state = (page, what) => page.evaluate((w) => window.quarndel.module._QuarndelState(w),
-    what);
+  // The game's state by its field's name (ShipX, Score, Paused, ...).
+  const state = (page, field) => page.evaluate((f) => window.quarndel.module[`_Quarndel${f}`](),
+    field);
   const problems = [];
   let scored = 0;
   try {
@@ -600,17 +601,17 @@ async function keys(site, png) {
     }
     const effectsBefore = (await sound()).effects;
     await page.keyboard.press('Enter'); // Start
-    await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000);
+    await waitFor(page, 'window.quarndel.module._QuarndelTitleRunning() === 0', 5000);
     await new Promise((r) => setTimeout(r, 300));
-    const x0 = await state(page, 1);
-    const y0 = await state(page, 2);
+    const x0 = await state(page, 'ShipX');
+    const y0 = await state(page, 'ShipY');
     await page.keyboard.down('ArrowRight');
     await page.keyboard.down('ArrowDown');
     await new Promise((r) => setTimeout(r, 500));
     await page.keyboard.up('ArrowRight');
     await page.keyboard.up('ArrowDown');
-    const x1 = await state(page, 1);
-    const y1 = await state(page, 2);
+    const x1 = await state(page, 'ShipX');
+    const y1 = await state(page, 'ShipY');
     console.log(`ship moved from (${x0}, ${y0}) to (${x1}, ${y1})`);
     heard = await sound();
     if (heard.effects <= effectsBefore || heard.tune) {
@@ -637,7 +638,7 @@ async function keys(site, png) {
     await waitFor(page, 'document.fullscreenElement === null', 5000).catch(() => {});
     await pause(300);
     const inPlay = await page.evaluate(() => window.quarndel.status === null &&
-      window.quarndel.module._QuarndelState(0) === 0 && document.fullscreenElement === null);
+      window.quarndel.module._QuarndelTitleRunning() === 0 && document.fullscreenElement === null);
     if (!inPlay) problems.push('Escape in fullscreen did not just leave fullscreen');
     // A key held while the page loses focus is let go: back in sight, the
     // ship stands still.
@@ -648,20 +649,20 @@ async function keys(site, png) {
     await pause(100);
     await page.bringToFront();
     await pause(100);
-    const xHeld = await state(page, 1);
+    const xHeld = await state(page, 'ShipX');
     await pause(400);
-    const xLater = await state(page, 1);
+    const xLater = await state(page, 'ShipX');
     await other.close();
     await page.keyboard.up('ArrowLeft');
     if (xHeld >= x1 || xLater !== xHeld) {
       problems.push(`held left through a lost focus, the ship went from ${x1} to ${xHeld}, then ${xLater}`);
     }
     // The game paused while its tab was hidden; P resumes it.
-    const pausedWhileHidden = await state(page, 6);
+    const pausedWhileHidden = await state(page, 'Paused');
     await page.keyboard.press('KeyP');
     await pause(100);
-    if (pausedWhileHidden !== 1 || (await state(page, 6)) !== 0) {
-      problems.push(`hidden, the game's pause was ${pausedWhileHidden}; after P ${await state(page, 6)}`);
+    if (pausedWhileHidden !== 1 || (await state(page, 'Paused')) !== 0) {
+      problems.push(`hidden, the game's pause was ${pausedWhileHidden}; after P ${await state(page, 'Paused')}`);
     }
     await page.keyboard.press('Escape'); // ends the run
     await waitFor(page, 'window.quarndel.status !== null', 5000);
@@ -675,20 +676,20 @@ async function keys(site, png) {
       await page.evaluate(() => { window.notReloaded = true; });
       await page.click('#hint button');
       await waitFor(page, 'window.quarndel.runs === 2 && window.quarndel.status === null && ' +
-        'window.quarndel.module._QuarndelState && window.quarndel.module.calledRun', 10000).catch(() => {});
+        'window.quarndel.module._QuarndelTitleRunning && window.quarndel.module.calledRun', 10000).catch(() => {});
       await pause(300);
       await page.keyboard.press('Enter');
-      await waitFor(page, 'window.quarndel.module._QuarndelState(0) === 0', 5000).catch(() => {});
+      await waitFor(page, 'window.quarndel.module._QuarndelTitleRunning() === 0', 5000).catch(() => {});
       const again = await page.evaluate(() => window.notReloaded === true &&
-        window.quarndel.status === null && window.quarndel.module._QuarndelState(0) === 0);
+        window.quarndel.status === null && window.quarndel.module._QuarndelTitleRunning() === 0);
       if (!again) problems.push('"Play again" did not start a game in the same page');
       // Firing until the first enemies are hit: a game with a score, which
       // Escape enters into the table.
-      for (let i = 0; i < 150 && (await state(page, 3)) < 10; ++i) {
+      for (let i = 0; i < 150 && (await state(page, 'Score')) < 10; ++i) {
         await page.keyboard.press('Space');
         await pause(100);
       }
-      scored = await state(page, 3);
+      scored = await state(page, 'Score');
       await page.keyboard.press('Escape');
       await waitFor(page, 'window.quarndel.status !== null', 5000).catch(() => {});
       problems.push(...await recordingOfThePage(page));

@@ -257,7 +257,7 @@ em++ -O1 -mbulk-memory -o "$site/quarndel.js" "${objects[@]}" \
   ${QUARNDEL_WEB_LINK_FLAGS:-} -s AUTO_JS_LIBRARIES=0 -s MALLOC=emmalloc \
   -s ALLOW_MEMORY_GROWTH=1 -s INITIAL_MEMORY=33554432 -s EXIT_RUNTIME=1 -s TOTAL_STACK=5242880 \
   -s MODULARIZE=1 -s EXPORT_NAME=Quarndel -s ENVIRONMENT=web,node \
-  -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelState,_QuarndelStepFit,_QuarndelPadName,_QuarndelPadConnected,_QuarndelPadButton,_QuarndelPadAxis,_QuarndelPadHat,_QuarndelInstallPack -s EXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency,ccall -lidbfs.js \
+  -s EXPORTED_FUNCTIONS=_main,_QuarndelKey,_QuarndelTitleRunning,_QuarndelShipX,_QuarndelShipY,_QuarndelScore,_QuarndelLives,_QuarndelLevelNumber,_QuarndelPaused,_QuarndelGameOver,_QuarndelStepFit,_QuarndelPadName,_QuarndelPadConnected,_QuarndelPadButton,_QuarndelPadAxis,_QuarndelPadHat,_QuarndelInstallPack -s EXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency,ccall -lidbfs.js \
   --preload-file "$root/data@/data" --exclude-file '*/LICENSE' "${tune[@]}"
 for f in "$root"/web/page/*; do
   cp "$f" "$site/"

@@ -216,27 +216,36 @@ extern "C" EMSCRIPTEN_KEEPALIVE void QuarndelStepFit() {
     TellPageTheFit();
 }
 
-extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelState(int what) {
-    switch (what) {
-    case 0:
-        return game.titleRunning;
-    case 1:
-        return (int)ship.sprite.GetX();
-    case 2:
-        return (int)ship.sprite.GetY();
-    case 3:
-        return ship.score;
-    case 4:
-        return ship.lives;
-    case 5:
-        return level.levelNumber;
-    case 6:
-        return game.paused;
-    case 7:
-        return game.gameOver;
-    default:
-        return 0;
-    }
+extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelTitleRunning() {
+    return game.titleRunning;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelShipX() {
+    return (int)ship.sprite.GetX();
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelShipY() {
+    return (int)ship.sprite.GetY();
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelScore() {
+    return ship.score;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelLives() {
+    return ship.lives;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelLevelNumber() {
+    return level.levelNumber;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelPaused() {
+    return game.paused;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int QuarndelGameOver() {
+    return game.gameOver;
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE const char *QuarndelInstallPack(const char *path, int overwrite) {

@@ -18,10 +18,18 @@ unsigned WebTakeDelay(void);
 // The page's keyboard: a key (an SDLKey number) went down (down = 1) or up.
 // Keys before SDL has started are dropped.
 void QuarndelKey(int sym, int down);
-// What the page's tests read: 0 whether the title screen runs, 1 and 2 the
-// ship's x and y, 3 the score, 4 the lives, 5 the level number, 6 whether the
-// game is paused, 7 whether it is over.
-int QuarndelState(int what);
+// The game's state as the page and its tests read it, one field a call:
+// whether the title screen runs (1) or play has begun (0), the ship's x and
+// y, the score, the lives, the level number, whether the game is paused and
+// whether it is over.
+int QuarndelTitleRunning(void);
+int QuarndelShipX(void);
+int QuarndelShipY(void);
+int QuarndelScore(void);
+int QuarndelLives(void);
+int QuarndelLevelNumber(void);
+int QuarndelPaused(void);
+int QuarndelGameOver(void);
 // The page's fit button: whole factors or filled, as the options' fit item
 // steps it (kept in the settings); the page hears the new fit.
 void QuarndelStepFit();

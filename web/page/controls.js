@@ -3,10 +3,11 @@
 // first press wakes the page; then the game hears them (the pad as SDL
 // joystick events, mapped by the desktop's layouts in the game itself; the
 // buttons as the keys they stand for).
-'use strict';
-(() => {
-  const controls = QuarndelPage.controls;
-
+//
+// controls: tell(sym, down) tells the game a key; wake() is true when a
+// press only woke the page; module() is the running game's module, or null;
+// fit() fits the canvas beside the buttons once they show.
+export function startControls(controls) {
   // SDL's hat bits for the standard mapping's d-pad buttons 12 to 15.
   const kHatBits = [1, 4, 8, 2]; // up, down, left, right
   // Stick positions closer than this (of 32767) are not sent again.
@@ -93,4 +94,4 @@
     button.addEventListener('pointercancel', release);
     button.addEventListener('contextmenu', (e) => e.preventDefault());
   }
-})();
+}

@@ -4,7 +4,8 @@
 // fetches (a recording) is kept.
 'use strict';
 const KEPT = 'quarndel';
-const FILES = ['./', 'index.html', 'sound.js', 'page.js', 'controls.js', 'page.css', 'quarndel.js', 'quarndel.wasm',
+const FILES = ['./', 'index.html', 'sound.js', 'page.js', 'hint.js', 'fit.js', 'keys.js', 'storage.js',
+  'recordings.js', 'packs.js', 'run.js', 'controls.js', 'page.css', 'quarndel.js', 'quarndel.wasm',
   'quarndel.data'];
 
 // Whether url is one of the game's files, beside this worker.

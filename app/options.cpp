@@ -85,7 +85,8 @@ const char kHelpText[] =
     "  -h, --help       show this help and exit\n"
     "      --version    show the version and exit\n";
 
-int Usage(FILE *err, const char *program, const char *problem, const char *what) {
+int Usage(FILE *err, const char *problem, const char *what) {
+    const char *program = "quarndel";
     fprintf(err, "%s: %s%s\n", program, problem, what);
     fprintf(err, "Try '%s --help' for more information.\n", program);
     return kExitUsage;
@@ -100,6 +101,100 @@ int ParseScale(const char *text) {
         return text[0] - '0';
     }
     return 0;
+}
+
+// The options that turn a choice on, and those that keep their value.
+struct FlagOption {
+    int id;
+    bool Options::*choice;
+};
+const FlagOption kFlagOptions[] = {
+    {kFullscreen, &Options::fullscreen}, {kMute, &Options::mute},
+    {kOverwrite, &Options::overwrite},   {kHeadless, &Options::headless},
+    {kVerify, &Options::verify},         {kWatch, &Options::watch},
+    {kScores, &Options::scores},         {kVerifyScores, &Options::verifyScores},
+};
+struct ValueOption {
+    int id;
+    const char *Options::*value;
+};
+const ValueOption kValueOptions[] = {
+    {kDataDir, &Options::dataDir},
+    {kLevel, &Options::level},
+    {kRecord, &Options::record},
+    {kReplay, &Options::replay},
+    {kSettings, &Options::settings},
+    {kScoresDir, &Options::scoresDir},
+    {kInstallLevels, &Options::installLevels},
+    {kLevels, &Options::levels},
+};
+
+// Takes the option getopt_long gave as id, with its value in optarg.
+// Returns -1 to read on, else the status to exit with.
+int TakeOption(int id, char **argv, Options &result, FILE *out, FILE *err) {
+    for (const FlagOption &flag : kFlagOptions) {
+        if (flag.id == id) {
+            result.*flag.choice = true;
+            return -1;
+        }
+    }
+    for (const ValueOption &option : kValueOptions) {
+        if (option.id == id) {
+            result.*option.value = optarg;
+            return -1;
+        }
+    }
+    switch (id) {
+    case kHelp:
+        fputs(kHelpText, out);
+        return kExitHelp;
+    case kVersion:
+        fprintf(out, "quarndel %s\n", GameVersion());
+        return kExitHelp;
+    case kScale:
+        result.scale = ParseScale(optarg);
+        if (result.scale == 0) {
+            return Usage(err, "--scale takes 1 to 4 or auto, not ", optarg);
+        }
+        return -1;
+    case ':':
+        return Usage(err, "option needs a value: ", argv[optind - 1]);
+    default:
+        return Usage(err, "unknown option: ", argv[optind - 1]);
+    }
+}
+
+// The options that need, or exclude, others. Returns -1 when they go
+// together, else the status to exit with.
+int CheckCombinations(const Options &result, FILE *err) {
+    if ((result.headless || result.verify) && result.replay == nullptr) {
+        return Usage(err, "--headless and --verify need --replay", "");
+    }
+    if (result.verify && !result.headless) {
+        return Usage(err, "--verify needs --headless", "");
+    }
+    if (result.overwrite && result.record == nullptr && result.installLevels == nullptr) {
+        return Usage(err, "--overwrite needs --record or --install-levels", "");
+    }
+    if (result.installLevels != nullptr && (result.record != nullptr || result.replay != nullptr ||
+                                            result.scores || result.verifyScores)) {
+        return Usage(err, "--install-levels installs a pack and plays no game", "");
+    }
+    if (result.levels != nullptr && result.replay != nullptr) {
+        // A recording names the set it was played with.
+        return Usage(err, "--levels cannot be combined with --replay", "");
+    }
+    if (result.record != nullptr && result.replay != nullptr) {
+        return Usage(err, "--record and --replay cannot be combined", "");
+    }
+    if (result.scores && result.verifyScores) {
+        return Usage(err, "--scores and --verify-scores cannot be combined", "");
+    }
+    if (result.watch && (result.record != nullptr || result.replay != nullptr)) {
+        // A recording holds the level files a game was played with.
+        return Usage(err, "--watch cannot be combined with --record or --replay", "");
+    }
+    return -1;
 }
 
 } // namespace
@@ -120,110 +215,20 @@ const char *GameVersion() {
 }
 
 int ParseOptions(int argc, char **argv, Options &result, FILE *out, FILE *err) {
-    const char *program = "quarndel";
     result = Options();
     // getopt_long keeps its place in globals: start it afresh, quietly (the
-    // messages below are the game's own).
+    // messages are the game's own).
     optind = 0;
     opterr = 0;
     int id;
     while ((id = getopt_long(argc, argv, ":h", kLongOptions, nullptr)) != -1) {
-        switch (id) {
-        case kHelp:
-            fputs(kHelpText, out);
-            return kExitHelp;
-        case kVersion:
-            fprintf(out, "quarndel %s\n", GameVersion());
-            return kExitHelp;
-        case kDataDir:
-            result.dataDir = optarg;
-            break;
-        case kLevel:
-            result.level = optarg;
-            break;
-        case kFullscreen:
-            result.fullscreen = true;
-            break;
-        case kMute:
-            result.mute = true;
-            break;
-        case kRecord:
-            result.record = optarg;
-            break;
-        case kOverwrite:
-            result.overwrite = true;
-            break;
-        case kReplay:
-            result.replay = optarg;
-            break;
-        case kHeadless:
-            result.headless = true;
-            break;
-        case kVerify:
-            result.verify = true;
-            break;
-        case kScale:
-            result.scale = ParseScale(optarg);
-            if (result.scale == 0) {
-                return Usage(err, program, "--scale takes 1 to 4 or auto, not ", optarg);
-            }
-            break;
-        case kSettings:
-            result.settings = optarg;
-            break;
-        case kWatch:
-            result.watch = true;
-            break;
-        case kScoresDir:
-            result.scoresDir = optarg;
-            break;
-        case kScores:
-            result.scores = true;
-            break;
-        case kVerifyScores:
-            result.verifyScores = true;
-            break;
-        case kInstallLevels:
-            result.installLevels = optarg;
-            break;
-        case kLevels:
-            result.levels = optarg;
-            break;
-        case ':':
-            return Usage(err, program, "option needs a value: ", argv[optind - 1]);
-        default:
-            return Usage(err, program, "unknown option: ", argv[optind - 1]);
+        int status = TakeOption(id, argv, result, out, err);
+        if (status != -1) {
+            return status;
         }
     }
     if (optind < argc) {
-        return Usage(err, program, "unexpected argument: ", argv[optind]);
+        return Usage(err, "unexpected argument: ", argv[optind]);
     }
-    if ((result.headless || result.verify) && result.replay == nullptr) {
-        return Usage(err, program, "--headless and --verify need --replay", "");
-    }
-    if (result.verify && !result.headless) {
-        return Usage(err, program, "--verify needs --headless", "");
-    }
-    if (result.overwrite && result.record == nullptr && result.installLevels == nullptr) {
-        return Usage(err, program, "--overwrite needs --record or --install-levels", "");
-    }
-    if (result.installLevels != nullptr && (result.record != nullptr || result.replay != nullptr ||
-                                            result.scores || result.verifyScores)) {
-        return Usage(err, program, "--install-levels installs a pack and plays no game", "");
-    }
-    if (result.levels != nullptr && result.replay != nullptr) {
-        // A recording names the set it was played with.
-        return Usage(err, program, "--levels cannot be combined with --replay", "");
-    }
-    if (result.record != nullptr && result.replay != nullptr) {
-        return Usage(err, program, "--record and --replay cannot be combined", "");
-    }
-    if (result.scores && result.verifyScores) {
-        return Usage(err, program, "--scores and --verify-scores cannot be combined", "");
-    }
-    if (result.watch && (result.record != nullptr || result.replay != nullptr)) {
-        // A recording holds the level files a game was played with.
-        return Usage(err, program, "--watch cannot be combined with --record or --replay", "");
-    }
-    return -1;
+    return CheckCombinations(result, err);
 }

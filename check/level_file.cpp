@@ -5,6 +5,7 @@
 
 #include "check/level_keys.h"
 #include "check/piece_reader.h"
+#include "sprites/data_file.h"
 #include "sprites/sprite.h"
 
 namespace {

@@ -39,6 +39,33 @@ const ButtonMap kLayouts[] = {
 
 ButtonMap layoutMap = kLayouts[kPadXbox];
 
+// The keys the game keeps for itself, whatever the player binds: bound to an
+// action, a key would no longer mute, toggle fullscreen, open the options or
+// end the game, and could lock the player out of the options screen that
+// unbinds it. A refused settings line names M and F11 together.
+struct KeptKey {
+    SDLKey key;
+    const char *does;     // as the options screen says it
+    const char *fileSays; // as a refused settings line says it
+};
+const KeptKey kKeptKeys[] = {
+    {SDLK_m, "mutes", "mutes or toggles fullscreen"},
+    {SDLK_F11, "toggles fullscreen", "mutes or toggles fullscreen"},
+    {SDLK_o, "opens the options", "opens the options"},
+    {SDLK_ESCAPE, "ends the game", "ends the game"},
+};
+
+// The key's row when the game keeps it from action; null when action may
+// have it. Escape stays the quit action's own key.
+const KeptKey *KeptFrom(SDLKey key, int action) {
+    for (const KeptKey &kept : kKeptKeys) {
+        if (kept.key == key && kActionKeys[action] != key) {
+            return &kept;
+        }
+    }
+    return nullptr;
+}
+
 // Key lines read but not bound yet.
 struct PendingKeys {
     int action;
@@ -144,8 +171,8 @@ void ReadKeys(int action, const std::string &value, std::string &problem) {
             }
             return;
         }
-        if (key == SDLK_m || key == SDLK_F11) {
-            problem = "key '" + name + "' mutes or toggles fullscreen";
+        if (const KeptKey *kept = KeptFrom(key, action)) {
+            problem = "key '" + name + "' " + kept->fileSays;
             return;
         }
         int other = keyAction[key];
@@ -287,14 +314,8 @@ bool SetActionKey(int action, SDLKey key, std::string &problem) {
     MakeReady();
     problem.clear();
     const char *name = SDL_GetKeyName(key);
-    if (key == SDLK_m || key == SDLK_F11 || key == SDLK_o ||
-        (key == SDLK_ESCAPE && action != kActQuit)) {
-        problem = std::string("'") + name + "' " +
-                  (key == SDLK_m     ? "mutes"
-                   : key == SDLK_F11 ? "toggles fullscreen"
-                   : key == SDLK_o   ? "opens the options"
-                                     : "ends the game") +
-                  ": the game keeps it";
+    if (const KeptKey *kept = KeptFrom(key, action)) {
+        problem = std::string("'") + name + "' " + kept->does + ": the game keeps it";
         return false;
     }
     int other = key > SDLK_FIRST && key < SDLK_LAST ? keyAction[key] : -1;

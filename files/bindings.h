@@ -37,9 +37,11 @@ bool ReadBinding(const std::string &name, const std::string &value, const std::s
                  std::string &problem);
 
 // Binds the keys read so far. SDL knows its key names only once video has
-// started, so this runs then. A line with an unknown key name, or a key
-// already given to another action, is reported on err with its file and
-// line, and binds nothing.
+// started, so this runs then. A line with an unknown key name, a key the
+// game keeps for itself (M, F11, O, and Escape for any action but quit, one
+// list for the file and the options screen) or a key already given to
+// another action is reported on err with its file and line, and binds
+// nothing.
 void ResolveKeyBindings(FILE *err);
 
 // Forgets every key binding and button mapping read from a file.
@@ -67,9 +69,8 @@ int ButtonAction(int button);
 
 // The options screen's changes. SetActionKey makes key the action's one
 // bound key (its documented key keeps working); a key of another action, or
-// one the game keeps for itself (M, F11, O, and Escape for any action but
-// quit), is refused with problem saying why. SetActionButton moves the
-// action's gamepad button likewise.
+// one the game keeps for itself, is refused with problem saying why.
+// SetActionButton moves the action's gamepad button likewise.
 bool SetActionKey(int action, SDLKey key, std::string &problem);
 bool SetActionButton(int action, int button, std::string &problem);
 

@@ -38,7 +38,7 @@ case "$name" in
     printf '16\n' >"$work/seed-small-font"
     ;;
   fuzz_settings)
-    printf '# mine\nscale = 2\nmute = off\nfire = left ctrl, x\nup = w\npad_quit = 8\nshader = crt\n' \
+    printf '# mine\nscale = 2\nmute = off\nfire = left ctrl, x\nup = w\npad_quit = 8\nshader = crt\nfire = o\n' \
       >"$work/seed-settings"
     ;;
   fuzz_scores)

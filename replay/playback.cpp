@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "game/game.h"
-#include "replay/replay.h"
+#include "replay/exit_status.h"
+#include "replay/playback.h"
 #include "replay/session.h"
 #include "strings/text.h"
 
@@ -29,6 +30,16 @@ const ReplayIteration *CurrentIteration() {
     return nullptr;
 }
 
+// Ends the replay where playing it back finds it over; the program ends
+// right after, and its own end finds the replay finished.
+int EndReplayHere() {
+    if (session.finished) {
+        return 0;
+    }
+    session.finished = true;
+    return FinishReplay();
+}
+
 // The replayed game goes on where the recording stopped: the replay ends
 // there, and so does the program.
 [[noreturn]] void OutlivedRecording() {
@@ -43,7 +54,7 @@ const ReplayIteration *CurrentIteration() {
                 Printable(session.path).c_str(), count);
     }
     session.iterationOpen = false; // the iteration begun has nothing recorded
-    int status = FinishSession();
+    int status = EndReplayHere();
     if (status == 0 && !session.recording.hasEnd && session.verify) {
         status = kExitReplayDiffers;
     }
@@ -238,7 +249,7 @@ void StopWhereRecorded() {
                        std::to_string(r.stop.score) + ", level " + std::to_string(r.stop.level) +
                        ", difficulty " + std::to_string(r.stop.difficulty));
     }
-    exit(FinishSession());
+    exit(EndReplayHere());
 }
 
 void CheckPlay(int difficulty, const std::string &level) {

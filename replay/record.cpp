@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "game/game.h"
+#include "replay/exit_status.h"
+#include "replay/record.h"
 #include "replay/session.h"
 #include "strings/text.h"
 

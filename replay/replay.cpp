@@ -9,13 +9,13 @@
 #include <cstring>
 
 #include "game/game.h"
+#include "replay/playback.h"
+#include "replay/record.h"
 #include "replay/replay_digest.h"
 #include "replay/session.h"
 #include "sprites/data_fingerprint.h"
 #include "sprites/ticks.h"
 #include "strings/text.h"
-
-ReplaySession session;
 
 namespace {
 
@@ -100,6 +100,19 @@ void NoteDataFile(const char *path, Uint32 hash) {
     }
 }
 
+// Ends the recording or the replay once: the last iteration, the final
+// state, the verdict. Returns the exit status it calls for.
+int FinishSession() {
+    if (session.mode == kReplayOff || session.finished) {
+        return 0;
+    }
+    if (session.iterationOpen) {
+        EndReplayIteration(false); // the loop ended: no frame, no wait
+    }
+    session.finished = true;
+    return session.mode == kRecording ? FinishRecording() : FinishReplay();
+}
+
 // Registered when the game seeds rand(), after SDL_Quit was registered, so it
 // runs first: the last frame is still on the screen. It runs only when the
 // program ends by exit() before main's own FinishReplays.
@@ -131,27 +144,6 @@ void CatchStopSignals() {
 }
 
 } // namespace
-
-ReplayEnd CurrentEnd() {
-    ReplayEnd end;
-    end.score = ship.score;
-    end.lives = ship.lives;
-    end.level = level.levelNumber;
-    end.frame = FrameChecksum(screen);
-    end.iterations = session.iterations;
-    return end;
-}
-
-int FinishSession() {
-    if (session.mode == kReplayOff || session.finished) {
-        return 0;
-    }
-    if (session.iterationOpen) {
-        EndReplayIteration(false); // the loop ended: no frame, no wait
-    }
-    session.finished = true;
-    return session.mode == kRecording ? FinishRecording() : FinishReplay();
-}
 
 void StartReplays(const ReplayChoices &options) {
     ResetReplays();

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <string>
 
+#include "replay/exit_status.h"
+
 // What the player chose for recording and replaying (the program fills it
 // from its command line).
 struct ReplayChoices {
@@ -26,11 +28,6 @@ struct ReplayChoices {
     bool verify = false;          // the replay must end as recorded
     const char *level = nullptr;  // the level the player asked to start in; null: none
 };
-
-// Exit status of a replay file that cannot be read.
-constexpr int kExitBadReplay = 2;
-// Exit status of a verified replay that does not end as recorded.
-constexpr int kExitReplayDiffers = 1;
 
 // Called by main before Game::Init. With --record opens the recording; with
 // --replay reads the whole recording (a bad one ends the process with status

@@ -1,7 +1,7 @@
 #pragma once
 // The state of the one recording or replay a run of the game makes, shared by
-// the recording side (record.cpp), the playing-back side (playback.cpp) and
-// the entry points the game's seams call (replay.cpp). Not for the game.
+// the recording side (record.h), the playing-back side (playback.h) and the
+// entry points the game's seams call (replay.cpp). Not for the game.
 #include <SDL.h>
 #include <signal.h>
 
@@ -66,40 +66,6 @@ struct ReplaySession {
 
 extern ReplaySession session;
 
-// Exit status of a recording that could not be written whole.
-constexpr int kExitRecordingFailed = 3;
-
-// Ends the recording or the replay once (replay.cpp): the last iteration,
-// the final state, the verdict. Returns the exit status it calls for.
-int FinishSession();
-
 // The game's state as an end line gives it: score, lives, level, the last
 // frame's checksum and the iterations so far.
 ReplayEnd CurrentEnd();
-
-// Recording (record.cpp).
-bool CheckRecordingTarget(const char *path, bool overwrite, std::string &error);
-void OpenRecording(Uint32 seed);
-Uint32 RecordingTicks();
-void RecordEvent(const SDL_Event &event);
-void RecordHeldChanges();
-void RecordIterationEnd(Uint16 digest, bool drewFrame);
-void RecordDataFile(const char *path, Uint32 hash);
-void RecordPlay(int difficulty, const char *level);
-int FinishRecording();
-// Closes the record file without a word and gives SIGPIPE and SIGXFSZ back
-// their handlers, for a reset.
-void CloseRecorder();
-
-// Playing back (playback.cpp).
-bool LoadRecording(const char *path, std::string &error);
-Uint32 ReplayTicks();
-int NextRecordedEvent(SDL_Event *event);
-void CheckIteration(Uint16 digest, bool drewFrame);
-void CheckPlay(int difficulty, const std::string &level);
-// A recording cut where a game ended: the replay ends there, checking the
-// score, level and difficulty it finds against the stop line.
-void StopWhereRecorded();
-void NoteDifference(const std::string &what);
-void ClipHeadlessDrawing();
-int FinishReplay();

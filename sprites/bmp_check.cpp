@@ -2,8 +2,6 @@
 
 #include <cstdlib>
 
-#include "sprites/image.h"
-
 namespace {
 
 constexpr Uint32 kCompressionNone = 0;      // BI_RGB

@@ -6,6 +6,11 @@
 // masks. A file that passes this check is one SDL handles soundly.
 #include <SDL.h>
 
+// Largest picture side the game accepts from a BMP header. Anything larger is
+// a broken or hostile file; refusing it keeps a bad header from making SDL
+// allocate gigabytes.
+constexpr int kMaxImageSide = 8192;
+
 // Bytes of a file the check looks at: the 14-byte file header, the 40 bytes
 // of the info header SDL reads and the three 4-byte colour masks after them.
 constexpr int kBmpCheckedHeadSize = 66;

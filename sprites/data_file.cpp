@@ -10,8 +10,6 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "sprites/sprite.h"
-
 namespace {
 
 // The installed set in play: paths under setPrefix + "/" open under setFolder.

@@ -14,6 +14,9 @@
 // beyond counts as absent, so a huge file cannot keep a loader reading.
 constexpr long kMaxTextFileBytes = 1L << 20;
 
+// Longest path the loaders build (including its NUL).
+constexpr int kPathSize = 256;
+
 // Where an installed level set is read from. Its levels name their files
 // "data/NAME/..." as they did in the author's data folder; while a set is in
 // play those paths open the same files under folder instead, and every other

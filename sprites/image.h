@@ -5,11 +5,6 @@
 
 #include "sprites/data_file.h"
 
-// Largest picture side the game accepts from a BMP header. Anything larger is
-// a broken or hostile file; refusing it keeps a bad header from making SDL
-// allocate gigabytes.
-constexpr int kMaxImageSide = 8192;
-
 // Most pixels one picture may hold: 2048 x 2048, 16 MiB in a 32-bit display
 // format, thirteen times the 640x480 scene. The game holds at most eight
 // single pictures (start-up pictures, scene, level picture), seven sprite
@@ -21,8 +16,8 @@ constexpr long kMaxImagePixels = 2048L * 2048L;
 // Reads a Windows BMP file as SDL decodes it, without converting it. Returns
 // null when the file cannot be opened or is no regular file, is no valid BMP,
 // holds less than its header, palette, colour masks and pixel rows need, has
-// colour masks SDL mishandles, announces a side beyond kMaxImageSide or more
-// than maxPixels pixels. Prints nothing.
+// colour masks SDL mishandles, announces a side beyond kMaxImageSide
+// (bmp_check.h) or more than maxPixels pixels. Prints nothing.
 SDL_Surface *LoadBmp(const char *path, long maxPixels = kMaxImagePixels);
 
 // Loads a BMP picture converted to the display format. Owned by the caller;

@@ -18,9 +18,6 @@ constexpr int kMaxFrames = 4096;
 // make a set outgrow it.
 constexpr long kSetPixelBudget = 2048L * 1024L;
 
-// Longest path the loaders build (including its NUL).
-constexpr int kPathSize = 256;
-
 // Longest piece of a text line the loaders read at once (including its NUL):
 // a longer line is read as several lines.
 constexpr int kLineSize = 255;

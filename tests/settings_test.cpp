@@ -123,7 +123,8 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
          "quarndel: FILE:1: unknown setting 'colour'; ignored\n", nullptr},
         {"bad values",
          "scale = 5\nmute = maybe\nmusic_volume = 101\nfullscreen = on\njust text\n"
-         "left = w\nup = w\nfire = no such key\npause = m\n",
+         "left = w\nup = w\nfire = no such key\npause = m\nfire = o\npause = escape\n"
+         "quit = escape\n",
          kNormal, nullptr,
          "scale=1 fullscreen=1 mute=0 music=100 effects=100 gamepad=1 fire=left ctrl w=left",
          "quarndel: FILE:1: bad value '5' for scale: 1 to 4 or auto; ignored\n"
@@ -132,7 +133,9 @@ TEST(Settings, EachFileGivesWhatTheGameUsesPrintsAndKeeps) {
          "quarndel: FILE:5: not a 'name = value' line; ignored\n"
          "quarndel: FILE:7: key 'w' already belongs to left; ignored\n"
          "quarndel: FILE:8: unknown key 'no such key' for fire; ignored\n"
-         "quarndel: FILE:9: key 'm' mutes or toggles fullscreen; ignored\n",
+         "quarndel: FILE:9: key 'm' mutes or toggles fullscreen; ignored\n"
+         "quarndel: FILE:10: key 'o' opens the options; ignored\n"
+         "quarndel: FILE:11: key 'escape' ends the game; ignored\n",
          nullptr},
         {"comments and unknown lines kept on rewrite",
          "# mine\nscale = 2  \n\nshader = crt\n  # quiet nights\nmute = off # was on\n", kNormal,

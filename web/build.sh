@@ -112,7 +112,8 @@ done
 # key bindings and window code it reaches); the desktop's shell is replaced by
 # web/shell.cpp.
 game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/window/input.cpp" "$root/files/bindings.cpp"
-  "$root/files/settings.cpp" "$root/files/player_files.cpp" "$root/window/window.cpp"
+  "$root/files/settings.cpp" "$root/files/settings_file.cpp" "$root/files/settings_writer.cpp"
+  "$root/files/player_files.cpp" "$root/window/window.cpp"
   "$root/window/scaler.cpp" "$root/window/sdl_library.cpp" "$root/files/score_keeping.cpp" "$root/files/scores.cpp"
   "$root/files/score_table.cpp" "$root/screens/score_view.cpp" "$root/screens/title_panel.cpp"
   "$root/files/level_set_in_play.cpp" "$root/levelsets/data_folder.cpp"
@@ -148,7 +149,8 @@ done
 # engine optimises a function again once it has run its size in code often
 # enough, and a small function costs little to optimise where one with its
 # rarely taken paths inlined costs milliseconds (web/measure.sh).
-outlined=("$root/replay/replay_reader.cpp" "$root/replay/iteration_lines.cpp" "$root/files/settings.cpp")
+outlined=("$root/replay/replay_reader.cpp" "$root/replay/iteration_lines.cpp" "$root/files/settings.cpp"
+  "$root/files/settings_file.cpp" "$root/files/settings_writer.cpp")
 outline_flags=(-fno-inline-functions)
 
 # Objects built with other flags (an older build.sh) are all rebuilt.

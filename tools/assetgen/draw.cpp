@@ -1,5 +1,5 @@
 #include "draw.h"
-#include "output.h"
+#include "fail.h"
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_gfxPrimitives.h>

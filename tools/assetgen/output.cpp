@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <sys/stat.h>
 
 namespace {
@@ -99,9 +98,4 @@ void WriteFile(const std::string &path, const std::string &bytes) {
         Fail("cannot write " + path);
     }
     std::fclose(f);
-}
-
-void Fail(const std::string &what) {
-    std::fprintf(stderr, "assetgen: %s\n", what.c_str());
-    std::exit(1);
 }

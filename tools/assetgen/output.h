@@ -3,6 +3,7 @@
 #pragma once
 
 #include "draw.h"
+#include "fail.h"
 
 #include <string>
 #include <vector>
@@ -26,5 +27,3 @@ void WriteSpriteSet(const std::string &dir, const std::string &name,
 
 void MakeDirs(const std::string &path);
 void WriteFile(const std::string &path, const std::string &bytes);
-// Ends the program with a message; the generator has nothing to recover.
-[[noreturn]] void Fail(const std::string &what);

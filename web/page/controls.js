@@ -8,6 +8,12 @@
 // press only woke the page; module() is the running game's module, or null;
 // fit() fits the canvas beside the buttons once they show.
 export function startControls(controls) {
+  startPad(controls);
+  startTouch(controls);
+}
+
+// The first gamepad, polled every animation frame.
+function startPad(controls) {
   // SDL's hat bits for the standard mapping's d-pad buttons 12 to 15.
   const kHatBits = [1, 4, 8, 2]; // up, down, left, right
   // Stick positions closer than this (of 32767) are not sent again.
@@ -61,8 +67,10 @@ export function startControls(controls) {
     }
   }
   requestAnimationFrame(pollPad);
+}
 
-  // The on-screen buttons show on a screen that is touched.
+// The on-screen buttons, shown on a screen that is touched.
+function startTouch(controls) {
   function showTouch() {
     if (!document.body.classList.contains('touch')) {
       document.body.classList.add('touch');

@@ -148,6 +148,14 @@ if [ -f build-test/compile_commands.json ]; then
   rm -f "$log"
 fi
 
+note "The house: no circle of files, no product file over 400 lines, no function over 80"
+if limited house 120 tools/house-check.py; then
+  echo "PASS tools/house-check.py"
+  count house 1 0
+else
+  count house 0 1
+fi
+
 note "Unit tests under AddressSanitizer and UBSan"
 if build sanitize build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARNDEL_WERROR=ON \
   -DQUARNDEL_SANITIZE=ON -DQUARNDEL_ASSETGEN=OFF; then

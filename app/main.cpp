@@ -33,8 +33,7 @@ int PrepareDesktop(Options &options) {
 }
 
 void ChooseDesktopLaunch(const Options &options) {
-    ApplyLaunchOptions(options);
-    ChooseLaunchLevelSet(options, stderr);
+    ChooseShellLaunch(options);
     ChooseCheapPresentation(launch.fullscreen);
 }
 
@@ -46,6 +45,6 @@ int main(int argc, char **argv) {
     steps.prepare = PrepareDesktop;
     steps.installHooks = InstallDesktopHooks;
     steps.chooseLaunch = ChooseDesktopLaunch;
-    steps.finish = EndScoreKeeping;
+    steps.finish = FinishShell;
     return RunProgram(argc, argv, steps);
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/loop_shell.h"
 #include "files/settings.h"
 #include "game/seams.h"
 #include "tests/game_fixtures.h"
@@ -181,6 +182,50 @@ TEST_F(WindowTest, TheSettingsVolumesReachTheMixerWithTheFirstFrame) {
     EXPECT_EQ(Mix_VolumeMusic(-1), MIX_MAX_VOLUME / 4);
     Mix_Volume(-1, MIX_MAX_VOLUME);
     Mix_VolumeMusic(MIX_MAX_VOLUME);
+}
+
+// What a program hands the loop shell in place of the desktop's window: the
+// page's parts, counted.
+struct PartCalls {
+    int polls = 0, polled = 0, shown = 0, finished = 0;
+    bool unseen = false;
+    std::vector<bool> written;
+};
+PartCalls calls;
+
+TEST_F(WindowTest, TheLoopShellCallsAProgramsOwnParts) {
+    calls = PartCalls();
+    ShellParts parts;
+    parts.show = [](SDL_Surface *) { ++calls.shown; };
+    parts.framesUnseen = [] { return calls.unseen; };
+    parts.beforePoll = [] { ++calls.polls; };
+    parts.polled = [] { ++calls.polled; };
+    parts.iterationWritten = [](bool written) { calls.written.push_back(written); };
+    parts.finished = [] { ++calls.finished; };
+    InstallShell(parts);
+    game.Init();
+    SDL_Event event;
+    event.type = SDL_USEREVENT;
+    ASSERT_EQ(SDL_PushEvent(&event), 0);
+    int polls = 1;
+    while (hooks.pollEvent(&event) != 0) {
+        ++polls;
+    }
+    EXPECT_EQ(calls.polls, polls);
+    EXPECT_EQ(calls.polled, 1) << "once the loop took every event";
+    calls.unseen = true;
+    PresentFrame();
+    EXPECT_EQ(calls.shown, 0) << "a frame no one sees is shown";
+    calls.unseen = false;
+    PresentFrame();
+    EXPECT_EQ(calls.shown, 1);
+    LoadSettings("shell.ini", stderr);
+    hooks.iterationEnded(true);
+    ASSERT_TRUE(ChangeSetting("mute", "on"));
+    hooks.iterationEnded(true);
+    EXPECT_EQ(calls.written, std::vector<bool>({false, true}));
+    FinishShell();
+    EXPECT_EQ(calls.finished, 1);
 }
 
 } // namespace

@@ -108,10 +108,10 @@ game_sources=()
 for dir in sprites text level sound game replay; do
   game_sources+=("$root/$dir"/*.cpp)
 done
-# The desktop's options, start-up sequence and input translation (with the
-# key bindings and window code it reaches); the desktop's shell is replaced by
-# web/shell.cpp.
-game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/window/input.cpp" "$root/files/bindings.cpp"
+# The desktop's options, start-up sequence, loop shell and input translation
+# (with the key bindings and window code it reaches); web/shell.cpp gives the
+# loop shell the page's parts in place of the desktop's.
+game_sources+=("$root/app/options.cpp" "$root/app/program.cpp" "$root/app/loop_shell.cpp" "$root/window/input.cpp" "$root/files/bindings.cpp"
   "$root/files/settings.cpp" "$root/files/settings_file.cpp" "$root/files/settings_writer.cpp"
   "$root/files/player_files.cpp" "$root/window/window.cpp"
   "$root/window/scaler.cpp" "$root/window/sdl_library.cpp" "$root/files/score_keeping.cpp" "$root/files/scores.cpp"

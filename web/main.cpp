@@ -13,16 +13,14 @@
 
 #include <cstdlib>
 
+#include "app/loop_shell.h"
 #include "app/program.h"
 #include "files/score_keeping.h"
-#include "files/settings.h"
 #include "game/game.h"
 #include "game/pacer.h"
 #include "game/seams.h"
 #include "levelsets/level_sets.h"
-#include "screens/options_screen.h"
 #include "web/shell.h"
-#include "window/window.h"
 
 namespace {
 
@@ -50,20 +48,6 @@ int PrepareBrowser(Options &options) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     // A recording that names a level set needs it installed.
     return PrepareLevelSet(options, stderr);
-}
-
-// The settings file (kept by the page) and the command line, as on the
-// desktop, with the level set picked; the page has no desktop window and no
-// level files to watch. A headless replay has no player: it reads none.
-void ChooseWebLaunch(const Options &options) {
-    if (!options.headless) {
-        LoadSettings(SettingsPath(options.settings), stderr);
-    }
-    launch.mute = options.mute || settings.mute;
-    SetFullscreenFill(settings.fillFullscreen); // the page's fit
-    AllowOptionsScreen(options.replay == nullptr);
-    launch.firstLevel = LaunchFirstLevel(options);
-    ChooseLaunchLevelSet(options, stderr); // the set L picked, kept in the settings
 }
 
 // One iteration of the loops RunProgram runs: the title loop while the title
@@ -106,8 +90,11 @@ void Go(void *) {
 int main(int argc, char **argv) {
     steps.prepare = PrepareBrowser;
     steps.installHooks = InstallWebHooks;
-    steps.chooseLaunch = ChooseWebLaunch;
-    steps.finish = FinishWebRun;
+    // The settings file (kept by the page) and the command line, as on the
+    // desktop, with the level set picked; the page has no desktop window and
+    // no level files to watch.
+    steps.chooseLaunch = ChooseShellLaunch;
+    steps.finish = FinishShell;
     int status = StartProgram(argc, argv, steps);
     if (status >= 0) {
         return status;

@@ -8,19 +8,13 @@
 
 #include <SDL_mixer.h>
 
+#include "app/loop_shell.h"
 #include "app/options.h"
-#include "files/score_keeping.h"
 #include "files/settings.h"
 #include "game/game.h"
-#include "game/seams.h"
 #include "levelsets/level_sets.h"
 #include "replay/replay.h"
 #include "screens/options_items.h"
-#include "screens/title_screens.h"
-#include "sound/effects.h"
-#include "sound/music.h"
-#include "sound/plug_in.h"
-#include "window/input.h"
 #include "window/window.h"
 
 // SDL's own entry for a key event (its keyboard code, not a public call):
@@ -70,22 +64,6 @@ void CopyToCanvas(SDL_Surface *surface) {
         canvasPixels);
 }
 
-// The first frame shown: the mixer is open by then, so the settings'
-// volumes can reach it, as on the desktop. At full volume nothing is touched.
-bool volumesSet = false;
-void SetSettingsVolumes() {
-    if (volumesSet) {
-        return;
-    }
-    volumesSet = true;
-    if (settings.musicVolume != 100) {
-        SetMusicVolume(settings.musicVolume);
-    }
-    if (settings.effectsVolume != 100) {
-        SetEffectsVolume(settings.effectsVolume);
-    }
-}
-
 // The page sizes the picture: it is told the fit (whole factors or filled)
 // when the game starts and whenever the options change it.
 int fitTold = -1;
@@ -103,16 +81,8 @@ void TellPageTheFit() {
     }
 }
 
-// Every presented frame goes to the canvas, with what H, O or L opens over
-// the title and the muted mark, except in a headless
-// replay, which draws only its last frame: the page shows that one when the
-// replay ends, before SDL closes.
-void PresentToCanvas(SDL_Surface *surface) {
-    if (!ReplayWithoutWaiting()) {
-        SetSettingsVolumes();
-        TellPageTheFit();
-        PresentTitleScreens(surface, CopyToCanvas);
-    }
+void BeforeCanvasFrame(SDL_Surface *) {
+    TellPageTheFit();
 }
 
 // The page keeps the settings and scores folders in the browser's storage:
@@ -125,76 +95,53 @@ void KeepWrittenFiles() {
     });
 }
 
-// After the frame, as on the desktop: a game that has just ended is entered
-// into the scores, and settings changed during the iteration are written;
-// then the page stores them (a score entry that waited for the table's lock
-// is stored by the page's own round a few seconds later).
+// After an iteration's writes: the page stores the settings written, and the
+// scores once a game has ended (a score entry that waited for the table's
+// lock is stored by the page's own round a few seconds later).
 unsigned char wasOver = 1;
-void EndWebIteration(bool drewFrame) {
-    EndReplayIteration(drewFrame);
-    NoteScoreIteration();
+void KeepIterationFiles(bool settingsWritten) {
     bool ended = game.gameOver == 1 && wasOver == 0;
     wasOver = game.gameOver;
-    if (WritePendingSettings(stderr, 0) == SettingsWrite::kWritten || ended) {
+    if (settingsWritten || ended) {
         KeepWrittenFiles();
     }
 }
 
+// A headless replay draws only its last frame: the page shows that one when
+// the replay ends, before SDL closes.
 void ShowLastFrame() {
     if (ReplayWithoutWaiting()) {
         CopyToCanvas(screen);
     }
 }
 
-Uint32 WebSeed(Uint32 seed) {
-    Uint32 chosen = ReplaySeed(seed);
+void WhenSeeded() {
     atexit(ShowLastFrame); // runs before the replay's end and SDL's closing
-    return chosen;
 }
 
-// The page's keys, with the mute key and what H, O and L open on the
-// title, as on the desktop.
-int PollPageEvent(SDL_Event *event) {
-    WebMixerFrame();
-    for (;;) {
-        if (!PendingInput(event)) {
-            if (SDL_PollEvent(event) == 0) {
-                return 0;
-            }
-            if (TitleScreensTakeRaw(*event)) { // an options item waiting for a key
-                continue;
-            }
-            TranslateInput(event);
-        }
-        if (!TitleScreensTake(*event)) {
-            return 1;
-        }
-    }
-}
-
-int PollWebEvent(SDL_Event *event) {
-    return ReplayPollEvent(event, PollPageEvent);
+// The play loop has ended: the settings changed last are written, waiting a
+// little for another game's lock, and the page stores them with the scores.
+void KeepLastFiles() {
+    WritePendingSettings(stderr, 1000);
+    KeepWrittenFiles();
 }
 
 } // namespace
 
 void InstallWebHooks() {
-    hooks.pollEvent = PollWebEvent;
-    hooks.seed = WebSeed;
-    hooks.iterationEnded = EndWebIteration;
-    hooks.noWaiting = ReplayWithoutWaiting;
-    hooks.present = PresentToCanvas;
-    hooks.openInput = OpenGamepad; // the key bindings; the pad comes from the page
-    PlugInSound();
-    volumesSet = false;
+    ShellParts parts;
+    // Every shown frame goes to the canvas, with what H, O or L opens over
+    // the title and the muted mark, except in a headless replay.
+    parts.show = CopyToCanvas;
+    parts.framesUnseen = ReplayWithoutWaiting;
+    parts.beforeShow = BeforeCanvasFrame;
+    parts.beforePoll = WebMixerFrame;
+    parts.seeded = WhenSeeded;
+    parts.iterationWritten = KeepIterationFiles;
+    parts.finished = KeepLastFiles;
+    InstallShell(parts); // the key bindings; the pad comes from the page
     fitTold = -1;
     ShowWindowOptions(false);
-}
-
-void FinishWebRun() {
-    EndScoreKeeping();
-    WritePendingSettings(stderr, 1000);
-    KeepWrittenFiles();
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void QuarndelKey(int sym, int down) {

@@ -1,15 +1,13 @@
 #pragma once
-// The browser program around the game: the page's keys reach SDL's own
-// queue and held-key array, every presented frame goes to the page's canvas,
-// and the recording or replaying of games plugs in as on the desktop.
+// The browser program around the game: the loop shell (app/loop_shell.h)
+// with the page's parts: every shown frame goes to the page's canvas, what
+// the game writes goes to the browser's storage, and the page's keys reach
+// SDL's own queue and held-key array.
 
-// Sets the game's hooks to the browser program's.
+// Sets the game's hooks to the browser program's; when the play loop has
+// ended (FinishShell), the settings changed last are written and the page
+// stores them with the scores.
 void InstallWebHooks();
-
-// When the play loop has ended: the game left during play is entered into
-// the scores, the settings changed last are written, and the page stores
-// both.
-void FinishWebRun();
 
 extern "C" {
 // The milliseconds the game asked to wait (SDL_Delay) since the last call:

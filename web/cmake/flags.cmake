@@ -67,3 +67,16 @@ endfunction()
 # (QUARNDEL_WEB_LINK_FLAGS=... web/build.sh).
 set(QUARNDEL_WEB_LINK_FLAGS "" CACHE STRING "More link flags for the page's game")
 
+# web/'s stand-ins for parts of the C library (web/libc_compat.c) take every
+# call of these, the C library's own included; __real_vsnprintf is the C
+# library's. Whatever links TARGET links so.
+function(quarndel_web_stand_ins target)
+  target_link_options(${target} INTERFACE -Wl,--wrap=sscanf -Wl,--wrap=vsnprintf)
+endfunction()
+
+# A program run under node on the machine's own files
+# (web/check_numbers.sh).
+function(quarndel_web_node_program target)
+  target_link_options(${target} PRIVATE
+    "SHELL:-s EXIT_RUNTIME=1" "SHELL:-s ENVIRONMENT=node" "SHELL:-s NODERAWFS=1")
+endfunction()

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstring>
 
 #include "sprites/sprite.h"
@@ -154,21 +153,7 @@ char *ReadTextLine(char *line, int size, FILE *file) {
 }
 
 int JoinPath(char *path, size_t size, const char *dir, const char *name) {
-    size_t dirLength = strlen(dir);
-    size_t nameLength = strlen(name);
-    if (size > 0) {
-        size_t room = size - 1;
-        size_t at = dirLength < room ? dirLength : room;
-        memcpy(path, dir, at);
-        if (at < room) {
-            path[at++] = '/';
-        }
-        size_t rest = nameLength < room - at ? nameLength : room - at;
-        memcpy(path + at, name, rest);
-        path[at + rest] = '\0';
-    }
-    size_t total = dirLength + 1 + nameLength;
-    return total > (size_t)INT_MAX ? -1 : (int)total;
+    return snprintf(path, size, "%s/%s", dir, name);
 }
 
 FILE *OpenDataFile(const char *dir, const char *name, const char *mode) {

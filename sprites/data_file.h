@@ -60,10 +60,9 @@ long FileSize(FILE *file);
 // nothing is left to read.
 char *ReadTextLine(char *line, int size, FILE *file);
 
-// Writes dir/name into path as snprintf(path, size, "%s/%s", dir, name)
-// would: as much as fits, always ended, and returns the whole path's length
-// (-1 beyond an int). Without printf's machinery, which costs the browser
-// build more than the join itself: a path is joined for every file loaded.
+// Writes dir/name into path with snprintf(path, size, "%s/%s", dir, name):
+// as much as fits, always ended, and returns the whole path's length
+// (negative beyond an int).
 int JoinPath(char *path, size_t size, const char *dir, const char *name);
 
 // Opens the text file dir/name (the path built in a buffer of kPathSize) in

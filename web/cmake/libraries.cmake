@@ -2,8 +2,9 @@
 #   Quarndel::SDL       SDL 1.2 from Debian's C sources, with web/'s clock
 #   Quarndel::SDLMixer  the mixer calls the sound room makes (web/mixer.c)
 #   Quarndel::Archive   libarchive and zlib from Debian's C sources
-# and quarndel_web_libc, web/'s stand-ins for parts of emscripten's C library.
 # SDL_gfx is the desktop window's alone (its zoom fills a fullscreen window).
+# web/'s stand-ins for parts of emscripten's C library are the page's game's
+# own objects (web/CMakeLists.txt).
 #
 # The sources are Debian's (tools/sdl_source.sh, which web/build.sh runs):
 # QUARNDEL_SDL_SOURCE, QUARNDEL_ARCHIVE_SOURCE and QUARNDEL_ZLIB_SOURCE name

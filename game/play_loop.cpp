@@ -6,7 +6,6 @@
 #include "game/report.h"
 #include "game/seams.h"
 #include "sprites/ticks.h"
-#include "text/font.h"
 
 namespace {
 
@@ -98,7 +97,7 @@ void Game::RunningFrame() {
 void Game::RunRules() {
     UpdateFps();
     char caption[32];
-    FormatLine(caption, sizeof caption, "Quarndel: %d", (int)fps);
+    snprintf(caption, sizeof caption, "Quarndel: %d", (int)fps);
     SDL_WM_SetCaption(caption, "icon.ico");
     ship.Steer(keys);
     // The level-picture timer runs freely; only a new game restarts it.

@@ -29,33 +29,33 @@ int ScanLevelKey(LevelInfo &info, int k, const char *line) {
     int n = 0;
     switch (k) {
     case 0:
-        n = ScanData(line, format, info.levelImage);
+        n = sscanf(line, format, info.levelImage);
         break;
     case 1:
-        n = ScanData(line, format, info.nextLevel);
+        n = sscanf(line, format, info.nextLevel);
         break;
     case 2:
-        n = ScanData(line, format, &info.distance);
+        n = sscanf(line, format, &info.distance);
         break;
     case 3:
-        n = ScanData(line, format, info.boss);
+        n = sscanf(line, format, info.boss);
         break;
     case 4:
-        n = ScanData(line, format, &info.bossHp);
+        n = sscanf(line, format, &info.bossHp);
         break;
     case 5:
-        n = ScanData(line, format, info.scene);
+        n = sscanf(line, format, info.scene);
         break;
     case 6:
-        n = ScanData(line, format, info.ship);
+        n = sscanf(line, format, info.ship);
         break;
     case 7:
-        n = ScanData(line, format, info.bullet);
+        n = sscanf(line, format, info.bullet);
         break;
     default: {
         int type = k - 8; // ENEMY 1 .. ENEMY 3
-        n = ScanData(line, format, &info.enemyParam[type], &info.enemyHp[type],
-                     &info.enemySpeed[type]);
+        n = sscanf(line, format, &info.enemyParam[type], &info.enemyHp[type],
+                   &info.enemySpeed[type]);
         break;
     }
     }
@@ -71,7 +71,7 @@ void LevelInfo::Load(const char *dir) {
     char line[kLineSize];
     // Line 1 is always the level-number line, whatever it holds.
     if (ReadTextLine(line, sizeof line, file) != nullptr) {
-        ScanData(line, kLevelNumberFormat, &levelNumber);
+        sscanf(line, kLevelNumberFormat, &levelNumber);
         while (ReadTextLine(line, sizeof line, file) != nullptr) {
             if (IsLevelCommentOrBlank(line)) {
                 continue;

@@ -6,8 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
-#include <cstdarg>
 #include <cstring>
 
 namespace {
@@ -153,131 +151,7 @@ char *ReadTextLine(char *line, int size, FILE *file) {
 }
 
 int JoinPath(char *path, size_t size, const char *dir, const char *name) {
-    size_t dirLength = strlen(dir);
-    size_t nameLength = strlen(name);
-    if (size > 0) {
-        size_t room = size - 1;
-        size_t at = dirLength < room ? dirLength : room;
-        memcpy(path, dir, at);
-        if (at < room) {
-            path[at++] = '/';
-        }
-        size_t rest = nameLength < room - at ? nameLength : room - at;
-        memcpy(path + at, name, rest);
-        path[at + rest] = '\0';
-    }
-    size_t total = dirLength + 1 + nameLength;
-    return total > (size_t)INT_MAX ? -1 : (int)total;
-}
-
-namespace {
-
-// The blanks scanf passes over in the "C" locale the game runs in.
-bool IsScanBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// ScanData's work; false where sscanf must read the text instead.
-bool ScanPlainData(const char *text, const char *format, va_list args, int &result) {
-    const char *p = text;
-    const char *f = format;
-    int stored = 0;
-    // The end of the text before a directive is satisfied is an input
-    // failure: EOF when nothing was stored yet.
-    const int atEnd = -1;
-    while (*f != '\0') {
-        if (IsScanBlank(*f)) {
-            while (IsScanBlank(*f)) {
-                ++f;
-            }
-            while (IsScanBlank(*p)) {
-                ++p;
-            }
-            continue;
-        }
-        if (*f != '%') {
-            if (*p == '\0') {
-                result = stored == 0 ? atEnd : stored;
-                return true;
-            }
-            if (*p != *f) {
-                result = stored;
-                return true;
-            }
-            ++p;
-            ++f;
-            continue;
-        }
-        ++f;
-        int width = 0;
-        while (IsDigit(*f)) {
-            width = width * 10 + (*f - '0');
-            ++f;
-        }
-        char conversion = *f++;
-        if ((conversion != 's' || width == 0) && (conversion != 'd' || width != 0)) {
-            return false;
-        }
-        while (IsScanBlank(*p)) {
-            ++p;
-        }
-        if (*p == '\0') {
-            result = stored == 0 ? atEnd : stored;
-            return true;
-        }
-        if (conversion == 's') {
-            char *out = va_arg(args, char *);
-            int n = 0;
-            while (n < width && p[n] != '\0' && !IsScanBlank(p[n])) {
-                out[n] = p[n];
-                ++n;
-            }
-            out[n] = '\0';
-            p += n;
-            ++stored;
-            continue;
-        }
-        int *out = va_arg(args, int *);
-        bool negative = *p == '-';
-        int sign = *p == '-' || *p == '+' ? 1 : 0;
-        int digits = 0;
-        int value = 0;
-        while (IsDigit(p[sign + digits])) {
-            if (++digits == 10) {
-                return false;
-            }
-            value = value * 10 + (p[sign + digits - 1] - '0');
-        }
-        if (digits == 0) {
-            result = stored;
-            return true;
-        }
-        *out = negative ? -value : value;
-        p += sign + digits;
-        ++stored;
-    }
-    result = stored;
-    return true;
-}
-
-} // namespace
-
-int ScanData(const char *text, const char *format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int result = 0;
-    if (!ScanPlainData(text, format, args, result)) {
-        result = vsscanf(text, format, again);
-    }
-    va_end(again);
-    va_end(args);
-    return result;
+    return snprintf(path, size, "%s/%s", dir, name);
 }
 
 FILE *OpenDataFile(const char *dir, const char *name, const char *mode) {

@@ -63,19 +63,10 @@ long FileSize(FILE *file);
 // nothing is left to read.
 char *ReadTextLine(char *line, int size, FILE *file);
 
-// Writes dir/name into path as snprintf(path, size, "%s/%s", dir, name)
-// would: as much as fits, always ended, and returns the whole path's length
-// (-1 beyond an int). Without printf's machinery, which costs the browser
-// build more than the join itself: a path is joined for every file loaded.
+// Writes dir/name into path with snprintf(path, size, "%s/%s", dir, name):
+// as much as fits, always ended, and returns the whole path's length
+// (negative beyond an int).
 int JoinPath(char *path, size_t size, const char *dir, const char *name);
-
-// sscanf(text, format, ...) for the data files' formats, which hold only
-// characters to match, blanks, %d and %Ns: stores what sscanf stores and
-// returns what it returns. Read here without scanf's machinery, which costs
-// the browser build more than the rest of a level's loading; a number of 10
-// digits or more (which overflows, and C libraries differ there) or any
-// other conversion is left to sscanf itself.
-int ScanData(const char *text, const char *format, ...) __attribute__((format(scanf, 2, 3)));
 
 // Opens the text file dir/name (the path built in a buffer of kPathSize) in
 // the given mode. When it cannot be opened, the path does not fit the buffer

@@ -95,7 +95,7 @@ int SpriteSet::Load(const char *dir) {
     char line[kLineSize];
     int announced = 0;
     if (ReadTextLine(line, sizeof line, file) != nullptr &&
-        ScanData(line, kFrameListHeader, &announced) == 1) {
+        sscanf(line, kFrameListHeader, &announced) == 1) {
         frameCount = BoundedFrameCount(announced);
     }
 
@@ -117,7 +117,7 @@ int SpriteSet::Load(const char *dir) {
         if (IsFrameListSkippedLine(line)) {
             continue;
         }
-        ScanData(line, kFrameLineFormat, name, &pause, &red, &green, &blue);
+        sscanf(line, kFrameLineFormat, name, &pause, &red, &green, &blue);
         SDL_Surface *image = nullptr;
         int key = KeyOf(red, green, blue);
         for (const DecodedFrame &d : decoded) {

@@ -1,4 +1,5 @@
 #include <climits>
+#include <cstdarg>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,6 +7,7 @@
 
 #include "game/game.h"
 #include "tests/support.h"
+#include "web/fast_stdio.h"
 
 namespace {
 
@@ -169,6 +171,56 @@ TEST_F(FontTest, NumbersAreDrawnAsPrintfWritesThem) {
         EXPECT_EQ(TextWidth(f, "Lives: %d of %d", v, 21), TextWidth(f, "%s", want)) << want;
     }
     FreeFont(f);
+}
+
+// vsnprintf as the browser build has it: web/'s fast writer, and the C
+// library's where that one leaves the line to it.
+int BrowserSnprintf(char *text, size_t size, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int result = 0;
+    if (!FastFormat(text, size, format, args, &result)) {
+        result = vsnprintf(text, size, format, again);
+    }
+    va_end(again);
+    va_end(args);
+    return result;
+}
+
+// The browser build writes the game's lines with a vsnprintf of its own:
+// every byte of the buffer and the count as the C library's, cut or not. A
+// row's format takes (word, word) when it has %s, else (number, number).
+TEST(FastFormat, WritesAsSnprintfDoes) {
+    struct Row {
+        size_t size;
+        const char *format;
+        int number;
+        const char *word;
+    };
+    const Row rows[] = {
+        {32, "Quarndel: %d", 60, nullptr},  {32, "Lives: %d", INT_MIN, nullptr},
+        {32, "%d.%d", -7, nullptr},         {5, "Quarndel: %d", 60, nullptr},
+        {12, "Quarndel: %d", -60, nullptr}, {1, "Quarndel", 0, nullptr},
+        {0, "Quarndel", 0, nullptr},        {32, "%s/%s", 0, "level_1"},
+        {9, "%s/%s", 0, "level_1"},         {32, "%s", 0, nullptr},
+        {32, "100%% %d", 3, nullptr},       {32, "%5d", 3, nullptr},
+    };
+    for (const Row &row : rows) {
+        char got[40];
+        char want[40];
+        memset(got, '#', sizeof got);
+        memset(want, '#', sizeof want);
+        bool words = strstr(row.format, "%s") != nullptr;
+        int n = words ? BrowserSnprintf(got, row.size, row.format, row.word, row.word)
+                      : BrowserSnprintf(got, row.size, row.format, row.number, row.number);
+        int expected = words ? snprintf(want, row.size, row.format, row.word, row.word)
+                             : snprintf(want, row.size, row.format, row.number, row.number);
+        EXPECT_EQ(n, expected) << row.format << " in " << row.size;
+        EXPECT_EQ(std::string(got, sizeof got), std::string(want, sizeof want))
+            << row.format << " in " << row.size;
+    }
 }
 
 // A font.ini that is a FIFO fails like a missing one, at once; without

@@ -37,9 +37,7 @@ unsigned char LowByte(double v) {
 }
 
 // The sheet's pixels, each the four bytes its byte of font.raw stands for.
-// A function of its own, kept out of LoadFont: the browser's engine
-// optimises a function again once its loops have run long enough, and this
-// loop alone costs little to optimise where the whole loader costs more.
+// Out of line: the browser's engine optimises this loop alone sooner than the whole loader.
 [[gnu::noinline]] void FillSheet(unsigned char *pixels, const unsigned char *bytes, long count,
                                  const unsigned char (&pixelOf)[256][4]) {
     for (long i = 0; i < count; ++i, pixels += 4) {
@@ -62,7 +60,7 @@ BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a) {
         return nullptr;
     }
     int size = 0;
-    int scanned = ScanData(text.c_str(), "%d", &size);
+    int scanned = sscanf(text.c_str(), "%d", &size);
     if (scanned != 1 || size < kMinFontSize || size > kMaxFontSize) {
         return nullptr;
     }
@@ -117,42 +115,6 @@ BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a) {
 
 namespace {
 
-// The game's lines are plain words or words with %d in them; those are put
-// together here, since printf's machinery costs more than drawing the glyphs
-// in the browser build. Every other format goes to vsnprintf.
-void FormatText(char *text, int size, const char *format, va_list args) {
-    for (const char *f = format; *f != '\0'; ++f) {
-        if (f[0] == '%' && f[1] != 'd') {
-            vsnprintf(text, size, format, args);
-            return;
-        }
-    }
-    int n = 0;
-    for (const char *f = format; *f != '\0' && n < size - 1; ++f) {
-        if (*f != '%') {
-            text[n++] = *f;
-            continue;
-        }
-        ++f; // the 'd'
-        int value = va_arg(args, int);
-        // Digits from the lowest up, in unsigned so that INT_MIN has its own.
-        unsigned magnitude = value < 0 ? 0u - (unsigned)value : (unsigned)value;
-        char digits[12];
-        int count = 0;
-        do {
-            digits[count++] = (char)('0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude != 0);
-        if (value < 0) {
-            digits[count++] = '-';
-        }
-        while (count > 0 && n < size - 1) {
-            text[n++] = digits[--count];
-        }
-    }
-    text[n] = '\0';
-}
-
 void DrawFormatted(SDL_Surface *dest, BitmapFont *font, int x, int y, const char *text) {
     int pen = 0;
     for (const unsigned char *s = (const unsigned char *)text; *s != '\0'; ++s) {
@@ -181,7 +143,7 @@ void DrawText(SDL_Surface *dest, BitmapFont *font, int x, int y, const char *for
     char text[kTextSize];
     va_list args;
     va_start(args, format);
-    FormatText(text, kTextSize, format, args);
+    vsnprintf(text, kTextSize, format, args);
     va_end(args);
     DrawFormatted(dest, font, x, y, text);
 }
@@ -193,7 +155,7 @@ int TextWidth(BitmapFont *font, const char *format, ...) {
     char text[kTextSize];
     va_list args;
     va_start(args, format);
-    FormatText(text, kTextSize, format, args);
+    vsnprintf(text, kTextSize, format, args);
     va_end(args);
     int width = 0;
     for (const unsigned char *s = (const unsigned char *)text; *s != '\0'; ++s) {
@@ -212,11 +174,4 @@ void FreeFont(BitmapFont *font) {
         SDL_FreeSurface(font->image);
     }
     delete font;
-}
-
-void FormatLine(char *text, int size, const char *format, ...) {
-    va_list args;
-    va_start(args, format);
-    FormatText(text, size, format, args);
-    va_end(args);
 }

@@ -35,11 +35,6 @@ BitmapFont *LoadFont(const char *dir, float r, float g, float b, float a);
 void DrawText(SDL_Surface *dest, BitmapFont *font, int x, int y, const char *format, ...)
     __attribute__((format(printf, 5, 6)));
 
-// Formats like snprintf into text (size bytes, at least 1), cut to fit, and
-// cheaply where the format has no conversion but %d.
-void FormatLine(char *text, int size, const char *format, ...)
-    __attribute__((format(printf, 3, 4)));
-
 // Width in pixels of the formatted text: the distance DrawText's pen moves.
 int TextWidth(BitmapFont *font, const char *format, ...) __attribute__((format(printf, 2, 3)));
 

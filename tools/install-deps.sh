@@ -14,7 +14,7 @@ test_packages=("${run_packages[@]}" libgtest-dev libgmock-dev libbenchmark-dev x
   imagemagick x11-utils libx11-dev clang libclang-rt-dev libsdl-gfx1.2-dev libfreetype-dev
   fonts-dejavu-core libpng-dev debhelper dpkg-dev fakeroot lintian appstream desktop-file-utils
   man-db libsdl1.2-compat build-essential zip python3)
-web_packages=(emscripten node-acorn chromium dpkg-dev fluidsynth vorbis-tools timgm6mb-soundfont brotli)
+web_packages=(emscripten cmake make node-acorn chromium dpkg-dev fluidsynth vorbis-tools timgm6mb-soundfont brotli)
 
 case "${1:-run}" in
   run) wanted=("${run_packages[@]}") ;;

@@ -4,9 +4,9 @@
 // fetches (a recording) is kept.
 'use strict';
 const KEPT = 'quarndel';
-const FILES = ['./', 'index.html', 'sound.js', 'page.js', 'hint.js', 'fit.js', 'keys.js', 'storage.js',
-  'recordings.js', 'packs.js', 'run.js', 'controls.js', 'page.css', 'quarndel.js', 'quarndel.wasm',
-  'quarndel.data'];
+// The page's folder and every file of the site but this worker: the build
+// writes them in (web/cmake/offline_list.cmake).
+const FILES = [];
 
 // Whether url is one of the game's files, beside this worker.
 function kept(url) {

@@ -11,6 +11,39 @@ static int IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+/* %Ns: at most width characters up to a blank, into out; where it ends. */
+static const char *ScanWord(const char *p, int width, char *out) {
+    int n = 0;
+    while (n < width && p[n] != '\0' && !IsScanBlank(p[n])) {
+        out[n] = p[n];
+        ++n;
+    }
+    out[n] = '\0';
+    return p + n;
+}
+
+/* %d at *p: 1 stored in out and *p past it, 0 no number there (a matching
+   failure), -1 ten digits or more, left to the C library's own reading. */
+static int ScanNumber(const char **at, int *out) {
+    const char *p = *at;
+    int negative = *p == '-';
+    int sign = *p == '-' || *p == '+' ? 1 : 0;
+    int digits = 0;
+    int value = 0;
+    while (IsDigit(p[sign + digits])) {
+        if (++digits == 10) {
+            return -1;
+        }
+        value = value * 10 + (p[sign + digits - 1] - '0');
+    }
+    if (digits == 0) {
+        return 0;
+    }
+    *out = negative ? -value : value;
+    *at = p + sign + digits;
+    return 1;
+}
+
 int FastScan(const char *text, const char *format, va_list args, int *result) {
     const char *p = text;
     const char *f = format;
@@ -59,34 +92,18 @@ int FastScan(const char *text, const char *format, va_list args, int *result) {
             return 1;
         }
         if (conversion == 's') {
-            char *out = va_arg(args, char *);
-            int n = 0;
-            while (n < width && p[n] != '\0' && !IsScanBlank(p[n])) {
-                out[n] = p[n];
-                ++n;
-            }
-            out[n] = '\0';
-            p += n;
+            p = ScanWord(p, width, va_arg(args, char *));
             ++stored;
             continue;
         }
-        int *out = va_arg(args, int *);
-        int negative = *p == '-';
-        int sign = *p == '-' || *p == '+' ? 1 : 0;
-        int digits = 0;
-        int value = 0;
-        while (IsDigit(p[sign + digits])) {
-            if (++digits == 10) {
-                return 0;
-            }
-            value = value * 10 + (p[sign + digits - 1] - '0');
+        int got = ScanNumber(&p, va_arg(args, int *));
+        if (got < 0) {
+            return 0;
         }
-        if (digits == 0) {
+        if (got == 0) {
             *result = stored;
             return 1;
         }
-        *out = negative ? -value : value;
-        p += sign + digits;
         ++stored;
     }
     *result = stored;

@@ -374,6 +374,9 @@ else
   else
     if timeout -k 10 300 web/check_numbers.sh; then count web-numbers 1 0; else count web-numbers 0 1; fi
     log=$(mktemp)
+    # The browser build's rooms refuse a wrong-way include as the desktop's do.
+    limited "web rooms" 900 tests/rooms/wrong_way_includes.py build-web/cmake 2>&1 | tee "$log"
+    count_summary web-rooms "$log"
     timeout -k 10 600 web/verify.sh tests/replays/*.qrp 2>&1 | tee "$log"
     status=${PIPESTATUS[0]}
     ok=$(grep -c '^PASS ' "$log")

@@ -41,6 +41,7 @@ BELOW = {
     "screens": ["window", "levelsets"],
     "app": ["screens"],
     "tools/levelcheck": ["levelsets"],
+    "web": ["app"],
 }
 
 
@@ -71,6 +72,20 @@ def room_headers(build):
                     rel = os.path.relpath(folder, os.path.join(views, target))
                     rooms[target] = (rel, headers[0])
     return rooms
+
+
+def command_text(entry):
+    """The entry's command with its response files (@FILE, as emscripten's
+    toolchain passes the include folders) read in."""
+    args = entry["arguments"] if "arguments" in entry else shlex.split(entry["command"])
+    words = []
+    for a in args:
+        if a.startswith("@"):
+            with open(os.path.join(entry["directory"], a[1:])) as f:
+                words.append(f.read())
+        else:
+            words.append(a)
+    return " ".join(words)
 
 
 def probe_command(entry, probe):
@@ -107,11 +122,11 @@ def main():
         for target, (folder, _) in sorted(rooms.items()):
             # One source of the room's own folder, compiled by the room.
             entry = next((e for e in entries
-                          if f"/{target}.dir/" in e.get("command", " ".join(e.get("arguments", [])))
-                          and e["file"].endswith(".cpp")), None)
+                          if f"/{target}.dir/" in command_text(e) and e["file"].endswith(".cpp")),
+                         None)
             if entry is None:
                 continue
-            seen = re.findall(r"rooms/([A-Za-z0-9_.-]+)", entry.get("command", " ".join(entry.get("arguments", []))))
+            seen = re.findall(r"rooms/([A-Za-z0-9_.-]+)", command_text(entry))
             problems = []
             for other, (other_folder, header) in sorted(rooms.items()):
                 with open(probe, "w") as p:

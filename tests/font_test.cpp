@@ -178,13 +178,7 @@ TEST_F(FontTest, NumbersAreDrawnAsPrintfWritesThem) {
 int BrowserSnprintf(char *text, size_t size, const char *format, ...) {
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int result = 0;
-    if (!FastFormat(text, size, format, args, &result)) {
-        result = vsnprintf(text, size, format, again);
-    }
-    va_end(again);
+    int result = FastOrLibraryFormat(text, size, format, args, vsnprintf);
     va_end(args);
     return result;
 }

@@ -192,13 +192,7 @@ TEST_F(SpriteSetTest, HostileCountsAndLinesAreBounded) {
 int BrowserSscanf(const char *text, const char *format, ...) {
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int result = 0;
-    if (!FastScan(text, format, args, &result)) {
-        result = vsscanf(text, format, again);
-    }
-    va_end(again);
+    int result = FastOrLibraryScan(text, format, args);
     va_end(args);
     return result;
 }

@@ -1,6 +1,7 @@
 #include "fast_stdio.h"
 
 #include <limits.h>
+#include <stdio.h>
 
 /* The blanks scanf passes over in the "C" locale the game runs in. */
 static int IsScanBlank(char c) {
@@ -170,4 +171,27 @@ int FastFormat(char *text, size_t size, const char *format, va_list args, int *r
     }
     *result = (int)n;
     return 1;
+}
+
+int FastOrLibraryScan(const char *text, const char *format, va_list args) {
+    va_list again;
+    va_copy(again, args);
+    int result = 0;
+    if (!FastScan(text, format, args, &result)) {
+        result = vsscanf(text, format, again);
+    }
+    va_end(again);
+    return result;
+}
+
+int FastOrLibraryFormat(char *text, size_t size, const char *format, va_list args,
+                        int (*library)(char *, size_t, const char *, va_list)) {
+    va_list again;
+    va_copy(again, args);
+    int result = 0;
+    if (!FastFormat(text, size, format, args, &result)) {
+        result = library(text, size, format, again);
+    }
+    va_end(again);
+    return result;
 }

@@ -28,6 +28,15 @@ int FastScan(const char *text, const char *format, va_list args, int *result);
    or a size or a line beyond an int. */
 int FastFormat(char *text, size_t size, const char *format, va_list args, int *result);
 
+/* vsscanf as the browser build has it: FastScan, and the C library's own
+   vsscanf where FastScan leaves the text to it. */
+int FastOrLibraryScan(const char *text, const char *format, va_list args);
+
+/* vsnprintf as the browser build has it: FastFormat, and library (the C
+   library's own vsnprintf) where FastFormat leaves the line to it. */
+int FastOrLibraryFormat(char *text, size_t size, const char *format, va_list args,
+                        int (*library)(char *, size_t, const char *, va_list));
+
 #ifdef __cplusplus
 }
 #endif

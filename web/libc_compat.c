@@ -101,26 +101,13 @@ void *memset(void *dest, int c, size_t n) {
 int __real_vsnprintf(char *text, size_t size, const char *format, va_list args);
 
 int __wrap_vsnprintf(char *text, size_t size, const char *format, va_list args) {
-    va_list again;
-    va_copy(again, args);
-    int result = 0;
-    if (!FastFormat(text, size, format, args, &result)) {
-        result = __real_vsnprintf(text, size, format, again);
-    }
-    va_end(again);
-    return result;
+    return FastOrLibraryFormat(text, size, format, args, __real_vsnprintf);
 }
 
 int __wrap_sscanf(const char *text, const char *format, ...) {
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int result = 0;
-    if (!FastScan(text, format, args, &result)) {
-        result = vsscanf(text, format, again);
-    }
-    va_end(again);
+    int result = FastOrLibraryScan(text, format, args);
     va_end(args);
     return result;
 }

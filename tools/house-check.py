@@ -50,6 +50,21 @@ def product_files(root):
 # --- Blanking: code with comments, literals and directives turned to spaces,
 # newlines kept, so offsets still give line numbers.
 
+def blank_comment(text, out, i):
+    """Blanks the // or /* comment at i in out; returns the index past it."""
+    n = len(text)
+    if text.startswith("//", i):
+        end = text.find("\n", i)
+        end = n if end < 0 else end
+    else:
+        end = text.find("*/", i + 2)
+        end = n if end < 0 else end + 2
+    for j in range(i, end):
+        if text[j] != "\n":
+            out[j] = " "
+    return end
+
+
 def blank_c(text):
     out = list(text)
     i, n = 0, len(text)
@@ -72,17 +87,8 @@ def blank_c(text):
             continue
         if not c.isspace():
             line_start = False
-        if text.startswith("//", i):
-            while i < n and text[i] != "\n":
-                out[i] = " "
-                i += 1
-        elif text.startswith("/*", i):
-            end = text.find("*/", i + 2)
-            end = n if end < 0 else end + 2
-            for j in range(i, end):
-                if text[j] != "\n":
-                    out[j] = " "
-            i = end
+        if text.startswith(("//", "/*"), i):
+            i = blank_comment(text, out, i)
         elif c in "\"'":
             raw = c == '"' and re.search(r'R$', text[max(0, i - 3):i]) and \
                 re.match(r'"([^(\s]*)\(', text[i:])
@@ -133,18 +139,8 @@ def blank_js(text):
                 depth += 1
             elif c == "}":
                 depth -= 1
-            if text.startswith("//", i):
-                while i < n and text[i] != "\n":
-                    out[i] = " "
-                    i += 1
-                continue
-            if text.startswith("/*", i):
-                end = text.find("*/", i + 2)
-                end = n if end < 0 else end + 2
-                for j in range(i, end):
-                    if text[j] != "\n":
-                        out[j] = " "
-                i = end
+            if text.startswith(("//", "/*"), i):
+                i = blank_comment(text, out, i)
                 continue
             if c == "`":
                 i = skip_template(i + 1)
